@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QUrl>
+#include <optional>
+
+// Everything that asks or tells the user something goes through the presenter: modal alerts, the
+// system beep, the open and save panels and the save-changes question. The application installs the
+// widget presenter; tests install one that answers at once and records what was asked, and unattended
+// runs install one that never blocks.
+class Presenter {
+public:
+    virtual ~Presenter() = default;
+
+    // An informational alert with one button, "Continue". Nothing depends on the answer.
+    virtual void showAlert(const QString& messageText, const QString& informativeText) = 0;
+    virtual void beep() = 0;
+
+    enum class SaveChangesAnswer { Save, DontSave, Cancel };
+    virtual SaveChangesAnswer askSaveChanges(const QString& documentName) = 0;
+
+    struct OpenPanelRequest {
+        QString title;
+        QUrl directoryURL; // where the panel starts; empty for its own default place
+        bool canChooseFiles = true;
+        bool canChooseDirectories = false;
+        bool allowsMultipleSelection = false;
+        QStringList nameFilters;                      // for files: "Playlists (*.orvplaylist)", ...
+        std::optional<bool> includeSubdirectoriesBox; // shows the accessory check box, in this state
+    };
+    struct OpenPanelResult {
+        bool accepted = false;
+        QList<QUrl> urls;
+        QUrl directoryURL; // the folder the panel was showing when the user confirmed
+        bool includeSubdirectories = false; // the accessory check box as the user left it
+    };
+    virtual OpenPanelResult runOpenPanel(const OpenPanelRequest& request) = 0;
+
+    struct SavePanelRequest {
+        QString title;
+        QUrl directoryURL;
+        QString suggestedName;
+        QString nameFilter; // "Standard Playlist (*.orvplaylist)"
+        QString defaultSuffix;
+    };
+    // The chosen file, or nothing when cancelled.
+    virtual std::optional<QUrl> runSavePanel(const SavePanelRequest& request) = 0;
+
+    // The presenter in use. Installed at start-up; never null once installed.
+    static Presenter& shared();
+    static void setShared(Presenter* presenter);
+};

@@ -1,0 +1,10 @@
+#include <QCoreApplication>
+#include <clocale>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    QCoreApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    return RUN_ALL_TESTS();
+}
