@@ -1,9 +1,63 @@
+#include "app/OrvantaDocumentController.h"
+#include "app/StartWindow.h"
+#include "platform/HeadlessPresenter.h"
+#include "platform/ui/WidgetPresenter.h"
+
 #include <QApplication>
-#include <QLabel>
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QSurfaceFormat>
+#include <QUrl>
+#include <clocale>
+#include <memory>
 
 int main(int argc, char** argv) {
+    // Every video view shares one OpenGL context family; this must precede the application object.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QSurfaceFormat::setDefaultFormat(QSurfaceFormat::defaultFormat());
     QApplication app(argc, argv);
-    QLabel label(QStringLiteral("Orvanta"));
-    label.show();
-    return app.exec();
+    // libmpv parses numbers with the C library: it needs the "C" numeric locale.
+    std::setlocale(LC_NUMERIC, "C");
+    QApplication::setApplicationName(QStringLiteral("Orvanta"));
+    QApplication::setOrganizationName(QStringLiteral("Orvanta"));
+    QApplication::setApplicationVersion(QStringLiteral(ORVANTA_VERSION));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/orvanta.svg")));
+    QApplication::setDesktopFileName(QStringLiteral("orvanta"));
+    // Playlists close and reopen; the start window carries the application while none is open.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Orvanta plays playlists of movie files on a chosen display."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    QCommandLineOption unattended(QStringLiteral("unattended"),
+                                  QStringLiteral("Never wait for a person: alerts go to standard error and "
+                                                 "questions are answered as cancelled."));
+    parser.addOption(unattended);
+    parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Playlists to open."),
+                                 QStringLiteral("[FILE...]"));
+    parser.process(app);
+
+    std::unique_ptr<Presenter> presenter;
+    if (parser.isSet(unattended))
+        presenter = std::make_unique<HeadlessPresenter>();
+    else
+        presenter = std::make_unique<WidgetPresenter>();
+    Presenter::setShared(presenter.get());
+
+    int status = 0;
+    {
+        OrvantaDocumentController controller;
+        StartWindow startWindow(&controller);
+        for (const QString& argument : parser.positionalArguments())
+            controller.openDocumentPresentingErrors(
+                QUrl::fromLocalFile(QFileInfo(argument).absoluteFilePath()));
+        startWindow.updateVisibility();
+        status = app.exec();
+        controller.closeAllDocuments();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    Presenter::setShared(nullptr);
+    return status;
 }

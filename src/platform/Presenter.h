@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <optional>
 
@@ -32,7 +33,7 @@ public:
     struct OpenPanelResult {
         bool accepted = false;
         QList<QUrl> urls;
-        QUrl directoryURL; // the folder the panel was showing when the user confirmed
+        QUrl directoryURL;                  // the folder the panel was showing when the user confirmed
         bool includeSubdirectories = false; // the accessory check box as the user left it
     };
     virtual OpenPanelResult runOpenPanel(const OpenPanelRequest& request) = 0;
@@ -47,7 +48,7 @@ public:
     // The chosen file, or nothing when cancelled.
     virtual std::optional<QUrl> runSavePanel(const SavePanelRequest& request) = 0;
 
-    // The presenter in use. Installed at start-up; never null once installed.
+    // The presenter in use: the one installed at start-up, or a headless one that never blocks.
     static Presenter& shared();
     static void setShared(Presenter* presenter);
 };

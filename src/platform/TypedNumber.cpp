@@ -31,7 +31,9 @@ TypedNumber TypedNumber::float64(double value) {
     return n;
 }
 
-bool TypedNumber::boolValue() const { return isReal() ? m_real != 0.0 : m_integer != 0; }
+bool TypedNumber::boolValue() const {
+    return isReal() ? m_real != 0.0 : m_integer != 0;
+}
 
 qint64 TypedNumber::integerValue() const {
     if (!isReal())
@@ -59,7 +61,9 @@ float TypedNumber::floatValue() const {
     return isReal() ? static_cast<float>(m_real) : static_cast<float>(m_integer);
 }
 
-double TypedNumber::doubleValue() const { return isReal() ? m_real : static_cast<double>(m_integer); }
+double TypedNumber::doubleValue() const {
+    return isReal() ? m_real : static_cast<double>(m_integer);
+}
 
 bool operator==(const TypedNumber& a, const TypedNumber& b) {
     if (a.m_kind != b.m_kind)

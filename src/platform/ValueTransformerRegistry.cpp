@@ -17,6 +17,7 @@ void ValueTransformerRegistry::setValueTransformer(std::shared_ptr<const ValueTr
         registry().remove(name);
 }
 
-std::shared_ptr<const ValueTransformer> ValueTransformerRegistry::valueTransformerForName(const QString& name) {
+std::shared_ptr<const ValueTransformer>
+ValueTransformerRegistry::valueTransformerForName(const QString& name) {
     return registry().value(name);
 }

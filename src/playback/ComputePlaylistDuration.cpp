@@ -11,7 +11,8 @@ QString ComputePlaylistDuration::totalTimeText(const QStringList& durations) {
     // The total's flags are not looked at: an indefinite clip adds its value like any other.
     total.flags = 0;
     const TimeDisplayParts p = timeDisplayParts(total);
-    return QString::asprintf("Total Time:  %d:%02d:%06.3f", p.hours, p.minutes, static_cast<double>(p.seconds));
+    return QString::asprintf("Total Time:  %d:%02d:%06.3f", p.hours, p.minutes,
+                             static_cast<double>(p.seconds));
 }
 
 QString ComputePlaylistDuration::totalTimeText(const QList<ClipRecordPtr>& clips) {

@@ -6,4 +6,6 @@ QString testMediaPath(const QString& name) {
     return QDir(qEnvironmentVariable("ORVANTA_TEST_MEDIA")).filePath(name);
 }
 
-QString sharedPath(const QString& name) { return QDir(qEnvironmentVariable("ORVANTA_SHARED_DIR")).filePath(name); }
+QString sharedPath(const QString& name) {
+    return QDir(qEnvironmentVariable("ORVANTA_SHARED_DIR")).filePath(name);
+}

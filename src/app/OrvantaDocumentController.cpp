@@ -1,0 +1,80 @@
+#include "app/OrvantaDocumentController.h"
+
+#include "document/OrvantaDocument.h"
+#include "platform/ValueTransformerRegistry.h"
+#include "platform/defaults/InitialUserDefaults.h"
+#include "playback/IsCustomFrameTransformer.h"
+#include "playback/IsSelectedDisplayTransformer.h"
+#include "window/OrvantaWindowController.h"
+
+#include <QApplication>
+#include <cstdio>
+
+void OrvantaDocumentController::initialize() {
+    static bool initialized = false;
+    if (initialized)
+        return;
+    initialized = true;
+    const QString problem = registerInitialUserDefaults(UserDefaults::standardUserDefaults(),
+                                                        QStringLiteral(":/InitialUserDefaults.plist"));
+    if (!problem.isEmpty())
+        std::fprintf(stderr, "orvanta: initial defaults: %s\n", qPrintable(problem));
+    ValueTransformerRegistry::setValueTransformer(std::make_shared<IsSelectedDisplayTransformer>(),
+                                                  QStringLiteral("isSelectedDisplay"));
+    ValueTransformerRegistry::setValueTransformer(std::make_shared<IsCustomFrameTransformer>(),
+                                                  QStringLiteral("isCustomFrame"));
+}
+
+OrvantaDocumentController::OrvantaDocumentController(QObject* parent)
+    : DocumentController(parent) {
+    initialize();
+    auto makeUntitled = [](const QString& typeName, DocumentError* error) -> std::unique_ptr<Document> {
+        return OrvantaDocument::initWithType(typeName, error);
+    };
+    auto makeForReading = []() -> std::unique_ptr<Document> { return std::make_unique<OrvantaDocument>(); };
+    registerDocumentType({OrvantaDocument::StandardPlaylistType, QStringLiteral("Standard Playlist"),
+                          QStringLiteral("orvplaylist"),
+                          QStringLiteral("application/x-orvanta-standard-playlist"), makeUntitled,
+                          makeForReading});
+    registerDocumentType({OrvantaDocument::DynamicPlaylistType, QStringLiteral("Dynamic Playlist"),
+                          QStringLiteral("orvdynamic"),
+                          QStringLiteral("application/x-orvanta-dynamic-playlist"), makeUntitled,
+                          makeForReading});
+    OrvantaDocument::setWindowControllerFactory(
+        [this](OrvantaDocument& document) -> std::unique_ptr<WindowController> {
+            auto controller = OrvantaWindowController::orvantaWindowController(this);
+            controller->setDatasource(&document);
+            return controller;
+        });
+}
+
+OrvantaDocumentController::~OrvantaDocumentController() {
+    OrvantaDocument::setWindowControllerFactory(nullptr);
+    m_documentType.clear();
+}
+
+Document* OrvantaDocumentController::newStandardPlaylistDocument() {
+    m_documentType = OrvantaDocument::StandardPlaylistType;
+    return newDocument();
+}
+
+Document* OrvantaDocumentController::newDynamicPlaylistDocument() {
+    m_documentType = OrvantaDocument::DynamicPlaylistType;
+    return newDocument();
+}
+
+void OrvantaDocumentController::showPreferencePanel() {
+    if (!m_preferenceController) {
+        m_preferenceController = PreferencesWindowController::preferencesWindowController();
+        m_preferenceController->center();
+    }
+    m_preferenceController->showWindow();
+}
+
+bool OrvantaDocumentController::terminate() {
+    if (!reviewUnsavedDocumentsForQuit())
+        return false;
+    closeAllDocuments();
+    QApplication::quit();
+    return true;
+}

@@ -1,0 +1,110 @@
+#include "document/OrvantaDocument.h"
+
+#include "platform/defaults/UserDefaults.h"
+
+const QString OrvantaDocument::StandardPlaylistType = QStringLiteral("OrvantaStandardPlaylist");
+const QString OrvantaDocument::DynamicPlaylistType = QStringLiteral("OrvantaDynamicPlaylist");
+const QString OrvantaDocument::ErrorDomain = QStringLiteral("Orvanta");
+
+namespace {
+OrvantaDocument::WindowControllerFactory& windowControllerFactory() {
+    static OrvantaDocument::WindowControllerFactory factory;
+    return factory;
+}
+} // namespace
+
+OrvantaDocument::OrvantaDocument(QObject* parent)
+    : Document(parent)
+    , m_settings(std::make_unique<PlaylistSettings>()) {}
+
+OrvantaDocument::~OrvantaDocument() = default;
+
+std::unique_ptr<OrvantaDocument> OrvantaDocument::initWithType(const QString& typeName,
+                                                               DocumentError* error) {
+    auto document = std::make_unique<OrvantaDocument>();
+    document->m_settings->setDefaults();
+    document->m_moviesAreUnloaded = false;
+    document->m_isDynamicPlaylist = false;
+    document->setFileType(StandardPlaylistType);
+    if (typeName != DynamicPlaylistType)
+        return document;
+
+    UserDefaults& defaults = UserDefaults::standardUserDefaults();
+    Presenter::OpenPanelRequest request;
+    request.title = QStringLiteral("Choose the Source Folder of the Dynamic Playlist");
+    request.directoryURL = defaults.URLForKey(QStringLiteral("dynamicFolderLocation"));
+    request.canChooseFiles = false;
+    request.canChooseDirectories = true;
+    request.allowsMultipleSelection = false;
+    request.includeSubdirectoriesBox = true;
+    const Presenter::OpenPanelResult result = Presenter::shared().runOpenPanel(request);
+    // A confirmed panel without a folder cannot make a dynamic playlist either.
+    if (!result.accepted || result.urls.isEmpty()) {
+        setDocumentError(error, ErrorDomain, CreationCancelledCode,
+                         QStringLiteral("Dynamic Playlist creation cancelled"));
+        return nullptr;
+    }
+    defaults.setURL(result.directoryURL, QStringLiteral("dynamicFolderLocation"));
+    document->m_isDynamicPlaylist = true;
+    document->m_dynamicSourceFolder = result.urls.first();
+    document->m_includeSubdirectories = result.includeSubdirectories;
+    document->setFileType(DynamicPlaylistType);
+    return document;
+}
+
+void OrvantaDocument::setClips(const QList<ClipRecordPtr>& clips) {
+    m_clips = clips;
+    emit clipsChanged();
+}
+
+void OrvantaDocument::setIncludeSubdirectories(bool value) {
+    if (m_includeSubdirectories == value)
+        return;
+    m_includeSubdirectories = value;
+    emit dynamicSourceChanged();
+}
+
+void OrvantaDocument::setDynamicSourceFolder(const QUrl& folder) {
+    if (m_dynamicSourceFolder == folder)
+        return;
+    m_dynamicSourceFolder = folder;
+    emit dynamicSourceChanged();
+}
+
+QStringList OrvantaDocument::writableTypesForSaveOperation(SaveOperation) const {
+    return {m_isDynamicPlaylist ? DynamicPlaylistType : StandardPlaylistType};
+}
+
+Presenter::SavePanelRequest OrvantaDocument::savePanelRequestForType(const QString& typeName) const {
+    Presenter::SavePanelRequest request = Document::savePanelRequestForType(typeName);
+    if (typeName == DynamicPlaylistType) {
+        request.title = QStringLiteral("Save Dynamic Playlist");
+        request.nameFilter = QStringLiteral("Dynamic Playlist (*.orvdynamic)");
+        request.defaultSuffix = QStringLiteral("orvdynamic");
+    } else {
+        request.title = QStringLiteral("Save Standard Playlist");
+        request.nameFilter = QStringLiteral("Standard Playlist (*.orvplaylist)");
+        request.defaultSuffix = QStringLiteral("orvplaylist");
+    }
+    return request;
+}
+
+std::optional<QByteArray> OrvantaDocument::dataOfType(const QString&, DocumentError* error) const {
+    setDocumentError(error, ErrorDomain, 2, QStringLiteral("Playlists cannot be written by this version."));
+    return std::nullopt;
+}
+
+bool OrvantaDocument::readFromData(const QByteArray&, const QString&, DocumentError* error) {
+    setDocumentError(error, ErrorDomain, 2, QStringLiteral("It is not a playlist this version can read."));
+    return false;
+}
+
+void OrvantaDocument::makeWindowControllers() {
+    if (!windowControllers().empty() || !windowControllerFactory())
+        return;
+    addWindowController(windowControllerFactory()(*this));
+}
+
+void OrvantaDocument::setWindowControllerFactory(WindowControllerFactory factory) {
+    windowControllerFactory() = std::move(factory);
+}

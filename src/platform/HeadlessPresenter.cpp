@@ -1,0 +1,20 @@
+#include "platform/HeadlessPresenter.h"
+
+#include <cstdio>
+
+void HeadlessPresenter::showAlert(const QString& messageText, const QString& informativeText) {
+    const QString line = informativeText.isEmpty() ? messageText : messageText + u' ' + informativeText;
+    std::fprintf(stderr, "orvanta: %s\n", qPrintable(line));
+}
+
+Presenter::SaveChangesAnswer HeadlessPresenter::askSaveChanges(const QString&) {
+    return SaveChangesAnswer::Cancel;
+}
+
+Presenter::OpenPanelResult HeadlessPresenter::runOpenPanel(const OpenPanelRequest&) {
+    return {};
+}
+
+std::optional<QUrl> HeadlessPresenter::runSavePanel(const SavePanelRequest&) {
+    return std::nullopt;
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "platform/Presenter.h"
+
+// The presenter of the desktop: message boxes, Qt's own file dialogs (so that the accessory check box
+// can join their layout) and the system beep.
+class WidgetPresenter : public Presenter {
+public:
+    void showAlert(const QString& messageText, const QString& informativeText) override;
+    void beep() override;
+    SaveChangesAnswer askSaveChanges(const QString& documentName) override;
+    OpenPanelResult runOpenPanel(const OpenPanelRequest& request) override;
+    std::optional<QUrl> runSavePanel(const SavePanelRequest& request) override;
+};

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/Presenter.h"
+
+#include <QList>
+#include <QPair>
+#include <QStringList>
+#include <deque>
+
+// A presenter for tests: answers panels and questions from scripted answers (cancelling when none is
+// left), and records every alert, beep and question, so tests read what the user would have seen.
+// It installs itself as the shared presenter for its lifetime.
+class RecordingPresenter : public Presenter {
+public:
+    RecordingPresenter();
+    ~RecordingPresenter() override;
+
+    void showAlert(const QString& messageText, const QString& informativeText) override;
+    void beep() override { ++beeps; }
+    SaveChangesAnswer askSaveChanges(const QString& documentName) override;
+    OpenPanelResult runOpenPanel(const OpenPanelRequest& request) override;
+    std::optional<QUrl> runSavePanel(const SavePanelRequest& request) override;
+
+    std::deque<OpenPanelResult> openPanelAnswers;
+    std::deque<std::optional<QUrl>> savePanelAnswers;
+    SaveChangesAnswer saveChangesAnswer = SaveChangesAnswer::Cancel;
+
+    QList<QPair<QString, QString>> alerts;
+    QList<OpenPanelRequest> openPanelRequests;
+    QList<SavePanelRequest> savePanelRequests;
+    QStringList saveChangesQuestions;
+    int beeps = 0;
+};

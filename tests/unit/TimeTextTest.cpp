@@ -1,0 +1,108 @@
+#include "document/ClipRecord.h"
+#include "playback/ComputePlaylistDuration.h"
+#include "playback/TimeDisplay.h"
+
+#include <gtest/gtest.h>
+
+struct TimeDisplayCase {
+    qint64 value;
+    qint32 scale;
+    qint32 flags;
+    const char* text;
+};
+
+void PrintTo(const TimeDisplayCase& c, std::ostream* os) {
+    *os << c.value << "/" << c.scale << " flags " << c.flags;
+}
+
+class TimeDisplayTable : public ::testing::TestWithParam<TimeDisplayCase> {};
+
+TEST_P(TimeDisplayTable, FormatsThroughSinglePrecision) {
+    const auto& c = GetParam();
+    EXPECT_EQ(makeTimeDisplayFromQTTime(MovieTime{c.value, c.scale, c.flags}), QString::fromUtf8(c.text));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, TimeDisplayTable,
+    ::testing::Values(TimeDisplayCase{12345, 600, 1, "Indefinite"}, TimeDisplayCase{0, 0, 1, "Indefinite"},
+                      TimeDisplayCase{0, 600, 0, "00:00:00.000"}, TimeDisplayCase{0, 0, 0, "00:00:00.000"},
+                      TimeDisplayCase{1234, 0, 0, "00:00:00.000"}, // a scale of 0 is no time at all
+                      TimeDisplayCase{5400000, 600, 0, "02:30:00.000"},
+                      TimeDisplayCase{1, 3, 0, "00:00:00.333"},
+                      TimeDisplayCase{2160599, 600, 0, "01:00:00.998"},
+                      TimeDisplayCase{216000000, 600, 0, "100:00:00.000"},
+                      TimeDisplayCase{599996, 10000, 0, "00:00:60.000"},
+                      TimeDisplayCase{100000001, 1000, 0, "27:46:40.000"},
+                      TimeDisplayCase{90, 30, 2, "00:00:03.000"}), // only flags == 1 is indefinite
+    [](const ::testing::TestParamInfo<TimeDisplayCase>& info) {
+        return "case" + std::to_string(info.index);
+    });
+
+TEST(TimeDisplay, HugeTimesClampInsteadOfOverflowing) {
+    const QString text = makeTimeDisplayFromQTTime(MovieTime{std::numeric_limits<qint64>::max(), 1, 0});
+    EXPECT_TRUE(text.startsWith(QStringLiteral("2147483647:"))) << text.toStdString();
+}
+
+TEST(MovieTimeText, IsExactAndReversible) {
+    const MovieTime times[] = {
+        MovieTime::make(0, 600), MovieTime::make(25600, 12800),
+        MovieTime::make(-5, 3),  MovieTime::make(std::numeric_limits<qint64>::max(), 1),
+        MovieTime{7, 30, 4},     MovieTime::indefinite()};
+    for (const MovieTime& t : times) {
+        const auto back = MovieTime::fromString(t.toString());
+        ASSERT_TRUE(back.has_value()) << t.toString().toStdString();
+        EXPECT_EQ(*back, t) << t.toString().toStdString();
+    }
+    EXPECT_EQ(MovieTime::make(194805, 2997).toString(), QStringLiteral("194805/2997"));
+    EXPECT_EQ(MovieTime::indefinite().toString(), QStringLiteral("indefinite"));
+}
+
+TEST(MovieTimeText, RefusesWhatItNeverWrites) {
+    for (const char* bad : {"", "1", "1/", "/600", "1/600/", "a/600", "1/-600", "1/2147483648",
+                            "99999999999999999999/1", "1/600/1", "1/600/0", "1.5/600", " 1/600", "1/2/3/4"}) {
+        EXPECT_FALSE(MovieTime::fromString(QString::fromUtf8(bad)).has_value()) << bad;
+    }
+}
+
+TEST(MovieTimeSum, IsExactInTheCommonScaleOrRoundedInTheLargerOne) {
+    // 1/3 s + 1/2 s is exactly 5/6 s.
+    EXPECT_EQ(MovieTime::increment(MovieTime::make(1, 3), MovieTime::make(1, 2)), MovieTime::make(5, 6));
+    // Equal scales add directly.
+    EXPECT_EQ(MovieTime::increment(MovieTime::make(100, 600), MovieTime::make(50, 600)),
+              MovieTime::make(150, 600));
+    // Two large coprime scales: the common multiple does not fit 32 bits; the sum is in the larger
+    // scale, rounded to nearest: 1/2147483647 + 1/2147483646 s = 2.0000000005 units of 1/2147483647.
+    const MovieTime sum =
+        MovieTime::increment(MovieTime::make(1, 2147483647), MovieTime::make(1, 2147483646));
+    EXPECT_EQ(sum.timeScale, 2147483647);
+    EXPECT_EQ(sum.timeValue, 2);
+    // A zero scale adds nothing; indefinite stays indefinite.
+    EXPECT_EQ(MovieTime::increment(MovieTime::make(9, 0), MovieTime::make(3, 25)), MovieTime::make(3, 25));
+    EXPECT_TRUE(MovieTime::increment(MovieTime::indefinite(), MovieTime::make(3, 25)).isIndefinite());
+}
+
+TEST(PlaylistDuration, TotalsTheClipsDurations) {
+    ComputePlaylistDuration transformer;
+    EXPECT_FALSE(transformer.allowsReverseTransformation());
+    EXPECT_EQ(transformer.transformedValueClass(), QMetaType::fromType<QString>());
+    EXPECT_EQ(transformer.transformedValue(QVariant::fromValue(QList<ClipRecordPtr>())).toString(),
+              QStringLiteral("Total Time:  0:00:00.000"));
+
+    QList<ClipRecordPtr> clips;
+    for (int i = 0; i < 2; ++i) {
+        auto clip = std::make_shared<ClipRecord>();
+        clip->qttimeDuration = MovieTime::make(194805, 2997).toString();
+        clips.append(clip);
+    }
+    EXPECT_EQ(transformer.transformedValue(QVariant::fromValue(clips)).toString(),
+              QStringLiteral("Total Time:  0:02:10.000"));
+
+    // Mixed scales add exactly: 1 s at 25 + 0.5 s at 48000 + 100 h at 600.
+    EXPECT_EQ(ComputePlaylistDuration::totalTimeText(QStringList{
+                  QStringLiteral("25/25"), QStringLiteral("24000/48000"), QStringLiteral("216000000/600")}),
+              QStringLiteral("Total Time:  100:00:01.500"));
+    // A text that does not parse adds nothing.
+    EXPECT_EQ(ComputePlaylistDuration::totalTimeText(
+                  QStringList{QStringLiteral("garbage"), QStringLiteral("60/1")}),
+              QStringLiteral("Total Time:  0:01:00.000"));
+}

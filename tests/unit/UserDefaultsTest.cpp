@@ -1,0 +1,139 @@
+#include "platform/defaults/UserDefaults.h"
+#include "platform/defaults/InitialUserDefaults.h"
+#include "platform/defaults/XmlPropertyListReader.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray plist(const QByteArray& body) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n" + body +
+           "</dict>\n</plist>\n";
+}
+
+std::unique_ptr<UserDefaults> defaultsIn(const QTemporaryDir& dir) {
+    return std::make_unique<UserDefaults>(
+        std::make_unique<QSettings>(dir.filePath("Orvanta.conf"), QSettings::IniFormat));
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
+TEST(XmlPropertyList, ReadsEveryKindOfValue) {
+    const auto result = readXmlPropertyListDictionary(plist(R"(
+        <key>name</key><string>lobby &amp; hall</string>
+        <key>count</key><integer>-42</integer>
+        <key>ratio</key><real>0.25</real>
+        <key>on</key><true/>
+        <key>off</key><false/>
+        <key>blob</key><data>SGVs
+          bG8=</data>
+        <key>list</key><array><string>a</string><array><integer>1</integer></array><dict/></array>
+        <key>nested</key><dict><key>inner</key><string>x</string></dict>
+        <key>empty</key><string></string>
+    )"));
+    EXPECT_TRUE(result.error.isEmpty()) << result.error.toStdString();
+    const QVariantMap& d = result.dictionary;
+    EXPECT_EQ(d["name"].toString(), QStringLiteral("lobby & hall"));
+    EXPECT_EQ(d["count"].toLongLong(), -42);
+    EXPECT_DOUBLE_EQ(d["ratio"].toDouble(), 0.25);
+    EXPECT_EQ(d["on"], QVariant(true));
+    EXPECT_EQ(d["off"], QVariant(false));
+    EXPECT_EQ(d["blob"].toByteArray(), QByteArray("Hello"));
+    const QVariantList list = d["list"].toList();
+    ASSERT_EQ(list.size(), 3);
+    EXPECT_EQ(list[1].toList().value(0).toLongLong(), 1);
+    EXPECT_EQ(d["nested"].toMap()["inner"].toString(), QStringLiteral("x"));
+    EXPECT_TRUE(d.contains("empty"));
+}
+
+TEST(XmlPropertyList, KeepsWhatWasReadBeforeAFault) {
+    const struct {
+        QByteArray xml;
+        int entriesKept;
+    } cases[] = {
+        {plist("<key>a</key><string>1</string><key>b</key><integer>notanumber</integer>"), 1},
+        {plist("<key>a</key><string>1</string><key>b</key>"), 1},
+        {"<plist><dict><key>a</key><string>1</string><key>b</key><str", 1},
+        {"not xml at all", 0},
+        {"", 0},
+        {"<plist><array/></plist>", 0},
+        {plist("<key>a</key><unknown>1</unknown>"), 0},
+    };
+    for (const auto& c : cases) {
+        const auto result = readXmlPropertyListDictionary(c.xml);
+        EXPECT_FALSE(result.error.isEmpty()) << c.xml.toStdString();
+        EXPECT_EQ(result.dictionary.size(), c.entriesKept) << c.xml.toStdString();
+    }
+    // Deep nesting is refused, not followed down the stack.
+    QByteArray deep = "<plist><dict><key>k</key>" + QByteArray(100000, 'x').replace("x", "<array>");
+    EXPECT_FALSE(readXmlPropertyListDictionary(deep).error.isEmpty());
+}
+
+TEST(UserDefaults, UnsetKeysAnswerFromTheRegistrationDomain) {
+    QTemporaryDir dir;
+    auto defaults = defaultsIn(dir);
+    defaults->registerDefaults({{"importLocation", "file:///srv/clips"}, {"other", 3}});
+    EXPECT_EQ(defaults->URLForKey("importLocation"), QUrl("file:///srv/clips"));
+    defaults->setURL(QUrl::fromLocalFile("/media/show reel"), "importLocation");
+    EXPECT_EQ(defaults->URLForKey("importLocation"), QUrl::fromLocalFile("/media/show reel"));
+    // Stored as the file:// URL string, spaces encoded.
+    EXPECT_EQ(defaults->objectForKey("importLocation").toString(),
+              QStringLiteral("file:///media/show%20reel"));
+    defaults->removeObjectForKey("importLocation");
+    EXPECT_EQ(defaults->URLForKey("importLocation"), QUrl("file:///srv/clips"));
+    EXPECT_TRUE(defaults->URLForKey("missing").isEmpty());
+}
+
+TEST(UserDefaults, RestoreDefaultsReturnsToTheInitialValues) {
+    QTemporaryDir dir;
+    auto defaults = defaultsIn(dir);
+    writeFile(
+        dir.filePath("Initial.plist"),
+        plist("<key>dynamicFolderLocation</key><string></string><key>volumeStep</key><integer>5</integer>"));
+    EXPECT_TRUE(registerInitialUserDefaults(*defaults, dir.filePath("Initial.plist")).isEmpty());
+    defaults->setURL(QUrl::fromLocalFile("/srv/a"), "dynamicFolderLocation");
+    defaults->setURL(QUrl::fromLocalFile("/srv/b"), "importLocation");
+    defaults->setObject(9, "volumeStep");
+    defaults->revertToInitialValues({"dynamicFolderLocation", "importLocation", "volumeStep"});
+    EXPECT_TRUE(defaults->URLForKey("dynamicFolderLocation").isEmpty());
+    EXPECT_TRUE(defaults->URLForKey("importLocation").isEmpty());
+    EXPECT_EQ(defaults->objectForKey("volumeStep").toInt(), 5);
+}
+
+TEST(UserDefaults, BadFilesNeverStopTheStart) {
+    QTemporaryDir dir;
+    auto defaults = defaultsIn(dir);
+    // A missing defaults file: nothing registered, the reason told.
+    EXPECT_FALSE(registerInitialUserDefaults(*defaults, dir.filePath("missing.plist")).isEmpty());
+    EXPECT_TRUE(defaults->registeredDefaults().isEmpty());
+    // A damaged one: what could be read counts.
+    writeFile(dir.filePath("Bad.plist"),
+              plist("<key>a</key><string>kept</string><key>b</key><real>x</real>"));
+    EXPECT_FALSE(registerInitialUserDefaults(*defaults, dir.filePath("Bad.plist")).isEmpty());
+    EXPECT_EQ(defaults->objectForKey("a").toString(), QStringLiteral("kept"));
+
+    // A settings file full of garbage still answers the registered defaults and takes new values.
+    static const char garbageBytes[] = "\x00\xff[[[=\n=\n\x01";
+    writeFile(dir.filePath("Garbage.conf"), QByteArray(garbageBytes, sizeof garbageBytes - 1));
+    UserDefaults garbage(std::make_unique<QSettings>(dir.filePath("Garbage.conf"), QSettings::IniFormat));
+    garbage.registerDefaults({{"importLocation", "file:///srv"}});
+    EXPECT_EQ(garbage.URLForKey("importLocation"), QUrl("file:///srv"));
+    garbage.setURL(QUrl::fromLocalFile("/x"), "dynamicFolderLocation");
+    EXPECT_EQ(garbage.URLForKey("dynamicFolderLocation"), QUrl::fromLocalFile("/x"));
+}
+
+TEST(UserDefaults, TheBuiltInInitialDefaultsRead) {
+    QTemporaryDir dir;
+    auto defaults = defaultsIn(dir);
+    EXPECT_TRUE(registerInitialUserDefaults(*defaults, ":/InitialUserDefaults.plist").isEmpty());
+    EXPECT_TRUE(defaults->registeredDefaults().contains("dynamicFolderLocation"));
+    EXPECT_TRUE(defaults->registeredDefaults().contains("importLocation"));
+}
