@@ -95,7 +95,8 @@ MovieTime MovieTime::increment(const MovieTime& a, const MovieTime& b) {
         return MovieTime{saturate(sum), static_cast<qint32>(lcm), flags};
     }
     const qint32 scale = std::max(a.timeScale, b.timeScale);
-    const Wide sum = Wide(rescale(a.timeValue, a.timeScale, scale)) + rescale(b.timeValue, b.timeScale, scale);
+    const Wide sum =
+        Wide(rescale(a.timeValue, a.timeScale, scale)) + rescale(b.timeValue, b.timeScale, scale);
     return MovieTime{saturate(sum), scale, flags};
 }
 
