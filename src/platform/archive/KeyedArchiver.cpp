@@ -189,19 +189,28 @@ KeyedArchiveEncoding KeyedArchiver::archivedDataWithRootObject(const KeyedArchiv
 }
 
 QString KeyedArchiver::archivedUrlString(const QUrl& url) {
+    const QString encoded = QString::fromUtf8(url.toEncoded(QUrl::FullyEncoded));
     if (!url.isLocalFile())
-        return QString::fromUtf8(url.toEncoded(QUrl::FullyEncoded));
+        return encoded;
     static const char hex[] = "0123456789ABCDEF";
-    QString result = QStringLiteral("file://");
+    QString path;
     for (const char byte : url.path(QUrl::FullyDecoded).toUtf8()) {
         const uchar c = uchar(byte);
         if (keptInPath(c)) {
-            result.append(QLatin1Char(char(c)));
+            path.append(QLatin1Char(char(c)));
         } else {
-            result.append(QLatin1Char('%'));
-            result.append(QLatin1Char(hex[c >> 4]));
-            result.append(QLatin1Char(hex[c & 0xF]));
+            path.append(QLatin1Char('%'));
+            path.append(QLatin1Char(hex[c >> 4]));
+            path.append(QLatin1Char(hex[c & 0xF]));
         }
     }
-    return result;
+    QString result = path.startsWith(QLatin1Char('/'))
+                         ? QStringLiteral("file://") + url.host(QUrl::FullyEncoded) + path
+                         : QStringLiteral("file:") + path;
+    if (url.hasQuery())
+        result += QLatin1Char('?') + url.query(QUrl::FullyEncoded);
+    if (url.hasFragment())
+        result += QLatin1Char('#') + url.fragment(QUrl::FullyEncoded);
+    // A URL this form cannot express exactly (odd hosts, relative paths) is written as Qt encodes it.
+    return QUrl(result) == url ? result : encoded;
 }
