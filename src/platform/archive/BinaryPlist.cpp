@@ -2,30 +2,18 @@
 
 #include <bit>
 
-namespace {
-
-QByteArray scalarKey(char tag, quint64 bits) {
-    QByteArray key(9, Qt::Uninitialized);
-    key[0] = tag;
-    for (int i = 0; i < 8; ++i)
-        key[i + 1] = char(bits >> (8 * i));
-    return key;
-}
-
-} // namespace
-
 void BinaryPlist::replace(quint32 index, const PlistObject& object) {
     if (index < m_objects.size())
         m_objects[index] = object;
 }
 
-quint32 BinaryPlist::append(const PlistObject& object) {
-    m_objects.push_back(object);
+quint32 BinaryPlist::append(PlistObject&& object) {
+    m_objects.push_back(std::move(object));
     return quint32(m_objects.size() - 1);
 }
 
-quint32 BinaryPlist::add(const PlistObject& object) {
-    return append(object);
+quint32 BinaryPlist::add(PlistObject object) {
+    return append(std::move(object));
 }
 
 quint32 BinaryPlist::addString(const QString& text) {
@@ -38,7 +26,7 @@ quint32 BinaryPlist::addString(const QString& text) {
 }
 
 quint32 BinaryPlist::addNumber(const TypedNumber& value) {
-    char tag = 'i';
+    int tag = 'i';
     quint64 bits = quint64(value.integerValue());
     switch (value.kind()) {
     case TypedNumber::Kind::Boolean:
@@ -55,22 +43,21 @@ quint32 BinaryPlist::addNumber(const TypedNumber& value) {
         bits = std::bit_cast<quint64>(value.doubleValue());
         break;
     }
-    const QByteArray key = scalarKey(tag, bits);
-    const auto it = m_scalars.constFind(key);
-    if (it != m_scalars.constEnd())
+    const std::pair<int, quint64> key{tag, bits};
+    const auto it = m_numbers.constFind(key);
+    if (it != m_numbers.constEnd())
         return *it;
     const quint32 index = append(PlistObject::number(value));
-    m_scalars.insert(key, index);
+    m_numbers.insert(key, index);
     return index;
 }
 
 quint32 BinaryPlist::addUid(quint64 value) {
-    const QByteArray key = scalarKey('u', value);
-    const auto it = m_scalars.constFind(key);
-    if (it != m_scalars.constEnd())
+    const auto it = m_uids.constFind(value);
+    if (it != m_uids.constEnd())
         return *it;
     const quint32 index = append(PlistObject::uid(value));
-    m_scalars.insert(key, index);
+    m_uids.insert(value, index);
     return index;
 }
 

@@ -35,7 +35,7 @@ public:
     void reserve(qsizetype count) { m_objects.reserve(std::size_t(count)); }
 
     // Appends as is; the other add functions answer the index of an equal object already added.
-    quint32 add(const PlistObject& object);
+    quint32 add(PlistObject object);
     quint32 addString(const QString& text);
     quint32 addNumber(const TypedNumber& value);
     quint32 addUid(quint64 value);
@@ -45,12 +45,13 @@ public:
     std::optional<quint32> dictionaryValue(quint32 dictionary, QStringView key) const;
 
 private:
-    quint32 append(const PlistObject& object);
+    quint32 append(PlistObject&& object);
 
     std::vector<PlistObject> m_objects;
     quint32 m_top = 0;
     QHash<QString, quint32> m_strings;
-    QHash<QByteArray, quint32> m_scalars; // numbers and UIDs by kind and bits
+    QHash<std::pair<int, quint64>, quint32> m_numbers; // by kind and bits
+    QHash<quint64, quint32> m_uids;
     QHash<QByteArray, quint32> m_datas;
 };
 

@@ -27,8 +27,10 @@ public:
 
 private:
     void putUint(quint64 value, int width) {
-        for (int i = width - 1; i >= 0; --i)
-            m_out.append(char(value >> (8 * i)));
+        char bytes[8];
+        for (int i = width - 1; i >= 0; --i, value >>= 8)
+            bytes[i] = char(value);
+        m_out.append(bytes, width);
     }
     void putMarkerAndCount(uchar high, quint64 count) {
         if (count < 15) {
@@ -48,6 +50,12 @@ private:
             putUint(ref, m_refSize);
     }
     void putObject(const PlistObject& object);
+    qsizetype estimatedSize() const {
+        qsizetype size = 8 + 32;
+        for (const PlistObject& object : m_plist.objects())
+            size += 12 + object.data().size() + 2 * object.string().size() + m_refSize * object.refs().size();
+        return size;
+    }
 
     const BinaryPlist& m_plist;
     const int m_refSize;
@@ -126,6 +134,7 @@ void Writer::putObject(const PlistObject& object) {
 }
 
 QByteArray Writer::run() {
+    m_out.reserve(estimatedSize());
     m_out.append("bplist00", 8);
     std::vector<quint64> offsets;
     offsets.reserve(m_plist.objects().size());
