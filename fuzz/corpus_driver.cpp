@@ -1,0 +1,31 @@
+// Runs every file of a corpus folder through a fuzz target's entry point, so that the inputs kept there
+// (seeds and past crashers) are checked by every ordinary build.
+#include <QDir>
+#include <QFile>
+#include <cstdio>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s CORPUS_DIR\n", argv[0]);
+        return 2;
+    }
+    const QDir dir(QString::fromLocal8Bit(argv[1]));
+    const QStringList names = dir.entryList(QDir::Files, QDir::Name);
+    if (names.isEmpty()) {
+        std::fprintf(stderr, "no inputs in %s\n", argv[1]);
+        return 1;
+    }
+    for (const QString& name : names) {
+        QFile file(dir.filePath(name));
+        if (!file.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "cannot read %s\n", qPrintable(name));
+            return 1;
+        }
+        const QByteArray bytes = file.readAll();
+        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
+    }
+    std::printf("%lld inputs ran\n", static_cast<long long>(names.size()));
+    return 0;
+}

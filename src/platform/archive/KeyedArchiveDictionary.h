@@ -1,0 +1,37 @@
+#pragma once
+
+#include "platform/archive/KeyedArchiveValue.h"
+
+#include <QHash>
+#include <QString>
+#include <utility>
+#include <vector>
+
+// A dictionary of a keyed archive: string keys in the order they were first inserted, each with a value.
+// Setting an existing key replaces its value in place. Lookups are hashed.
+class KeyedArchiveDictionary {
+public:
+    using Entry = std::pair<QString, KeyedArchiveValue>;
+
+    KeyedArchiveDictionary() = default;
+    KeyedArchiveDictionary(std::initializer_list<Entry> entries);
+
+    void insert(const QString& key, const KeyedArchiveValue& value);
+    bool remove(const QString& key);
+    bool contains(const QString& key) const { return m_index.contains(key); }
+    // The null marker when the key is missing.
+    KeyedArchiveValue value(const QString& key) const;
+
+    qsizetype size() const { return qsizetype(m_entries.size()); }
+    bool isEmpty() const { return m_entries.empty(); }
+    const std::vector<Entry>& entries() const { return m_entries; }
+    QStringList keys() const;
+
+    friend bool operator==(const KeyedArchiveDictionary& a, const KeyedArchiveDictionary& b) {
+        return a.m_entries == b.m_entries;
+    }
+
+private:
+    std::vector<Entry> m_entries;
+    QHash<QString, qsizetype> m_index;
+};

@@ -1,0 +1,102 @@
+#include "platform/bookmarks/Bookmark.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+bool writeFile(const QString& path, const QByteArray& contents) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
+}
+
+class BookmarkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        m_file = m_dir.filePath(QStringLiteral("clip one é.mov"));
+        ASSERT_TRUE(writeFile(m_file, "movie"));
+    }
+    QTemporaryDir m_dir;
+    QString m_file;
+};
+
+} // namespace
+
+TEST_F(BookmarkTest, MakesTheRecordAndResolvesItCleanly) {
+    for (const bool scoped : {false, true}) {
+        const std::optional<QByteArray> data = bookmarkData(QUrl::fromLocalFile(m_file), scoped);
+        ASSERT_TRUE(data);
+        const QByteArray path = m_file.toUtf8();
+        EXPECT_EQ(data->left(8), QByteArray("ORVB\x01", 5) + char(scoped ? 1 : 0) + QByteArray(2, '\0'));
+        EXPECT_EQ(data->size(), 28 + path.size());
+        EXPECT_EQ(data->mid(24, 4),
+                  QByteArray(1, char(path.size() & 0xFF)) + char(path.size() >> 8) + QByteArray(2, '\0'));
+        EXPECT_EQ(data->mid(28), path);
+        EXPECT_EQ(Bookmark::fromData(*data)->isSecurityScoped(), scoped);
+
+        const BookmarkResolution resolved = resolveBookmarkData(*data);
+        EXPECT_EQ(resolved.url, QUrl::fromLocalFile(m_file));
+        EXPECT_FALSE(resolved.isStale);
+        EXPECT_TRUE(resolved.error.isEmpty());
+        EXPECT_TRUE(startAccessingSecurityScopedResource(resolved.url));
+    }
+    const std::optional<QByteArray> folder =
+        bookmarkData(QUrl::fromLocalFile(m_dir.path() + QLatin1Char('/')), false);
+    ASSERT_TRUE(folder);
+    EXPECT_EQ(folder->mid(28), m_dir.path().toUtf8()); // no trailing slash
+    EXPECT_FALSE(resolveBookmarkData(*folder).isStale);
+}
+
+TEST_F(BookmarkTest, NoBookmarkForMissingOrRemoteFiles) {
+    EXPECT_FALSE(bookmarkData(QUrl::fromLocalFile(m_dir.filePath(QStringLiteral("missing.mov"))), false));
+    EXPECT_FALSE(bookmarkData(QUrl(QStringLiteral("https://example.com/a.mov")), false));
+    EXPECT_FALSE(bookmarkData(QUrl(), true));
+}
+
+TEST_F(BookmarkTest, ReplacedAndMissingFilesResolveStaleWithAnError) {
+    const QByteArray data = *bookmarkData(QUrl::fromLocalFile(m_file), false);
+    // Another file at the same path: a new inode (the old one is kept alive so it cannot be reused).
+    const QString kept = m_dir.filePath(QStringLiteral("kept.mov"));
+    ASSERT_TRUE(QFile::rename(m_file, kept));
+    ASSERT_TRUE(writeFile(m_file, "another movie"));
+    BookmarkResolution resolved = resolveBookmarkData(data);
+    EXPECT_EQ(resolved.url, QUrl::fromLocalFile(m_file));
+    EXPECT_TRUE(resolved.isStale);
+    EXPECT_FALSE(resolved.error.isEmpty());
+
+    ASSERT_TRUE(QFile::remove(m_file));
+    resolved = resolveBookmarkData(data);
+    EXPECT_EQ(resolved.url, QUrl::fromLocalFile(m_file));
+    EXPECT_TRUE(resolved.isStale);
+    EXPECT_FALSE(resolved.error.isEmpty());
+}
+
+TEST_F(BookmarkTest, DataThatDoNotParseNeverResolve) {
+    const QByteArray valid = *bookmarkData(QUrl::fromLocalFile(m_file), true);
+    QByteArray wrongVersion = valid;
+    wrongVersion[4] = 2;
+    QByteArray longPath = valid;
+    longPath[24] = char(uchar(longPath[24]) + 1);
+    QByteArray relative = valid;
+    relative[28] = 'x';
+    const QByteArray garbage[] = {
+        QByteArray(),
+        QByteArray("book\x00\x00\x00\x00\x30\x02\x00\x00", 12) +
+            QByteArray(600, '\x01'), // another platform's
+        valid.first(27),
+        valid.first(valid.size() - 1),
+        valid + 'x',
+        wrongVersion,
+        longPath,
+        relative,
+        QByteArray("ORVB\x01\x00\x00\x00", 8) + QByteArray(16, '\0') + QByteArray("\xff\xff\xff\xff", 4),
+    };
+    for (const QByteArray& data : garbage) {
+        const BookmarkResolution resolved = resolveBookmarkData(data);
+        EXPECT_TRUE(resolved.url.isEmpty());
+        EXPECT_FALSE(resolved.error.isEmpty());
+    }
+}

@@ -1,0 +1,240 @@
+#include "platform/archive/BinaryPlist.h"
+#include "platform/archive/KeyedArchiveDictionary.h"
+#include "platform/archive/KeyedArchiver.h"
+#include "platform/archive/KeyedUnarchiver.h"
+
+#include "support/TestMedia.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+using V = KeyedArchiveValue;
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray sample(const char* name) {
+    return readFile(sharedPath(QStringLiteral("keyed-archive-samples/") + QLatin1String(name)));
+}
+
+V num(qint64 n) {
+    return V::number(TypedNumber::integer(n));
+}
+V str(const char* s) {
+    return V::string(QString::fromUtf8(s));
+}
+
+// A tree shaped like a playlist file, with every value kind.
+V playlistLikeTree() {
+    KeyedArchiveDictionary settings{{"autoplay", V::number(TypedNumber::boolean(true))},
+                                    {"muted", V::number(TypedNumber::boolean(false))},
+                                    {"speed", V::number(TypedNumber::float32(1.25f))},
+                                    {"volume", V::number(TypedNumber::float32(0.5f))},
+                                    {"looping", num(1)},
+                                    {"customFrameY", num(-40)},
+                                    {"unknownFutureKey", V::number(TypedNumber::float64(0.1))}};
+    const V bookmark = V::data(QByteArray("ORVB\x01\x00\x00\x00", 8));
+    KeyedArchiveDictionary clip{
+        {"url", V::url(QUrl::fromLocalFile(QStringLiteral("/films/My Film #2 (été).mov")))},
+        {"bookmark", bookmark}};
+    return V::dictionary({{"settings", V::dictionary(settings)},
+                          {"isDynamicPlaylist", V::number(TypedNumber::boolean(false))},
+                          {"clips", V::array({bookmark, V::null()})},
+                          {"clipCollection", V::array({V::dictionary(clip)})},
+                          {"tags", V::set({str("a"), str("b")})},
+                          {"name", str("Ünïcödé ☕")},
+                          {"big", num(qint64(1) << 40)}});
+}
+
+V decodeOk(const QByteArray& data, const QString& key = QStringLiteral("root")) {
+    const KeyedUnarchiveResult result = KeyedUnarchiver::unarchiveTopLevelObjectWithData(data, key);
+    EXPECT_TRUE(result.ok()) << result.error.toStdString();
+    return result.value;
+}
+
+QByteArray encodeOk(const V& value) {
+    const KeyedArchiveEncoding encoding = KeyedArchiver::archivedDataWithRootObject(value);
+    EXPECT_TRUE(encoding.ok()) << encoding.error.toStdString();
+    return encoding.data;
+}
+
+// A sample with its $top "root" pointed at another object, to read parts of archives whose root is of a
+// class playlists do not hold.
+QByteArray withRoot(const QByteArray& archive, quint64 uid) {
+    BinaryPlist plist = *BinaryPlist::read(archive).plist;
+    const quint32 top = *plist.dictionaryValue(plist.top(), u"$top");
+    plist.replace(*plist.dictionaryValue(top, u"root"), PlistObject::uid(uid));
+    return plist.write();
+}
+
+} // namespace
+
+TEST(KeyedArchive, EveryValueKindSurvivesARoundTrip) {
+    const V tree = playlistLikeTree();
+    const V copy = decodeOk(encodeOk(tree));
+    EXPECT_TRUE(copy == tree);
+    const KeyedArchiveDictionary& settings =
+        copy.toDictionary().value(QStringLiteral("settings")).toDictionary();
+    EXPECT_EQ(settings.keys(), tree.toDictionary().value(QStringLiteral("settings")).toDictionary().keys());
+    EXPECT_EQ(settings.value(QStringLiteral("speed")).toNumber().kind(), TypedNumber::Kind::Float32);
+    EXPECT_EQ(settings.value(QStringLiteral("unknownFutureKey")).toNumber().kind(),
+              TypedNumber::Kind::Float64);
+    EXPECT_EQ(settings.value(QStringLiteral("autoplay")).toNumber().kind(), TypedNumber::Kind::Boolean);
+    EXPECT_EQ(settings.value(QStringLiteral("looping")).toNumber().kind(), TypedNumber::Kind::Integer);
+    EXPECT_EQ(copy.toDictionary().keys(), tree.toDictionary().keys());
+    EXPECT_EQ(copy.toDictionary()
+                  .value(QStringLiteral("clipCollection"))
+                  .elements()[0]
+                  .toDictionary()
+                  .value(QStringLiteral("url"))
+                  .toUrl(),
+              QUrl::fromLocalFile(QStringLiteral("/films/My Film #2 (été).mov")));
+    EXPECT_TRUE(copy.toDictionary().value(QStringLiteral("clips")).elements()[1].isNull());
+}
+
+TEST(KeyedArchive, WritesUrlsAsThatPlatformEncodesThem) {
+    EXPECT_EQ(KeyedArchiver::archivedUrlString(
+                  QUrl::fromLocalFile(QStringLiteral("/a b/c&d=e;f@g+h~!/x #1%?.mov"))),
+              QStringLiteral("file:///a%20b/c&d=e;f@g+h~!/x%20%231%25%3F.mov"));
+    EXPECT_EQ(KeyedArchiver::archivedUrlString(QUrl::fromLocalFile(QStringLiteral("/é"))),
+              QStringLiteral("file:///%C3%A9"));
+    EXPECT_EQ(KeyedArchiver::archivedUrlString(QUrl(QStringLiteral("https://example.com/a?b=c"))),
+              QStringLiteral("https://example.com/a?b=c"));
+}
+
+TEST(KeyedArchive, NumbersObjectsInTheOrderOfThatPlatformsArchiver) {
+    const QByteArray bytes = encodeOk(V::dictionary({{"a", V::array({V::null()})}}));
+    const BinaryPlist plist = *BinaryPlist::read(bytes).plist;
+    const PlistObject& objects = plist.object(*plist.dictionaryValue(plist.top(), u"$objects"));
+    ASSERT_EQ(objects.count(), 8);
+    const auto classNameAt = [&](int uid) {
+        const auto name = plist.dictionaryValue(objects.refs()[uid], u"$classname");
+        return name ? plist.object(*name).string() : QString();
+    };
+    EXPECT_EQ(plist.object(objects.refs()[0]).string(), QStringLiteral("$null"));
+    EXPECT_EQ(plist.object(objects.refs()[2]).string(), QStringLiteral("a"));
+    EXPECT_EQ(classNameAt(5), QStringLiteral("NSNull"));
+    EXPECT_EQ(classNameAt(6), QStringLiteral("NSMutableArray"));
+    EXPECT_EQ(classNameAt(7), QStringLiteral("NSMutableDictionary"));
+    const auto nsClass = plist.dictionaryValue(objects.refs()[3], u"$class");
+    ASSERT_TRUE(nsClass);
+    EXPECT_EQ(plist.object(*nsClass).uid(), 6u);
+}
+
+TEST(KeyedArchive, WritesSharedNodesAndEqualScalarsOnce) {
+    const V shared = V::dictionary({{"k", str("v")}});
+    const V tree = V::array({shared, shared, str("v"), V::data("bytes"), V::data("bytes")});
+    const V copy = decodeOk(encodeOk(tree));
+    ASSERT_EQ(copy.elements().size(), 5);
+    EXPECT_EQ(copy.elements()[0].identity(), copy.elements()[1].identity());
+    EXPECT_EQ(copy.elements()[3].identity(), copy.elements()[4].identity());
+    EXPECT_TRUE(copy == tree);
+}
+
+TEST(KeyedArchive, IndependentReaderAgreesWithTheLayout) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("playlist.orvplaylist"));
+    {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(encodeOk(playlistLikeTree()));
+    }
+    QProcess python;
+    python.start(
+        QStringLiteral("python3"),
+        {qEnvironmentVariable("ORVANTA_SOURCE_DIR") + QStringLiteral("/tests/unit/archive_check.py"), file});
+    ASSERT_TRUE(python.waitForFinished(30000));
+    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+    const QString expected = QStringLiteral(
+        R"({"tree":{"settings":{"autoplay":true,"muted":false,"speed":1.25,"volume":0.5,"looping":1,)"
+        R"("customFrameY":-40,"unknownFutureKey":0.1},"isDynamicPlaylist":false,)"
+        R"("clips":[{"$data":"4f52564201000000"},null],)"
+        R"("clipCollection":[{"url":{"$url":"file:///films/My%20Film%20%232%20(%C3%A9t%C3%A9).mov"},)"
+        R"("bookmark":{"$data":"4f52564201000000"}}],"tags":{"$set":["a","b"]},"name":"Ünïcödé ☕",)"
+        R"("big":1099511627776},"reals4":2,"reals8":1})");
+    EXPECT_EQ(QString::fromUtf8(python.readAllStandardOutput()).trimmed().toStdString(),
+              expected.toStdString());
+}
+
+TEST(KeyedArchive, ReadsTheNestedSample) {
+    const V tree = decodeOk(sample("kiler129-NSKeyedUnarchiver__nested.bin.plist"));
+    const V expected = V::dictionary(
+        {{"level", num(0)},
+         {"levelZeroData",
+          V::dictionary({{"level", num(1)},
+                         {"levelOneData",
+                          V::dictionary({{"level", num(2)},
+                                         {"levelPath", V::array({str("zero"), str("one"), str("two")})},
+                                         {"sampleUrl", V::url(QUrl(QStringLiteral(
+                                                           "https://example.com/foo/bar?a=b#hash")))}})},
+                         {"levelPath", V::array({str("zero"), str("one")})}})},
+         {"levelPath", V::array({str("zero")})}});
+    EXPECT_TRUE(tree == expected);
+    EXPECT_EQ(tree.toDictionary().keys(), QStringList({"level", "levelZeroData", "levelPath"}));
+}
+
+TEST(KeyedArchive, ReadsTheArraysAndSetsSampleAndKeepsRealWidthsWhenWritingItBack) {
+    const QByteArray bytes = sample("danielpaulus-nskeyedarchiver__arrays.bin");
+    const V one = num(1), real = V::number(TypedNumber::float64(1.0)),
+            yes = V::number(TypedNumber::boolean(true)), no = V::number(TypedNumber::boolean(false)),
+            hello = str("Hello, World!"), answer = num(42);
+    const V first = V::array({one, one, real, V::number(TypedNumber::float64(1.5)),
+                              V::data("asdfasdfadsfadsf"), yes, hello, hello, hello, no, no, answer});
+    EXPECT_TRUE(decodeOk(bytes, QStringLiteral("$0")) == first);
+    EXPECT_TRUE(decodeOk(bytes, QStringLiteral("$1")) == V::array({yes, hello, answer}));
+    EXPECT_TRUE(decodeOk(bytes, QStringLiteral("$2")) == V::set({yes}));
+    EXPECT_TRUE(decodeOk(bytes, QStringLiteral("$3")) == V::set({answer, yes, hello}));
+    EXPECT_FALSE(KeyedUnarchiver::unarchiveObjectWithData(bytes).ok()); // no "root" in $top
+
+    const V again = decodeOk(encodeOk(decodeOk(bytes, QStringLiteral("$0"))));
+    EXPECT_TRUE(again == first);
+    EXPECT_EQ(again.elements()[2].toNumber().kind(), TypedNumber::Kind::Float64);
+    EXPECT_EQ(again.elements()[5].toNumber().kind(), TypedNumber::Kind::Boolean);
+}
+
+TEST(KeyedArchive, RefusesTheSelfContainingSample) {
+    const KeyedUnarchiveResult result = KeyedUnarchiver::unarchiveObjectWithData(
+        sample("michaelwright235-nskeyedunarchiver__circularReference.plist"));
+    EXPECT_FALSE(result.ok());
+    EXPECT_TRUE(result.error.contains(QStringLiteral("cycle"))) << result.error.toStdString();
+}
+
+TEST(KeyedArchive, RefusesSampleRootsOfOtherClassesButReadsTheirPlaylistParts) {
+    const QByteArray complex = sample("swift-corelibs-foundation__NSKeyedUnarchiver-ComplexTest.plist");
+    const QByteArray attributed = sample("swift-corelibs-foundation__NSMutableAttributedString.archive");
+    const QByteArray scalars = sample("kiler129-NSKeyedUnarchiver__scalarTypes.bin.plist");
+    const std::pair<QByteArray, const char*> refused[] = {
+        {complex, "NSUUID"}, {attributed, "NSMutableAttributedString"}, {scalars, "TestDummy"}};
+    for (const auto& [bytes, className] : refused) {
+        const KeyedUnarchiveResult result = KeyedUnarchiver::unarchiveObjectWithData(bytes);
+        EXPECT_FALSE(result.ok());
+        EXPECT_TRUE(result.error.contains(QLatin1String(className))) << result.error.toStdString();
+    }
+    // ComplexTest: the array holds NSNull, the shared "hello", a number and an NSDictionary; the URL has a
+    // base.
+    EXPECT_TRUE(decodeOk(withRoot(complex, 6)) ==
+                V::array({V::null(), str("hello"), num(34545), V::dictionary({{"key", str("val")}})}));
+    EXPECT_EQ(decodeOk(withRoot(complex, 16)).toUrl(),
+              QUrl(QStringLiteral("https://www.swift.org/index.xml")));
+    // NSMutableAttributedString: NSMutableString, NSMutableData and an NSMutableArray of NSDictionary.
+    EXPECT_TRUE(decodeOk(withRoot(attributed, 2)) == str("0123456789"));
+    EXPECT_EQ(decodeOk(withRoot(attributed, 17)).toData(),
+              QByteArray("\x01\x00\x01\x01\x04\x02\x02\x01\x01\x03\x01\x00", 12));
+    const V times = V::dictionary({{"Size", num(456)}, {"Font", str("Times")}});
+    EXPECT_TRUE(decodeOk(withRoot(attributed, 4)) ==
+                V::array({V::dictionary({}), V::dictionary({{"Size", num(123)}, {"Font", str("Helvetica")}}),
+                          times, times}));
+    // scalarTypes: the values of the TestDummy object.
+    EXPECT_TRUE(decodeOk(withRoot(scalars, 2)) == num(42));
+    EXPECT_TRUE(decodeOk(withRoot(scalars, 3)) == str("foo bar"));
+    EXPECT_TRUE(decodeOk(withRoot(scalars, 4)) == V::number(TypedNumber::boolean(true)));
+    EXPECT_TRUE(decodeOk(withRoot(scalars, 5)) == V::data("foobar"));
+    EXPECT_TRUE(decodeOk(withRoot(scalars, 6)) == V::number(TypedNumber::float64(3.14)));
+}
