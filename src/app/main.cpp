@@ -1,5 +1,6 @@
 #include "app/OrvantaDocumentController.h"
 #include "app/StartWindow.h"
+#include "app/TerminationSignals.h"
 #include "platform/HeadlessPresenter.h"
 #include "platform/ui/WidgetPresenter.h"
 
@@ -50,6 +51,12 @@ int main(int argc, char** argv) {
     {
         OrvantaDocumentController controller;
         StartWindow startWindow(&controller);
+        // Asked to stop by the system: write what playlists have pending and quit without questions.
+        TerminationSignals termination;
+        QObject::connect(&termination, &TerminationSignals::terminationRequested, &app, [&controller] {
+            controller.closeAllDocuments();
+            QApplication::quit();
+        });
         for (const QString& argument : parser.positionalArguments())
             controller.openDocumentPresentingErrors(
                 QUrl::fromLocalFile(QFileInfo(argument).absoluteFilePath()));

@@ -1,5 +1,6 @@
 #include "document/OrvantaDocument.h"
 
+#include "document/PlaylistFileFormat.h"
 #include "platform/defaults/UserDefaults.h"
 
 const QString OrvantaDocument::StandardPlaylistType = QStringLiteral("OrvantaStandardPlaylist");
@@ -90,12 +91,18 @@ Presenter::SavePanelRequest OrvantaDocument::savePanelRequestForType(const QStri
 }
 
 std::optional<QByteArray> OrvantaDocument::dataOfType(const QString&, DocumentError* error) const {
-    setDocumentError(error, ErrorDomain, 2, QStringLiteral("Playlists cannot be written by this version."));
-    return std::nullopt;
+    QString reason;
+    auto data = PlaylistFileFormat::write(*this, &reason);
+    if (!data)
+        setDocumentError(error, ErrorDomain, 2, reason);
+    return data;
 }
 
-bool OrvantaDocument::readFromData(const QByteArray&, const QString&, DocumentError* error) {
-    setDocumentError(error, ErrorDomain, 2, QStringLiteral("It is not a playlist this version can read."));
+bool OrvantaDocument::readFromData(const QByteArray& data, const QString&, DocumentError* error) {
+    QString reason;
+    if (PlaylistFileFormat::read(data, *this, &reason))
+        return true;
+    setDocumentError(error, ErrorDomain, 2, reason);
     return false;
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 
+#include "support/PinLoadedLibraries.h"
 #include "support/TestEnvironment.h"
 
 // Widget tests need one application object for the whole run, made the way main() makes it. Listing
@@ -19,5 +20,7 @@ int main(int argc, char** argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
-    return RUN_ALL_TESTS();
+    const int status = RUN_ALL_TESTS();
+    pinLoadedLibraries();
+    return status;
 }

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "document/ClipRecord.h"
+
+#include <QList>
+#include <QSet>
+#include <QStringList>
+#include <QUrl>
+#include <functional>
+
+// The widget-free heart of an import run: walks the given files and folders, keeps the movie files
+// that open and are not protected, and makes their clip records, in import order.
+//
+// The walk: a URL that names a folder is listed (hidden entries skipped, entries in file-manager
+// order: "clip2" before "clip10"); each entry that is a file is tried as a clip, each subfolder is
+// descended into, where it stands, when the run descends into subfolders. A folder named directly in
+// the list is always listed. Links to files are followed; a folder whose real path the run has
+// already entered is never entered again, so links that lead back cannot loop or import twice.
+//
+// Probing (opening, the protection test, posters) runs on worker threads inside run(); results are
+// merged in walk order. Call from one thread at a time.
+class ClipImporter {
+public:
+    struct Options {
+        bool descendIntoSubdirectories = true;
+        bool makePosters = true; // the clip table's poster; the command-line tool needs none
+        int threads = 0;         // 0: one per core
+    };
+
+    struct Result {
+        QList<ClipRecordPtr> importedClips; // in import order
+        QStringList DRMClips;               // full paths of the protected movies met, in import order
+        bool fileErrorOnImport = false;     // a folder could not be listed
+    };
+
+    // Called on the calling thread as files are probed: how many are done of how many found.
+    using Progress = std::function<void(int done, int total)>;
+
+    explicit ClipImporter(Options options);
+
+    Result run(const QList<QUrl>& urls, const Progress& progress = {});
+
+    // The clip record of one movie, its keys in order: URL, name, poster, movie, qttimeDuration and the
+    // two bookmarks when they can be made.
+    static ClipRecordPtr makeClipRecord(const QUrl& url, std::shared_ptr<Movie> movie, PosterImage poster);
+    // The movie's poster when it shows a frame one second in, else the missing-item marker.
+    static PosterImage posterFor(const Movie& movie);
+
+private:
+    void addClipsWithURL(const QUrl& url, bool isDirectory, QList<QUrl>& files, QSet<QString>& entered,
+                         bool& fileError) const;
+
+    Options m_options;
+};
