@@ -16,6 +16,9 @@ TEST(ApplicationBinary, StartsRefusesANonPlaylistByNameAndStopsCleanlyOnSigterm)
     QProcess app;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+    // In the sanitizer build the OpenGL driver, unloaded at exit, leaves an allocation that LeakSanitizer
+    // cannot name; leaks of our own code are checked by the in-process tests.
+    env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":detect_leaks=0");
     app.setProcessEnvironment(env);
     app.start(QStringLiteral(ORVANTA_APP_BINARY), {"--unattended", notAPlaylist.fileName()});
     ASSERT_TRUE(app.waitForStarted(10000));
