@@ -1,6 +1,5 @@
 #include "document/PlaylistFileFormat.h"
 
-#include "document/ClipImporter.h"
 #include "document/OrvantaDocument.h"
 #include "platform/archive/KeyedArchiveDictionary.h"
 #include "platform/archive/KeyedArchiver.h"
@@ -24,32 +23,56 @@ const QString kBookmark = QStringLiteral("bookmark");
 const QString kSecureBookmark = QStringLiteral("secureBookmark");
 const QString kUrl = QStringLiteral("url");
 
+// Where a reference led, and the bookmark that led there when one resolved cleanly.
+struct Reference {
+    QUrl url;
+    std::optional<Bookmark> bookmark;
+};
+
 // A resolution is clean when it gives a URL, not stale, with no error.
-std::optional<QUrl> resolveClean(const Value& data) {
+std::optional<Reference> resolveClean(const Value& data) {
     if (data.type() != Type::Data)
         return std::nullopt;
-    const BookmarkResolution r = resolveBookmarkData(data.toData());
+    BookmarkResolution r = resolveBookmarkData(data.toData());
     if (r.url.isEmpty() || r.isStale || !r.error.isEmpty())
         return std::nullopt;
-    return r.url;
+    return Reference{r.url, std::move(r.bookmark)};
 }
 
 // The fall-back order of one reference: security-scoped bookmark, plain bookmark, stored URL.
-std::optional<QUrl> findReference(const KeyedArchiveDictionary& holder, const QString& urlKey) {
+std::optional<Reference> findReference(const KeyedArchiveDictionary& holder, const QString& urlKey) {
     if (holder.contains(kSecureBookmark)) {
-        if (auto url = resolveClean(holder.value(kSecureBookmark))) {
-            startAccessingSecurityScopedResource(*url);
-            return url;
+        if (auto found = resolveClean(holder.value(kSecureBookmark))) {
+            startAccessingSecurityScopedResource(found->url);
+            return found;
         }
     }
     if (holder.contains(kBookmark)) {
-        if (auto url = resolveClean(holder.value(kBookmark)))
-            return url;
+        if (auto found = resolveClean(holder.value(kBookmark)))
+            return found;
     }
     const Value stored = holder.value(urlKey);
     if (stored.type() == Type::Url && !stored.toUrl().isEmpty())
-        return stored.toUrl();
+        return Reference{stored.toUrl(), std::nullopt};
     return std::nullopt;
+}
+
+// Fresh bookmarks of a clip. A bookmark that has just resolved cleanly is byte for byte the one a new
+// bookmark of its file would be, so it is reused rather than made again.
+void setFreshBookmarks(ClipRecord& clip, const Reference& reference) {
+    std::optional<Bookmark> made =
+        reference.bookmark ? reference.bookmark : Bookmark::forUrl(reference.url, false);
+    if (!made) {
+        clip.bookmark.reset();
+        clip.secureBookmark.reset();
+        return;
+    }
+    clip.bookmark = made->withSecurityScope(false).toData();
+    clip.secureBookmark = made->withSecurityScope(true).toData();
+}
+
+QString lastPathComponent(const QString& path) {
+    return path.mid(path.lastIndexOf(u'/') + 1);
 }
 
 bool expectType(const KeyedArchiveDictionary& root, const QString& key, Type type, const char* what,
@@ -155,14 +178,15 @@ bool PlaylistFileFormat::read(const QByteArray& data, OrvantaDocument& document,
     bool includeSubdirectories = false;
     QUrl folder;
     QSet<QString> missingItems;
-    QList<QUrl> urls;
+    QList<Reference> references;
     if (isDynamic) {
         includeSubdirectories = root.value(kIncludeSubdirectories).toNumber().boolValue();
-        folder = findReference(root, kDynamicSourceFolder).value_or(QUrl());
+        if (auto found = findReference(root, kDynamicSourceFolder))
+            folder = found->url;
     } else if (root.contains(kClipCollection)) {
         for (const Value& entry : collection) {
-            if (auto url = findReference(entry.toDictionary(), kUrl))
-                urls.append(*url);
+            if (auto found = findReference(entry.toDictionary(), kUrl))
+                references.append(std::move(*found));
         }
     } else {
         // Files that hold only bookmark data: resolved whatever their staleness; gone files are listed.
@@ -174,25 +198,27 @@ bool PlaylistFileFormat::read(const QByteArray& data, OrvantaDocument& document,
                 continue;
             startAccessingSecurityScopedResource(r.url);
             if (QFileInfo::exists(r.url.toLocalFile()))
-                urls.append(r.url);
+                references.append(Reference{r.url, r.isStale ? std::nullopt : r.bookmark});
             else
                 missingItems.insert(r.url.toLocalFile());
         }
     }
 
     QList<ClipRecordPtr> clips;
-    clips.reserve(urls.size());
-    for (const QUrl& url : urls) {
-        if (!options.openMovies) {
-            auto record = std::make_shared<ClipRecord>();
-            record->URL = url;
-            record->name = QFileInfo(url.toLocalFile()).fileName();
-            clips.append(record);
-            continue;
+    clips.reserve(references.size());
+    for (const Reference& reference : references) {
+        auto record = std::make_shared<ClipRecord>();
+        if (options.openMovies) {
+            auto opened = Movie::open(reference.url);
+            if (!opened)
+                continue;
+            record->movie = std::move(opened.movie);
+            record->qttimeDuration = record->movie->duration().toString();
         }
-        auto opened = Movie::open(url);
-        if (opened)
-            clips.append(ClipImporter::makeClipRecord(url, std::move(opened.movie), PosterImage{}));
+        record->URL = reference.url;
+        record->name = lastPathComponent(reference.url.path());
+        setFreshBookmarks(*record, reference);
+        clips.append(std::move(record));
     }
 
     document.settings()->setEntries(settings);

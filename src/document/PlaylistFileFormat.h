@@ -21,7 +21,7 @@ namespace PlaylistFileFormat {
 std::optional<QByteArray> write(const OrvantaDocument& document, QString* error);
 
 struct ReadOptions {
-    bool openMovies = true; // false: keep every resolved URL as a clip without a movie (benchmarks)
+    bool openMovies = true; // false: every resolved URL becomes a clip without a movie or duration
 };
 
 // Fills the document from the data. Anything that is not a playlist of this layout is refused with a

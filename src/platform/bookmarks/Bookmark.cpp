@@ -67,6 +67,13 @@ std::optional<Bookmark> Bookmark::fromData(const QByteArray& data) {
     return bookmark;
 }
 
+Bookmark Bookmark::withSecurityScope(bool securityScope) const {
+    Bookmark copy = *this;
+    copy.m_flags =
+        securityScope ? quint8(m_flags | kSecurityScopeFlag) : quint8(m_flags & ~kSecurityScopeFlag);
+    return copy;
+}
+
 QByteArray Bookmark::toData() const {
     const QByteArray utf8 = m_path.toUtf8();
     QByteArray out;
@@ -92,15 +99,17 @@ std::optional<QByteArray> bookmarkData(const QUrl& fileUrl, bool securityScope) 
 BookmarkResolution resolveBookmarkData(const QByteArray& data) {
     const std::optional<Bookmark> bookmark = Bookmark::fromData(data);
     if (!bookmark)
-        return {QUrl(), false, QStringLiteral("The bookmark data are not valid")};
+        return {QUrl(), false, QStringLiteral("The bookmark data are not valid"), std::nullopt};
     const QUrl url = QUrl::fromLocalFile(bookmark->path());
     const std::optional<Identity> identity = identityOf(bookmark->path());
     if (!identity)
-        return {url, true, QStringLiteral("The file \"%1\" no longer exists").arg(bookmark->path())};
+        return {url, true, QStringLiteral("The file \"%1\" no longer exists").arg(bookmark->path()),
+                bookmark};
     if (identity->device != bookmark->device() || identity->inode != bookmark->inode())
         return {url, true,
-                QStringLiteral("The file \"%1\" has been replaced by another file").arg(bookmark->path())};
-    return {url, false, QString()};
+                QStringLiteral("The file \"%1\" has been replaced by another file").arg(bookmark->path()),
+                bookmark};
+    return {url, false, QString(), bookmark};
 }
 
 bool startAccessingSecurityScopedResource(const QUrl& url) {

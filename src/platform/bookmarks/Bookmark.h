@@ -27,6 +27,8 @@ public:
     quint64 device() const { return m_device; }
     quint64 inode() const { return m_inode; }
     bool isSecurityScoped() const { return m_flags & kSecurityScopeFlag; }
+    // The same record with the security-scope flag set or cleared.
+    Bookmark withSecurityScope(bool securityScope) const;
 
 private:
     QString m_path;
@@ -39,6 +41,8 @@ struct BookmarkResolution {
     QUrl url; // empty when the data do not parse
     bool isStale = false;
     QString error; // empty for a clean resolution
+    // The parsed record; after a clean resolution it is exactly the bookmark a new one would be.
+    std::optional<Bookmark> bookmark;
 };
 
 // Bookmark data for a local file URL; nothing when the file does not exist or the URL is not local.
