@@ -1,0 +1,3 @@
+#include "platform/media/MpvRenderAttachment.h"
+
+MpvRenderAttachment::~MpvRenderAttachment() = default;

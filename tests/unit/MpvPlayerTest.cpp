@@ -1,0 +1,292 @@
+#include "platform/media/MpvPlayer.h"
+#include "platform/media/Movie.h"
+#include "support/TestMedia.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int Patience = 15000; // ms; generous, these are not timings
+constexpr double Frame = 0.04;  // one frame at 25 fps
+
+std::shared_ptr<Movie> openMovie(const QString& name) {
+    Movie::OpenResult result = Movie::open(QUrl::fromLocalFile(testMediaPath(name)));
+    EXPECT_TRUE(result) << name.toStdString() << ": " << result.error.message.toStdString();
+    return result.movie;
+}
+
+std::unique_ptr<MpvPlayer> makePlayer() {
+    // Headless: no video output, no sound card.
+    MpvPlayer::CreateResult created = MpvPlayer::create({/*renderApi=*/false, /*audioOutput=*/false});
+    EXPECT_TRUE(created) << created.error.toStdString();
+    return std::move(created.player);
+}
+
+std::shared_ptr<Movie> endedMovie(const QSignalSpy& spy, int index) {
+    return spy.at(index).at(0).value<std::shared_ptr<Movie>>();
+}
+
+class MpvPlayerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_player = makePlayer();
+        ASSERT_TRUE(m_player);
+    }
+
+    // Attaches and waits until the movie stands on its first frame.
+    void attachAndWait(const std::shared_ptr<Movie>& movie) {
+        QSignalSpy ready(m_player.get(), &MpvPlayer::movieReady);
+        m_player->attach(movie);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return ready.count() > 0; }, Patience));
+        ASSERT_TRUE(m_player->isReady());
+    }
+
+    void seekAndWait(double seconds) {
+        QSignalSpy ready(m_player.get(), &MpvPlayer::movieReady);
+        m_player->setCurrentTime(seconds);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return ready.count() > 0; }, Patience));
+        // The position read after the seek settled.
+        QTest::qWait(100);
+    }
+
+    std::unique_ptr<MpvPlayer> m_player;
+};
+
+} // namespace
+
+TEST_F(MpvPlayerTest, AttachingLoadsTheMoviePausedWhereItStandsWithItsVolumeAndPreferredRate) {
+    auto movie = openMovie("clip-2s.mp4");
+    movie->setCurrentTime(0.6);
+    movie->setVolume(0.5f);
+    movie->setPreferredRate(1.5f);
+    attachAndWait(movie);
+
+    EXPECT_EQ(m_player->movie(), movie);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_player->engineVolume() == 50.0; }, Patience));
+    EXPECT_TRUE(m_player->isPaused());
+    EXPECT_DOUBLE_EQ(m_player->speed(), 1.5);
+    EXPECT_NEAR(m_player->position(), 0.6, Frame);
+    EXPECT_EQ(movie->rate(), 0.0f);
+    // Standing still: the position stays.
+    QTest::qWait(300);
+    EXPECT_NEAR(m_player->position(), 0.6, Frame);
+}
+
+TEST_F(MpvPlayerTest, PlayingRunsToTheEndReportsItOnceAndAgainAfterRewinding) {
+    auto movie = openMovie("clip-0.5s.mp4");
+    movie->setPreferredRate(4.0f);
+    attachAndWait(movie);
+    QSignalSpy ended(m_player.get(), &MpvPlayer::movieDidEnd);
+    QSignalSpy positions(m_player.get(), &MpvPlayer::positionChanged);
+
+    m_player->play();
+    EXPECT_EQ(movie->rate(), 4.0f);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended.count() > 0; }, Patience));
+    EXPECT_EQ(endedMovie(ended, 0), movie);
+    EXPECT_GT(positions.count(), 0);
+    EXPECT_GT(movie->currentTime(), 0.3);
+    QTest::qWait(500);
+    EXPECT_EQ(ended.count(), 1);
+
+    m_player->gotoBeginning();
+    m_player->play();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended.count() > 1; }, Patience));
+    EXPECT_EQ(endedMovie(ended, 1), movie);
+    QTest::qWait(300);
+    EXPECT_EQ(ended.count(), 2);
+}
+
+TEST_F(MpvPlayerTest, PlayingAtTheEndEndsAtOnce) {
+    auto movie = openMovie("clip-0.5s.mp4");
+    movie->setPreferredRate(4.0f);
+    attachAndWait(movie);
+    QSignalSpy ended(m_player.get(), &MpvPlayer::movieDidEnd);
+    m_player->play();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended.count() == 1; }, Patience));
+    m_player->stop();
+    m_player->play();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended.count() == 2; }, Patience));
+}
+
+TEST_F(MpvPlayerTest, EachPlayerReportsOnlyTheEndOfItsOwnMovie) {
+    auto other = makePlayer();
+    ASSERT_TRUE(other);
+    auto shortMovie = openMovie("clip-0.5s.mp4");
+    auto longMovie = openMovie("clip-2s.mp4");
+    shortMovie->setPreferredRate(4.0f);
+    attachAndWait(shortMovie);
+    QSignalSpy otherReady(other.get(), &MpvPlayer::movieReady);
+    other->attach(longMovie);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return otherReady.count() > 0; }, Patience));
+
+    QSignalSpy ended(m_player.get(), &MpvPlayer::movieDidEnd);
+    QSignalSpy otherEnded(other.get(), &MpvPlayer::movieDidEnd);
+    other->play();
+    m_player->play();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended.count() > 0; }, Patience));
+    EXPECT_EQ(endedMovie(ended, 0), shortMovie);
+    EXPECT_EQ(otherEnded.count(), 0);
+    EXPECT_FALSE(other->isPaused());
+}
+
+TEST_F(MpvPlayerTest, StopKeepsThePositionAndGotoBeginningRewinds) {
+    auto movie = openMovie("clip-2s.mp4");
+    movie->setPreferredRate(4.0f);
+    attachAndWait(movie);
+    m_player->play();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_player->position() > 0.5; }, Patience));
+    m_player->stop();
+    EXPECT_EQ(movie->rate(), 0.0f);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_player->isPaused(); }, Patience));
+    QTest::qWait(200);
+    const double stoppedAt = m_player->position();
+    QTest::qWait(300);
+    EXPECT_DOUBLE_EQ(m_player->position(), stoppedAt);
+    EXPECT_DOUBLE_EQ(movie->currentTime(), stoppedAt);
+    EXPECT_GT(stoppedAt, 0.5);
+    EXPECT_LT(stoppedAt, 2.0);
+
+    QSignalSpy ready(m_player.get(), &MpvPlayer::movieReady);
+    m_player->gotoBeginning();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ready.count() > 0; }, Patience));
+    QTest::qWait(100);
+    EXPECT_LT(m_player->position(), 0.001);
+    EXPECT_LT(movie->currentTime(), 0.001);
+    EXPECT_TRUE(m_player->isPaused());
+}
+
+TEST_F(MpvPlayerTest, RateChosenWhilePausedTakesEffectAtPlayAndRateChangesApplyAtOnce) {
+    auto movie = openMovie("clip-2s.mp4");
+    attachAndWait(movie);
+    movie->setPreferredRate(2.0f);
+    QTest::qWait(200);
+    EXPECT_TRUE(m_player->isPaused());
+    EXPECT_DOUBLE_EQ(m_player->speed(), 1.0);
+
+    m_player->play();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_player->isPaused() && m_player->speed() == 2.0; }, Patience));
+    EXPECT_EQ(movie->rate(), 2.0f);
+
+    m_player->setRate(3.0f);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_player->speed() == 3.0; }, Patience));
+    EXPECT_FALSE(m_player->isPaused());
+    EXPECT_EQ(movie->preferredRate(), 2.0f);
+
+    m_player->setRate(0.0f);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_player->isPaused(); }, Patience));
+    EXPECT_EQ(movie->rate(), 0.0f);
+}
+
+TEST_F(MpvPlayerTest, SeeksAreExact) {
+    auto movie = openMovie("frames-2s.mp4");
+    attachAndWait(movie);
+    // Neither target is a keyframe (every 25th frame is).
+    for (double target : {1.0, 0.52, 1.64}) {
+        seekAndWait(target);
+        EXPECT_NEAR(m_player->position(), target, Frame / 2) << target;
+        EXPECT_NEAR(movie->currentTime(), target, Frame / 2) << target;
+    }
+}
+
+TEST_F(MpvPlayerTest, VolumeIsKeptWithinRange) {
+    auto movie = openMovie("clip-1s.mp4");
+    attachAndWait(movie);
+    const std::pair<float, double> cases[] = {{1.7f, 100.0}, {-0.3f, 0.0}, {0.25f, 25.0}};
+    for (auto [asked, engine] : cases) {
+        m_player->setVolume(asked);
+        EXPECT_GE(movie->volume(), 0.0f);
+        EXPECT_LE(movie->volume(), 1.0f);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return m_player->engineVolume() == engine; }, Patience))
+            << asked << " gave " << m_player->engineVolume();
+    }
+}
+
+TEST_F(MpvPlayerTest, DetachingWritesTheStateBackAndReattachingResumesThere) {
+    auto movie = openMovie("clip-2s.mp4");
+    movie->setPreferredRate(4.0f);
+    attachAndWait(movie);
+    m_player->play();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_player->position() > 0.4; }, Patience));
+    const double before = m_player->position();
+    m_player->detach();
+    EXPECT_EQ(m_player->movie(), nullptr);
+    EXPECT_EQ(movie->rate(), 0.0f);
+    EXPECT_GE(movie->currentTime(), before);
+    const double left = movie->currentTime();
+
+    attachAndWait(movie);
+    EXPECT_NEAR(m_player->position(), left, Frame);
+    EXPECT_TRUE(m_player->isPaused());
+}
+
+TEST_F(MpvPlayerTest, APreparedMovieSwitchesInAndKeepsPlaying) {
+    auto first = openMovie("clip-1s.mp4");
+    auto second = openMovie("clip-2s.mp4");
+    first->setPreferredRate(4.0f);
+    second->setPreferredRate(4.0f);
+    EXPECT_FALSE(m_player->switchToPrepared());
+
+    attachAndWait(first);
+    QSignalSpy prepared(m_player.get(), &MpvPlayer::nextPrepared);
+    QSignalSpy switched(m_player.get(), &MpvPlayer::activeHandleChanged);
+    QSignalSpy ended(m_player.get(), &MpvPlayer::movieDidEnd);
+    m_player->play();
+    m_player->prepareNext(second);
+    EXPECT_EQ(m_player->preparedMovie(), second);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return prepared.count() > 0; }, Patience));
+    EXPECT_EQ(prepared.at(0).at(0).value<std::shared_ptr<Movie>>(), second);
+    EXPECT_TRUE(m_player->isNextPrepared());
+    EXPECT_EQ(m_player->movie(), first); // still playing the first
+
+    const int before = m_player->activeIndex();
+    ASSERT_TRUE(m_player->switchToPrepared());
+    EXPECT_EQ(switched.count(), 1);
+    EXPECT_NE(m_player->activeIndex(), before);
+    EXPECT_EQ(m_player->movie(), second);
+    EXPECT_EQ(m_player->preparedMovie(), nullptr);
+    EXPECT_EQ(first->rate(), 0.0f);
+    EXPECT_EQ(second->rate(), 4.0f);
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended.count() > 0; }, Patience));
+    // The first movie was let go before its end: only the second reports one.
+    EXPECT_EQ(endedMovie(ended, ended.count() - 1), second);
+    for (int i = 0; i < ended.count(); ++i)
+        EXPECT_EQ(endedMovie(ended, i), second);
+    EXPECT_GT(second->currentTime(), 1.5);
+}
+
+TEST_F(MpvPlayerTest, AttachingThePreparedMovieSwitchesToItPaused) {
+    auto first = openMovie("clip-1s.mp4");
+    auto second = openMovie("clip-2s.mp4");
+    attachAndWait(first);
+    QSignalSpy prepared(m_player.get(), &MpvPlayer::nextPrepared);
+    m_player->prepareNext(second);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return prepared.count() > 0; }, Patience));
+    const int before = m_player->activeIndex();
+    m_player->play();
+    m_player->attach(second);
+    EXPECT_NE(m_player->activeIndex(), before);
+    EXPECT_EQ(m_player->movie(), second);
+    EXPECT_TRUE(m_player->isReady());
+    QTest::qWait(200);
+    EXPECT_TRUE(m_player->isPaused());
+}
+
+TEST_F(MpvPlayerTest, AMovieWhoseFileIsGoneIsReportedAsFailed) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("gone.mp4");
+    ASSERT_TRUE(QFile::copy(testMediaPath("clip-1s.mp4"), path));
+    Movie::OpenResult opened = Movie::open(QUrl::fromLocalFile(path));
+    ASSERT_TRUE(opened);
+    ASSERT_TRUE(QFile::remove(path));
+
+    QSignalSpy failed(m_player.get(), &MpvPlayer::movieFailed);
+    m_player->attach(opened.movie);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failed.count() > 0; }, Patience));
+    EXPECT_EQ(failed.at(0).at(0).value<std::shared_ptr<Movie>>(), opened.movie);
+    EXPECT_FALSE(m_player->isReady());
+}
