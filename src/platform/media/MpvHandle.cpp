@@ -81,9 +81,12 @@ MpvHandle::MpvHandle(mpv_handle* handle, const Options& options)
 MpvHandle::~MpvHandle() {
     // Returns only once no wakeup callback runs, so none can reach this object afterwards.
     mpv_set_wakeup_callback(m_handle.get(), nullptr, nullptr);
-    // The render context goes first, while its core exists; then m_handle terminates the core.
-    m_renderAttachment.reset();
+    // The render context goes first, while its core exists; then the core terminates; then what the
+    // attachment still holds (its OpenGL context and surface) goes.
+    if (m_renderAttachment)
+        m_renderAttachment->releaseRenderContext();
     m_handle.reset();
+    m_renderAttachment.reset();
 }
 
 void MpvHandle::setRenderAttachment(std::unique_ptr<MpvRenderAttachment> attachment) {

@@ -16,7 +16,8 @@ class MpvRenderAttachment;
 // libmpv calls the wakeup callback on its own threads; the callback only queues one drain of the
 // event queue onto the thread of this object (the main thread), where every event is handled. Only
 // non-blocking calls are offered: commands and property writes are asynchronous and their replies come
-// back as events. Destruction frees the render attachment first, then the core.
+// back as events. Destruction releases the render context first, then ends the core, then deletes the
+// attachment.
 class MpvHandle : public QObject {
     Q_OBJECT
 public:

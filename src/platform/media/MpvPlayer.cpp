@@ -116,9 +116,11 @@ void MpvPlayer::attach(std::shared_ptr<Movie> movie) {
         unload(1 - m_active); // still loading there; load it here instead
     if (!movie) {
         unload(m_active);
+        emit movieChanged(nullptr);
         return;
     }
-    load(m_active, std::move(movie));
+    load(m_active, movie);
+    emit movieChanged(movie);
 }
 
 void MpvPlayer::prepareNext(std::shared_ptr<Movie> movie) {
@@ -144,6 +146,7 @@ void MpvPlayer::switchSlots(bool keepRunning) {
     unload(m_active);
     m_active = 1 - m_active;
     emit activeHandleChanged(m_active);
+    emit movieChanged(active().movie);
     if (keepRunning && wasRunning)
         play();
     emit positionChanged(active().position);

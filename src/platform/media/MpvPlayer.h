@@ -77,6 +77,8 @@ public:
     bool switchToPrepared();
 
 signals:
+    // Another movie (or none) became the attached one.
+    void movieChanged(std::shared_ptr<Movie> movie);
     void movieDidEnd(std::shared_ptr<Movie> movie);
     void movieFailed(std::shared_ptr<Movie> movie, QString message);
     // Position of the attached movie, at most about 30 times a second.

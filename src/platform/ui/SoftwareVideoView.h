@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+class MpvPlayer;
+class MpvSwRenderer;
+
+// Shows the picture of a player whose handles render in software: the image of its active handle,
+// letterboxed with black. For machines without OpenGL.
+class SoftwareVideoView : public QWidget {
+    Q_OBJECT
+public:
+    explicit SoftwareVideoView(QWidget* parent = nullptr);
+
+    // The player's handles must carry software renderers (VideoOutput::attach). Null shows black.
+    void setPlayer(MpvPlayer* player);
+    MpvPlayer* player() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void followActiveHandle();
+
+    QPointer<MpvPlayer> m_player;
+    QPointer<MpvSwRenderer> m_renderer;
+    QMetaObject::Connection m_frameConnection;
+};

@@ -1,0 +1,57 @@
+#include "platform/ui/VideoOutput.h"
+
+#include "platform/media/MpvPlayer.h"
+#include "platform/ui/MpvGlRenderer.h"
+#include "platform/ui/MpvSwRenderer.h"
+#include "platform/ui/SoftwareVideoView.h"
+#include "platform/ui/VideoView.h"
+
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+
+VideoOutput::Kind VideoOutput::detect() {
+    QOpenGLContext* shared = QOpenGLContext::globalShareContext();
+    if (!shared)
+        return Kind::Software;
+    QOffscreenSurface surface;
+    surface.setFormat(shared->format());
+    surface.create();
+    QOpenGLContext trial;
+    trial.setFormat(shared->format());
+    trial.setShareContext(shared);
+    if (!trial.create() || !trial.makeCurrent(&surface))
+        return Kind::Software;
+    trial.doneCurrent();
+    return Kind::OpenGL;
+}
+
+VideoOutput::AttachResult VideoOutput::attach(MpvPlayer& player, Kind kind) {
+    for (int i = 0; i < MpvPlayer::HandleCount; ++i) {
+        MpvHandle& handle = player.handle(i);
+        if (!handle.usesRenderApi())
+            return {QStringLiteral("the player was made without the render API")};
+        if (kind == Kind::OpenGL) {
+            MpvGlRenderer::CreateResult created = MpvGlRenderer::create(handle);
+            if (!created)
+                return {created.error};
+            handle.setRenderAttachment(std::move(created.renderer));
+        } else {
+            MpvSwRenderer::CreateResult created = MpvSwRenderer::create(handle);
+            if (!created)
+                return {created.error};
+            handle.setRenderAttachment(std::move(created.renderer));
+        }
+    }
+    return {};
+}
+
+QWidget* VideoOutput::createView(MpvPlayer* player, Kind kind, QWidget* parent) {
+    if (kind == Kind::OpenGL) {
+        auto* view = new VideoView(parent);
+        view->setPlayer(player);
+        return view;
+    }
+    auto* view = new SoftwareVideoView(parent);
+    view->setPlayer(player);
+    return view;
+}

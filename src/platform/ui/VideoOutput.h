@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+class MpvPlayer;
+class QWidget;
+
+// How video reaches the screen on this machine: OpenGL where a context sharing with the global one can
+// be made current, libmpv's software renderer otherwise (-platform offscreen without X, for instance).
+class VideoOutput {
+public:
+    enum class Kind { OpenGL, Software };
+
+    struct AttachResult {
+        QString error; // empty on success
+        explicit operator bool() const { return error.isEmpty(); }
+    };
+
+    // A trial context, made and made current: surfaces and capability flags answer yes even without GL.
+    static Kind detect();
+
+    // Gives each handle of a player made with renderApi its renderer. Call right after making the
+    // player, before it loads anything: a file loaded without a renderer never shows video.
+    static AttachResult attach(MpvPlayer& player, Kind kind);
+
+    // A view of the matching kind showing the player, owned by parent.
+    static QWidget* createView(MpvPlayer* player, Kind kind, QWidget* parent = nullptr);
+};

@@ -1,0 +1,192 @@
+#include "platform/ui/VideoView.h"
+#include "platform/media/Movie.h"
+#include "platform/media/MpvPlayer.h"
+#include "platform/ui/Letterbox.h"
+#include "platform/ui/SoftwareVideoView.h"
+#include "platform/ui/VideoOutput.h"
+#include "support/TestMedia.h"
+
+#include <QGuiApplication>
+#include <QSignalSpy>
+#include <QTest>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int Patience = 20000; // ms
+constexpr int Tolerance = 8;    // grey levels
+
+std::shared_ptr<Movie> openMovie(const QString& name) {
+    Movie::OpenResult result = Movie::open(QUrl::fromLocalFile(testMediaPath(name)));
+    EXPECT_TRUE(result) << name.toStdString() << ": " << result.error.message.toStdString();
+    return result.movie;
+}
+
+// The grey level at a point of what a view shows, read back from the screen's side of the view.
+int greyAt(QWidget& view, QPoint point) {
+    QImage image;
+    if (auto* glView = qobject_cast<VideoView*>(&view))
+        image = glView->grabFramebuffer();
+    else
+        image = view.grab().toImage();
+    if (image.isNull())
+        return -1;
+    return qGray(image.pixel(point));
+}
+
+bool near(int grey, int expected) {
+    return grey >= 0 && std::abs(grey - expected) <= Tolerance;
+}
+
+// Frame n of frames-2s.mp4 is grey 5n, of frames-2s-b.mp4 grey 250 - 5n.
+class VideoViewTest : public ::testing::Test {
+protected:
+    void makePlayer(VideoOutput::Kind kind) {
+        MpvPlayer::CreateResult created = MpvPlayer::create({/*renderApi=*/true, /*audioOutput=*/false});
+        ASSERT_TRUE(created) << created.error.toStdString();
+        m_player = std::move(created.player);
+        VideoOutput::AttachResult attached = VideoOutput::attach(*m_player, kind);
+        ASSERT_TRUE(attached) << attached.error.toStdString();
+    }
+
+    void requireOpenGL() {
+        if (VideoOutput::detect() == VideoOutput::Kind::OpenGL)
+            return;
+        // Under X (xvfb-run) a missing context is a failure, not a reason to skip.
+        if (QGuiApplication::platformName() == QLatin1String("xcb"))
+            FAIL() << "no OpenGL context under X";
+        GTEST_SKIP() << "no OpenGL context on platform " << QGuiApplication::platformName().toStdString();
+    }
+
+    void show(QWidget& view, QSize size) {
+        view.resize(size);
+        view.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    }
+
+    void attachAndWait(const std::shared_ptr<Movie>& movie) {
+        QSignalSpy ready(m_player.get(), &MpvPlayer::movieReady);
+        m_player->attach(movie);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return ready.count() > 0; }, Patience));
+    }
+
+    // Waits until the view shows the expected grey at the point; reports what it showed last.
+    void expectGrey(QWidget& view, QPoint point, int expected) {
+        int seen = -1;
+        const bool shown = QTest::qWaitFor(
+            [&] {
+                seen = greyAt(view, point);
+                return near(seen, expected);
+            },
+            Patience);
+        EXPECT_TRUE(shown) << "expected grey " << expected << ", the view shows " << seen;
+    }
+
+    // Views are destroyed before the player in each test (declared after it), and the player before
+    // the application object.
+    std::unique_ptr<MpvPlayer> m_player;
+};
+
+} // namespace
+
+TEST(LetterboxTest, FitsTheContentCentredWithItsProportions) {
+    struct Case {
+        QSize content, area;
+        QRect expected;
+    } cases[] = {
+        {{320, 240}, {320, 240}, {0, 0, 320, 240}},   // same size
+        {{320, 240}, {480, 240}, {80, 0, 320, 240}},  // bars left and right
+        {{320, 240}, {320, 480}, {0, 120, 320, 240}}, // bars above and below
+        {{1920, 1080}, {640, 480}, {0, 60, 640, 360}},
+        {{320, 240}, {160, 120}, {0, 0, 160, 120}}, // scaled down
+        {{0, 0}, {320, 240}, {}},                   // nothing to show
+        {{320, 240}, {0, 0}, {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(letterboxRect(c.content, c.area), c.expected)
+            << c.content.width() << "x" << c.content.height() << " in " << c.area.width() << "x"
+            << c.area.height();
+}
+
+TEST_F(VideoViewTest, OpenGLViewsShowTheExactFrameAfterASeekAndAgreeWithEachOther) {
+    requireOpenGL();
+    makePlayer(VideoOutput::Kind::OpenGL);
+    VideoView wide;    // letterboxed: 80 black columns on each side
+    VideoView preview; // same proportions as the video
+    wide.setPlayer(m_player.get());
+    preview.setPlayer(m_player.get());
+    show(wide, {480, 240});
+    show(preview, {320, 240});
+
+    attachAndWait(openMovie("frames-2s.mp4"));
+    expectGrey(wide, {240, 120}, 0);
+
+    m_player->setCurrentTime(1.0); // frame 25, not a keyframe's neighbour by accident: keyframes are 0 and 25
+    expectGrey(wide, {240, 120}, 125);
+    EXPECT_EQ(greyAt(preview, {160, 120}), greyAt(wide, {240, 120}));
+    EXPECT_EQ(greyAt(wide, {20, 120}), 0); // the bars stay black
+    EXPECT_EQ(greyAt(wide, {460, 120}), 0);
+
+    m_player->setCurrentTime(1.48); // frame 37, between keyframes
+    expectGrey(preview, {160, 120}, 185);
+    EXPECT_EQ(greyAt(wide, {240, 120}), greyAt(preview, {160, 120}));
+
+    m_player->detach();
+    expectGrey(wide, {240, 120}, 0);
+}
+
+TEST_F(VideoViewTest, APreparedClipIsShownAtTheMomentOfTheSwitch) {
+    requireOpenGL();
+    makePlayer(VideoOutput::Kind::OpenGL);
+    VideoView view;
+    view.setPlayer(m_player.get());
+    show(view, {320, 240});
+
+    auto first = openMovie("frames-2s.mp4");
+    first->setCurrentTime(1.0);
+    attachAndWait(first);
+    expectGrey(view, {160, 120}, 125);
+
+    QSignalSpy prepared(m_player.get(), &MpvPlayer::nextPrepared);
+    m_player->prepareNext(openMovie("frames-2s-b.mp4"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return prepared.count() > 0; }, Patience));
+    EXPECT_TRUE(near(greyAt(view, {160, 120}), 125)); // preparing does not change the picture
+
+    ASSERT_TRUE(m_player->switchToPrepared());
+    // No waiting: the prepared handle has drawn its first frame already, so nothing black or stale shows.
+    EXPECT_TRUE(near(greyAt(view, {160, 120}), 250)) << greyAt(view, {160, 120});
+}
+
+TEST_F(VideoViewTest, SoftwareViewsShowTheExactFrameAfterASeek) {
+    makePlayer(VideoOutput::Kind::Software);
+    SoftwareVideoView wide;
+    SoftwareVideoView preview;
+    wide.setPlayer(m_player.get());
+    preview.setPlayer(m_player.get());
+    show(wide, {480, 240});
+    show(preview, {320, 240});
+
+    attachAndWait(openMovie("frames-2s.mp4"));
+    m_player->setCurrentTime(1.0);
+    expectGrey(wide, {240, 120}, 125);
+    EXPECT_EQ(greyAt(preview, {160, 120}), greyAt(wide, {240, 120}));
+    EXPECT_EQ(greyAt(wide, {20, 120}), 0);
+
+    m_player->setCurrentTime(0.4); // frame 10
+    expectGrey(preview, {160, 120}, 50);
+}
+
+TEST_F(VideoViewTest, PlayingReachesTheEndWithTheLastFrameShown) {
+    makePlayer(VideoOutput::detect());
+    std::unique_ptr<QWidget> view(VideoOutput::createView(m_player.get(), VideoOutput::detect()));
+    show(*view, {320, 240});
+    auto movie = openMovie("frames-2s.mp4");
+    movie->setPreferredRate(4.0f);
+    attachAndWait(movie);
+    QSignalSpy ended(m_player.get(), &MpvPlayer::movieDidEnd);
+    m_player->play();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended.count() > 0; }, Patience));
+    expectGrey(*view, {160, 120}, 245); // frame 49
+    EXPECT_EQ(ended.count(), 1);
+}
