@@ -181,8 +181,8 @@ TEST_F(VideoViewTest, PlayingReachesTheEndWithTheLastFrameShown) {
     makePlayer(VideoOutput::detect());
     std::unique_ptr<QWidget> view(VideoOutput::createView(m_player.get(), VideoOutput::detect()));
     show(*view, {320, 240});
+    // At normal speed: faster, a slow (sanitizer) build drops late frames, the last ones included.
     auto movie = openMovie("frames-2s.mp4");
-    movie->setPreferredRate(4.0f);
     attachAndWait(movie);
     QSignalSpy ended(m_player.get(), &MpvPlayer::movieDidEnd);
     m_player->play();

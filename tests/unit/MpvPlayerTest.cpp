@@ -135,7 +135,7 @@ TEST_F(MpvPlayerTest, EachPlayerReportsOnlyTheEndOfItsOwnMovie) {
 
 TEST_F(MpvPlayerTest, StopKeepsThePositionAndGotoBeginningRewinds) {
     auto movie = openMovie("clip-2s.mp4");
-    movie->setPreferredRate(4.0f);
+    movie->setPreferredRate(2.0f);
     attachAndWait(movie);
     m_player->play();
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_player->position() > 0.5; }, Patience));
@@ -224,9 +224,9 @@ TEST_F(MpvPlayerTest, DetachingWritesTheStateBackAndReattachingResumesThere) {
 }
 
 TEST_F(MpvPlayerTest, APreparedMovieSwitchesInAndKeepsPlaying) {
-    auto first = openMovie("clip-1s.mp4");
-    auto second = openMovie("clip-2s.mp4");
-    first->setPreferredRate(4.0f);
+    // The first runs long enough at normal speed not to end before the switch, even on a loaded machine.
+    auto first = openMovie("clip-2s.mp4");
+    auto second = openMovie("clip-1s.mp4");
     second->setPreferredRate(4.0f);
     EXPECT_FALSE(m_player->switchToPrepared());
 
@@ -241,6 +241,7 @@ TEST_F(MpvPlayerTest, APreparedMovieSwitchesInAndKeepsPlaying) {
     EXPECT_EQ(prepared.at(0).at(0).value<std::shared_ptr<Movie>>(), second);
     EXPECT_TRUE(m_player->isNextPrepared());
     EXPECT_EQ(m_player->movie(), first); // still playing the first
+    EXPECT_FALSE(m_player->isPaused());
 
     const int before = m_player->activeIndex();
     ASSERT_TRUE(m_player->switchToPrepared());
@@ -249,14 +250,15 @@ TEST_F(MpvPlayerTest, APreparedMovieSwitchesInAndKeepsPlaying) {
     EXPECT_EQ(m_player->movie(), second);
     EXPECT_EQ(m_player->preparedMovie(), nullptr);
     EXPECT_EQ(first->rate(), 0.0f);
+    EXPECT_GT(first->currentTime(), 0.0);
     EXPECT_EQ(second->rate(), 4.0f);
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return ended.count() > 0; }, Patience));
+    QTest::qWait(200);
     // The first movie was let go before its end: only the second reports one.
-    EXPECT_EQ(endedMovie(ended, ended.count() - 1), second);
-    for (int i = 0; i < ended.count(); ++i)
-        EXPECT_EQ(endedMovie(ended, i), second);
-    EXPECT_GT(second->currentTime(), 1.5);
+    ASSERT_EQ(ended.count(), 1);
+    EXPECT_EQ(endedMovie(ended, 0), second);
+    EXPECT_GT(second->currentTime(), 0.5);
 }
 
 TEST_F(MpvPlayerTest, AttachingThePreparedMovieSwitchesToItPaused) {
