@@ -41,11 +41,11 @@ QString PlaylistTool::overview() {
         "installations by script.\n"
         "\n"
         "Commands:\n"
-        "  show [--json] FILE             Print a playlist as Orvanta opens it.\n"
-        "  new [OPTIONS] -o FILE [PATH]...  Make a standard playlist of movies, or with --dynamic FOLDER\n"
-        "                                 a dynamic playlist of a folder.\n"
-        "  set FILE KEY=VALUE...          Change settings of a playlist, keeping everything else.\n"
-        "  help [COMMAND]                 Explain a command.\n"
+        "  show [--json] FILE                Print a playlist as Orvanta opens it.\n"
+        "  new [OPTIONS] -o FILE [PATH]...   Make a standard playlist of movies, or with\n"
+        "                                    --dynamic FOLDER a dynamic playlist of a folder.\n"
+        "  set FILE KEY=VALUE...             Change settings of a playlist, keeping the rest.\n"
+        "  help [COMMAND]                    Explain a command.\n"
         "\n"
         "Options:\n"
         "  -h, --help     Show this help.\n"
@@ -62,7 +62,8 @@ ExitStatus PlaylistTool::run(const QStringList& arguments, ToolContext& context)
         return ExitStatus::Usage;
     }
     const QString& first = arguments.first();
-    if (isHelpOption(first) || (first == u"help" && arguments.size() == 1)) {
+    if (isHelpOption(first) ||
+        (first == u"help" && (arguments.size() == 1 || isHelpOption(arguments.at(1))))) {
         context.out() << overview();
         context.out().flush();
         return ExitStatus::Success;
@@ -74,11 +75,12 @@ ExitStatus PlaylistTool::run(const QStringList& arguments, ToolContext& context)
     }
     if (first == u"help") {
         const Command* command = findCommand(arguments.at(1));
-        if (!command || arguments.size() > 2)
-            return context.usageError(QStringLiteral("help"),
-                                      QStringLiteral("“%1” is not a command; the commands are show, new "
-                                                     "and set.")
-                                          .arg(arguments.mid(1).join(u' ')));
+        if (!command || arguments.size() > 2) {
+            context.err() << "orvanta-playlist help: “" << arguments.mid(1).join(u' ')
+                          << "” is not a command; the commands are show, new and set.\n";
+            context.err().flush();
+            return ExitStatus::Usage;
+        }
         context.out() << command->help();
         context.out().flush();
         return ExitStatus::Success;

@@ -307,7 +307,7 @@ TEST_F(PlaylistTool, SetChangesOnlyTheNamedSettingsAndKeepsClipsAndUnknownKeys) 
 }
 
 TEST_F(PlaylistTool, ShowJsonDescribesEveryField) {
-    const QString first = copy("clip-1s.mp4", "one clip.mp4");
+    const QString first = copy("clip-1s.mp4", "one \"clip\" é.mp4");
     const QString second = copy("clip-2s.mp4", "two.mp4");
     const QString file = path("show.orvplaylist");
     ASSERT_EQ(runTool({"new", "--set", "volume=0.5", "--set", "looping=3", "-o", file, first, second}).status,
@@ -360,7 +360,8 @@ TEST_F(PlaylistTool, ShowJsonDescribesEveryField) {
         EXPECT_EQ(clip["bookmark"], QJsonValue(true));
         EXPECT_EQ(clip["secureBookmark"], QJsonValue(true));
     }
-    EXPECT_TRUE(clips[0]["url"].toString().contains("one%20clip.mp4"));
+    EXPECT_TRUE(clips[0]["url"].toString().endsWith("/one%20%22clip%22%20%C3%A9.mp4"));
+    EXPECT_TRUE(run.out.contains(R"("name": "one \"clip\" é.mp4")")) << run.out.toStdString();
     EXPECT_EQ(clips[1]["duration"].toString(), "00:00:02.000");
     EXPECT_EQ(shown["totalTime"].toString(), ComputePlaylistDuration::totalTimeText(durations));
     EXPECT_TRUE(shown["totalTime"].toString().startsWith("Total Time:  0:00:03.0"));
