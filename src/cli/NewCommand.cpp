@@ -1,0 +1,126 @@
+#include "cli/NewCommand.h"
+
+#include "cli/SettingAssignment.h"
+#include "document/ClipImporter.h"
+#include "document/OrvantaDocument.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+const QString NewCommand::Name = QStringLiteral("new");
+
+namespace {
+
+QString absolutePath(const QString& path) {
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+} // namespace
+
+QString NewCommand::help() {
+    return QStringLiteral(
+               "Usage: orvanta-playlist new [--dynamic FOLDER] [--no-subdirectories] [--set KEY=VALUE]...\n"
+               "                            [--force] -o FILE [PATH]...\n"
+               "\n"
+               "Makes a playlist with the default settings and writes it to FILE.\n"
+               "\n"
+               "Without --dynamic it is a standard playlist of the movies among the PATHs, in the order\n"
+               "given; each folder adds its movies in file-manager order, searching its subfolders where\n"
+               "they stand. Files that are not movies or do not open are left out; protected (DRM) movies\n"
+               "are refused and listed on standard error. With no PATH the playlist is empty.\n"
+               "\n"
+               "With --dynamic it is a dynamic playlist bound to FOLDER: Orvanta rebuilds its clips from\n"
+               "the folder each time it opens it. No PATH may be given.\n"
+               "\n"
+               "Options:\n"
+               "  -o, --output FILE    The playlist file to write (required).\n"
+               "  --dynamic FOLDER     Make a dynamic playlist of FOLDER.\n"
+               "  --no-subdirectories  Do not search subfolders (of the PATHs, or of FOLDER).\n"
+               "  --set KEY=VALUE      Change a setting; may be repeated.\n"
+               "  --force              Replace FILE if it exists.\n"
+               "  -h, --help           Show this help.\n"
+               "\n"
+               "Settings (booleans take true, false, 1 or 0; floats a decimal number; integers a whole\n"
+               "number within 32 bits):\n") +
+           SettingAssignment::settingsTable();
+}
+
+ExitStatus NewCommand::run(const QStringList& arguments, ToolContext& context) {
+    QCommandLineParser parser;
+    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
+                                    QStringLiteral("The playlist file to write."), QStringLiteral("FILE"));
+    const QCommandLineOption dynamic(QStringLiteral("dynamic"), QStringLiteral("Make a dynamic playlist."),
+                                     QStringLiteral("FOLDER"));
+    const QCommandLineOption noSubdirectories(QStringLiteral("no-subdirectories"),
+                                              QStringLiteral("Do not search subfolders."));
+    const QCommandLineOption set(QStringLiteral("set"), QStringLiteral("Change a setting."),
+                                 QStringLiteral("KEY=VALUE"));
+    const QCommandLineOption force(QStringLiteral("force"), QStringLiteral("Replace FILE if it exists."));
+    parser.addOptions({output, dynamic, noSubdirectories, set, force});
+    if (const auto status = context.parseArguments(parser, Name, arguments, help()))
+        return *status;
+
+    const QStringList outputs = parser.values(output);
+    if (outputs.size() != 1 || outputs.first().isEmpty())
+        return context.usageError(Name, outputs.isEmpty()
+                                            ? QStringLiteral("an output file is required (-o FILE).")
+                                            : QStringLiteral("give one output file."));
+    const QStringList folders = parser.values(dynamic);
+    if (folders.size() > 1)
+        return context.usageError(Name, QStringLiteral("give one folder to --dynamic."));
+    const bool isDynamic = !folders.isEmpty();
+    const QStringList paths = parser.positionalArguments();
+    if (isDynamic && !paths.isEmpty())
+        return context.usageError(Name, QStringLiteral("files and folders cannot be given with --dynamic."));
+    QString reason;
+    const auto assignments = SettingAssignment::parseAll(parser.values(set), &reason);
+    if (!assignments)
+        return context.usageError(Name, reason);
+
+    const QString file = absolutePath(outputs.first());
+    if (QFileInfo::exists(file) && !parser.isSet(force))
+        return context.failure(QStringLiteral("“%1” already exists; give --force to replace it.").arg(file));
+
+    OrvantaDocument document;
+    document.settings()->setDefaults();
+    for (const SettingAssignment& assignment : *assignments)
+        document.settings()->setValue(assignment.key(), assignment.value());
+    const bool descend = !parser.isSet(noSubdirectories);
+
+    if (isDynamic) {
+        const QString folder = absolutePath(folders.first());
+        const QFileInfo info(folder);
+        if (!info.exists())
+            return context.failure(QStringLiteral("the folder “%1” does not exist.").arg(folder));
+        if (!info.isDir())
+            return context.failure(QStringLiteral("“%1” is not a folder.").arg(folder));
+        document.setIsDynamicPlaylist(true);
+        document.setDynamicSourceFolder(QUrl::fromLocalFile(folder));
+        document.setIncludeSubdirectories(descend);
+    } else {
+        QList<QUrl> urls;
+        for (const QString& path : paths) {
+            const QString absolute = absolutePath(path);
+            if (!QFileInfo::exists(absolute))
+                return context.failure(QStringLiteral("“%1” does not exist.").arg(absolute));
+            urls.append(QUrl::fromLocalFile(absolute));
+        }
+        ClipImporter importer({descend, false, 0});
+        const ClipImporter::Result result = importer.run(urls);
+        context.reportImportProblems(result.DRMClips, result.fileErrorOnImport);
+        document.setClips(result.importedClips);
+    }
+
+    const QString type =
+        isDynamic ? OrvantaDocument::DynamicPlaylistType : OrvantaDocument::StandardPlaylistType;
+    DocumentError error;
+    if (!document.saveToURL(QUrl::fromLocalFile(file), type, Document::SaveOperation::SaveTo, &error))
+        return context.failure(error.localizedDescription);
+    if (isDynamic)
+        context.out() << "Made dynamic playlist " << file << ".\n";
+    else
+        context.out() << "Made standard playlist " << file << " with " << document.clips().size()
+                      << (document.clips().size() == 1 ? " clip.\n" : " clips.\n");
+    context.out().flush();
+    return ExitStatus::Success;
+}

@@ -1,0 +1,112 @@
+#include "cli/SetCommand.h"
+
+#include "cli/SettingAssignment.h"
+#include "document/OrvantaDocument.h"
+#include "document/PlaylistFileFormat.h"
+#include "platform/archive/KeyedArchiveDictionary.h"
+#include "platform/archive/KeyedArchiver.h"
+#include "platform/archive/KeyedUnarchiver.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+const QString SetCommand::Name = QStringLiteral("set");
+
+namespace {
+
+const QString kSettings = QStringLiteral("settings");
+
+} // namespace
+
+QString SetCommand::help() {
+    return QStringLiteral("Usage: orvanta-playlist set FILE KEY=VALUE...\n"
+                          "\n"
+                          "Changes settings of the playlist FILE and keeps everything else as it is: the\n"
+                          "other settings, keys Orvanta does not know, and the clips with their bookmarks,\n"
+                          "even those whose files cannot be reached right now. The file is replaced\n"
+                          "atomically.\n"
+                          "\n"
+                          "Options:\n"
+                          "  -h, --help  Show this help.\n"
+                          "\n"
+                          "Settings (booleans take true, false, 1 or 0; floats a decimal number; integers a\n"
+                          "whole number within 32 bits):\n") +
+           SettingAssignment::settingsTable();
+}
+
+std::optional<QByteArray> SetCommand::assignSettings(const QByteArray& data,
+                                                     const QList<SettingAssignment>& assignments,
+                                                     QString* error) {
+    // The reader's own checks decide what is a playlist; movies are not opened for that.
+    OrvantaDocument check;
+    if (!PlaylistFileFormat::read(data, check, error, {.openMovies = false}))
+        return std::nullopt;
+    const KeyedUnarchiveResult decoded = KeyedUnarchiver::unarchiveObjectWithData(data);
+    if (!decoded.ok()) {
+        if (error)
+            *error = decoded.error;
+        return std::nullopt;
+    }
+
+    KeyedArchiveDictionary root = decoded.value.toDictionary();
+    KeyedArchiveDictionary settings;
+    if (root.contains(kSettings)) {
+        settings = root.value(kSettings).toDictionary();
+    } else {
+        // The player reads a file without settings as holding the defaults; keep that picture.
+        for (const auto& [key, value] : PlaylistSettings::defaultEntries())
+            settings.insert(key, KeyedArchiveValue::number(value));
+    }
+    for (const SettingAssignment& assignment : assignments)
+        settings.insert(assignment.key(), KeyedArchiveValue::number(assignment.value()));
+    root.insert(kSettings, KeyedArchiveValue::dictionary(std::move(settings)));
+
+    KeyedArchiveEncoding encoded =
+        KeyedArchiver::archivedDataWithRootObject(KeyedArchiveValue::dictionary(std::move(root)));
+    if (!encoded.ok()) {
+        if (error)
+            *error = encoded.error;
+        return std::nullopt;
+    }
+    return std::move(encoded.data);
+}
+
+ExitStatus SetCommand::run(const QStringList& arguments, ToolContext& context) {
+    QCommandLineParser parser;
+    if (const auto status = context.parseArguments(parser, Name, arguments, help()))
+        return *status;
+    QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty())
+        return context.usageError(Name, QStringLiteral("a playlist file is required."));
+    if (positional.size() == 1)
+        return context.usageError(Name, QStringLiteral("give at least one KEY=VALUE to set."));
+    const QString path = QFileInfo(positional.takeFirst()).absoluteFilePath();
+    QString reason;
+    const auto assignments = SettingAssignment::parseAll(positional, &reason);
+    if (!assignments)
+        return context.usageError(Name, reason);
+
+    const QString name = QFileInfo(path).fileName();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return context.failure(
+            QStringLiteral("The file “%1” could not be opened: %2.").arg(name, file.errorString()));
+    const QByteArray data = file.readAll();
+    if (file.error() != QFile::NoError)
+        return context.failure(
+            QStringLiteral("The file “%1” could not be read: %2.").arg(name, file.errorString()));
+    file.close();
+
+    const auto changed = assignSettings(data, *assignments, &reason);
+    if (!changed)
+        return context.failure(QStringLiteral("The file “%1” could not be opened. %2").arg(name, reason));
+
+    QSaveFile saved(path);
+    if (!saved.open(QIODevice::WriteOnly) || saved.write(*changed) != changed->size() || !saved.commit()) {
+        const QString why = saved.errorString();
+        saved.cancelWriting();
+        return context.failure(QStringLiteral("The playlist “%1” could not be saved: %2.").arg(name, why));
+    }
+    return ExitStatus::Success;
+}
