@@ -1,3 +1,4 @@
+#include "app/DemoPlaylist.h"
 #include "app/OrvantaDocumentController.h"
 #include "app/StartWindow.h"
 #include "app/TerminationSignals.h"
@@ -36,6 +37,11 @@ int main(int argc, char** argv) {
                                   QStringLiteral("Never wait for a person: alerts go to standard error and "
                                                  "questions are answered as cancelled."));
     parser.addOption(unattended);
+    QCommandLineOption demo(
+        QStringLiteral("demo"),
+        QStringLiteral("When no playlist is given: open the built-in demo playlist, making its "
+                       "clips first if needed (needs the ffmpeg program)."));
+    parser.addOption(demo);
     parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Playlists to open."),
                                  QStringLiteral("[FILE...]"));
     parser.process(app);
@@ -60,6 +66,11 @@ int main(int argc, char** argv) {
         for (const QString& argument : parser.positionalArguments())
             controller.openDocumentPresentingErrors(
                 QUrl::fromLocalFile(QFileInfo(argument).absoluteFilePath()));
+        if (parser.isSet(demo) && parser.positionalArguments().isEmpty()) {
+            const QUrl playlist = DemoPlaylist::prepareShowingProgress();
+            if (!playlist.isEmpty())
+                controller.openDocumentPresentingErrors(playlist);
+        }
         startWindow.updateVisibility();
         status = app.exec();
         controller.closeAllDocuments();

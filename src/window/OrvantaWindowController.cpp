@@ -1,11 +1,43 @@
 #include "window/OrvantaWindowController.h"
 
-#include "app/ApplicationMenus.h"
 #include "app/OrvantaDocumentController.h"
+#include "document/OpenAccessoryViewController.h"
 #include "document/OrvantaDocument.h"
+#include "platform/Presenter.h"
+#include "window/ClipsController.h"
 #include "window/PlaylistWindow.h"
 
-#include <QLabel>
+#include <QAction>
+#include <QGuiApplication>
+#include <QMimeDatabase>
+#include <QStackedWidget>
+#include <QTabBar>
+
+namespace {
+
+// The settings whose every change marks the playlist edited, in the order they are observed.
+const QStringList& observedSettingsKeys() {
+    static const QStringList keys{"autoplay",
+                                  "closeOthersAtStartup",
+                                  "closeWhenFinished",
+                                  "speed",
+                                  "volume",
+                                  "muted",
+                                  "looping",
+                                  "fullScreenType",
+                                  "customFrameX",
+                                  "customFrameY",
+                                  "customFrameWidth",
+                                  "customFrameHeight"};
+    return keys;
+}
+
+// Drag operations as the table's drag and drop counts them.
+constexpr int DragOperationCopy = 1;
+constexpr int DragOperationLink = 2;
+constexpr int DragOperationMove = 16;
+
+} // namespace
 
 std::unique_ptr<OrvantaWindowController>
 OrvantaWindowController::orvantaWindowController(OrvantaDocumentController* controller) {
@@ -16,24 +48,132 @@ OrvantaWindowController::OrvantaWindowController(OrvantaDocumentController* cont
     : m_documentController(controller) {}
 
 OrvantaWindowController::~OrvantaWindowController() {
-    if (m_window)
+    tearDown();
+}
+
+void OrvantaWindowController::tearDown() {
+    // Nothing that outlives the controller may reach it afterwards.
+    for (const QMetaObject::Connection& connection : m_connections)
+        disconnect(connection);
+    m_connections.clear();
+    for (NotificationCenter::Token token : m_notificationTokens)
+        NotificationCenter::defaultCenter().removeObserver(token);
+    m_notificationTokens.clear();
+    NotificationCenter::defaultCenter().removeObserver(this);
+
+    // The clips controller lets go of the document without telling the window, which goes next and
+    // before the controller whose model its table shows.
+    if (m_clipsController) {
+        disconnect(m_clipsController.get(), nullptr, this, nullptr);
+        m_clipsController->setContent(nullptr);
+    }
+    if (m_window) {
         m_window->closeForGood();
+        m_window.reset();
+    }
+    m_clipsController.reset();
+
+    m_importedClips.clear();
+    m_DRMClips.clear();
     m_datasource = nullptr;
+    m_currentMovie.reset();
+    m_openAccessoryViewController.reset();
+    m_allowedTypes.clear();
 }
 
 QMainWindow* OrvantaWindowController::window() {
     if (!m_window) {
-        m_window = std::make_unique<PlaylistWindow>([this] { return windowShouldClose(); });
-        m_window->setObjectName(QStringLiteral("OrvantaDocument"));
-        if (m_documentController)
-            ApplicationMenus::install(m_window.get(), m_documentController, document());
-        auto* placeholder = new QLabel(QStringLiteral("This playlist has no clips yet."), m_window.get());
-        placeholder->setAlignment(Qt::AlignCenter);
-        m_window->setCentralWidget(placeholder);
-        m_window->resize(900, 600);
-        synchronizeWindowTitleWithDocumentName();
+        loadWindow();
+        awakeFromNib();
+        windowDidLoad();
     }
     return m_window.get();
+}
+
+void OrvantaWindowController::awakeFromNib() {
+    // 1-2. What the table offers when rows are dragged, and what it accepts.
+    m_externalDragMask = DragOperationLink;
+    m_localDragMask = DragOperationCopy | DragOperationMove;
+    m_registeredDraggedTypes = {QStringLiteral("application/x-orvanta-copied-rows"),
+                                QStringLiteral("application/x-orvanta-moved-rows"),
+                                QStringLiteral("text/uri-list")};
+
+    NotificationCenter& center = NotificationCenter::defaultCenter();
+    // 3. The display chooser follows the displays.
+    m_notificationTokens.push_back(
+        center.addObserver(this, NotificationCenter::DisplayChangeNotice,
+                           [this](const QString&, const QVariant&) { setupSelectDisplayPopUp(); }));
+    // 4. Display changes reach the hub through one application-wide registration.
+    registerDisplayReconfigurationCallBack();
+    // 5.
+    setupSelectDisplayPopUp();
+    // 6.
+    m_notificationTokens.push_back(
+        center.addObserver(this, NotificationCenter::MovieDidEndNotification,
+                           [this](const QString&, const QVariant& movie) { movieDidEnd(movie); }));
+    // 7. "Became active" and "unhidden" are both the application turning active here.
+    if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        m_connections.push_back(
+            connect(app, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+                if (state == Qt::ApplicationActive)
+                    orvantanDidBecomeActive();
+            }));
+    }
+}
+
+void OrvantaWindowController::windowDidLoad() {
+    // 1.
+    m_isPlaying = false;
+    m_isPreviewPlayback = true;
+    // 2.
+    m_importedClips.clear();
+    m_DRMClips.clear();
+    m_allowedTypes.clear();
+    // 3. The movie types the system knows, for the add panel.
+    for (const QMimeType& type : QMimeDatabase().allMimeTypes()) {
+        if (type.name().startsWith(QLatin1String("video/")))
+            m_allowedTypes.append(type.name());
+    }
+    // 4. A dynamic playlist is rebuilt from its folder; the window is shown first so the run can be seen.
+    if (m_datasource && m_datasource->isDynamicPlaylist()) {
+        m_window->show();
+        addClipsWithURLs({m_datasource->dynamicSourceFolder()});
+        m_infoTab->setCurrentIndex(0);
+    } else {
+        m_infoTab->setCurrentIndex(1);
+    }
+    // 5-7.
+    m_clipsController->rearrangeObjects();
+    tableViewSelectionDidChange();
+    handleFullscreenSelection();
+    // 8.
+    startAutoChangeObservation();
+    // 9. Closing the others never asks about their changes; the last listed goes first.
+    if (m_datasource && m_datasource->settings()->closeOthersAtStartup() && m_documentController) {
+        QList<QPointer<Document>> others;
+        for (Document* document : m_documentController->documents()) {
+            if (document != m_datasource)
+                others.append(document);
+        }
+        for (auto it = others.crbegin(); it != others.crend(); ++it) {
+            if (*it)
+                (*it)->close();
+        }
+    }
+    // 10.
+    if (m_datasource && !m_datasource->missingItems().isEmpty()) {
+        const QStringList paths(m_datasource->missingItems().cbegin(), m_datasource->missingItems().cend());
+        Presenter::shared().showAlert(
+            QStringLiteral("Missing Items"),
+            QStringLiteral("Orvanta was not able to locate the following files:\n\n%1")
+                .arg(paths.join(u'\n')));
+    }
+    // 11-12.
+    setupFullscreenWindowFromSettings();
+    if (m_datasource && m_datasource->settings()->autoplay()) {
+        m_window->lower();
+        play();
+    }
 }
 
 QString OrvantaWindowController::windowTitleForDocumentDisplayName(const QString& displayName) const {
@@ -45,8 +185,11 @@ QString OrvantaWindowController::windowTitleForDocumentDisplayName(const QString
 void OrvantaWindowController::showWindow() {
     QMainWindow* w = window();
     w->show();
-    w->raise();
-    w->activateWindow();
+    // Autoplay sends the window to the back at load; showing it must not undo that.
+    if (!(m_datasource && m_datasource->settings()->autoplay())) {
+        w->raise();
+        w->activateWindow();
+    }
 }
 
 void OrvantaWindowController::closeWindow() {
@@ -64,6 +207,8 @@ void OrvantaWindowController::synchronizeWindowTitleWithDocumentName() {
 }
 
 bool OrvantaWindowController::windowShouldClose() {
+    if (m_isImporting)
+        return false;
     Document* doc = document();
     if (!doc)
         return true;
@@ -71,4 +216,76 @@ bool OrvantaWindowController::windowShouldClose() {
         return false;
     // A failed save keeps the document, and so its window, open.
     return doc->close();
+}
+
+void OrvantaWindowController::orvantanDidBecomeActive() {
+    if (m_isPreviewPlayback || !m_isPlaying)
+        return;
+    if (QWidget* output = m_fullscreenWindow.data()) {
+        output->show();
+        output->raise();
+        output->activateWindow();
+    }
+    if (m_window)
+        m_window->lower();
+}
+
+bool OrvantaWindowController::validateMenuItem(const QAction* item) const {
+    const QString action = item ? item->objectName() : QString();
+    if (action == QLatin1String("addNewClips") || action == QLatin1String("removeClips"))
+        return m_datasource && !m_datasource->isDynamicPlaylist();
+    return true;
+}
+
+bool OrvantaWindowController::validateToolbarItem(const QAction* item) const {
+    if (!item || !m_datasource)
+        return false;
+    bool isInteger = false;
+    const int tag = item->data().toInt(&isInteger);
+    if (!isInteger)
+        return false;
+    switch (tag) {
+    case 0:
+        return !m_datasource->isDynamicPlaylist();
+    case 1:
+        return m_datasource->isDynamicPlaylist();
+    default:
+        return false;
+    }
+}
+
+void OrvantaWindowController::validateUserInterfaceItems() {
+    for (QAction* action : std::as_const(m_menuActions))
+        action->setEnabled(validateMenuItem(action));
+    for (QAction* action : std::as_const(m_toolbarActions))
+        action->setEnabled(validateToolbarItem(action));
+}
+
+void OrvantaWindowController::switchSettingsPane(int tag) {
+    if (!m_settingsSelector || !m_settingsTab)
+        return;
+    m_settingsSelector->setCurrentIndex(tag);
+    m_settingsTab->setCurrentIndex(tag);
+}
+
+void OrvantaWindowController::startAutoChangeObservation() {
+    if (m_observingChanges)
+        return;
+    m_observingChanges = true;
+    // The clips controller belongs to the controller: Qt withdraws this one with it.
+    connect(m_clipsController.get(), &ClipsController::arrangedObjectsChanged, this,
+            [this] { observeValueForKeyPath(QStringLiteral("arrangedObjects")); });
+    if (!m_datasource)
+        return;
+    // The settings object held now; the document outlives the controller, so this one is recorded.
+    m_connections.push_back(
+        connect(m_datasource->settings(), &PlaylistSettings::valueChanged, this, [this](const QString& key) {
+            if (observedSettingsKeys().contains(key))
+                observeValueForKeyPath(key);
+        }));
+}
+
+void OrvantaWindowController::observeValueForKeyPath(const QString&) {
+    if (m_datasource)
+        m_datasource->updateChangeCount(Document::ChangeKind::Done);
 }

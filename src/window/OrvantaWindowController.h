@@ -1,17 +1,58 @@
 #pragma once
 
+#include "document/ClipImporter.h"
+#include "document/ClipRecord.h"
 #include "platform/documents/WindowController.h"
+#include "platform/notifications/NotificationCenter.h"
 
+#include <QList>
 #include <QMainWindow>
+#include <QMetaObject>
 #include <QPointer>
+#include <QRectF>
+#include <QStringList>
+#include <QUrl>
 #include <memory>
+#include <vector>
 
+class ClipsController;
+class Movie;
+class OpenAccessoryViewController;
 class OrvantaDocument;
 class OrvantaDocumentController;
 class PlaylistWindow;
+class QAbstractButton;
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QProgressBar;
+class QSlider;
+class QSpinBox;
+class QStackedWidget;
+class QTabBar;
+class QTableView;
+class QToolBar;
+class TypedNumber;
 
-// The window controller of one playlist. Its window carries the application's menus and the
-// playlist's title ("Standard Playlist:  name" or "Dynamic Playlist:  name") with the edited mark.
+// The window controller of one playlist: the clip table, the information and settings panes, the
+// preview and transport area, the toolbar and the playlist menu, and everything that belongs to the
+// window rather than to the saved playlist (the transport state, the state of a running import, the
+// accessory of the folder panels).
+//
+// Its work is split by concern over several source files:
+//   OrvantaWindowController.cpp                    start-up, title, validation, change tracking, tear-down
+//   OrvantaWindowControllerInterface.cpp           the window's widgets and how they edit the settings
+//   OrvantaWindowControllerClipsManagement.cpp     import and removal of clips
+//   OrvantaWindowControllerTableDelegate.cpp       the movie-file test and the table's selection
+//   OrvantaWindowControllerSettingsManagement.cpp  the display chooser and the output mode
+//   OrvantaWindowControllerPlayback.cpp            the transport (play, end of movie, time display)
+//
+// The window is loaded on first use (window() or showWindow()): its widgets are built, then
+// awakeFromNib and windowDidLoad run, once each. Every connection and subscription the controller makes
+// to objects that outlive it (the document and its settings, the application, the notification hub)
+// is withdrawn when it goes away. Main thread only.
 class OrvantaWindowController : public WindowController {
     Q_OBJECT
 public:
@@ -19,22 +60,198 @@ public:
     orvantaWindowController(OrvantaDocumentController* controller);
     ~OrvantaWindowController() override;
 
-    OrvantaDocument* datasource() const { return m_datasource; }
-    void setDatasource(OrvantaDocument* document) { m_datasource = document; }
-
+    // --- The window and its start-up
     QMainWindow* window();
+    bool isWindowLoaded() const { return m_window != nullptr; }
+    void awakeFromNib();
+    void windowDidLoad();
     QString windowTitleForDocumentDisplayName(const QString& displayName) const override;
     void showWindow() override;
     void closeWindow() override;
     void synchronizeWindowTitleWithDocumentName() override;
-
     // The user closed the window: the document decides (it may save silently or ask).
     bool windowShouldClose();
+    // The application became active (or was unhidden).
+    void orvantanDidBecomeActive();
+    // Menu items by their action (the QAction's object name), toolbar items by their tag (its data).
+    bool validateMenuItem(const QAction* item) const;
+    bool validateToolbarItem(const QAction* item) const;
+    // Enables the playlist menu and the toolbar as the two validations answer.
+    void validateUserInterfaceItems();
+    void switchSettingsPane(int tag);
+    void startAutoChangeObservation();
+    // Every observed change adds one change to the document; the key path is not looked at.
+    void observeValueForKeyPath(const QString& keyPath);
+
+    // --- Properties
+    const QList<ClipRecordPtr>& importedClips() const { return m_importedClips; }
+    const QStringList& DRMClips() const { return m_DRMClips; }
+    OrvantaDocument* datasource() const { return m_datasource; }
+    void setDatasource(OrvantaDocument* document) { m_datasource = document; }
+    std::shared_ptr<Movie> currentMovie() const { return m_currentMovie; }
+    void setCurrentMovie(std::shared_ptr<Movie> movie) { m_currentMovie = std::move(movie); }
+    OpenAccessoryViewController* openAccessoryViewController() const {
+        return m_openAccessoryViewController.get();
+    }
+    bool isPlaying() const { return m_isPlaying; }
+    void setIsPlaying(bool value) { m_isPlaying = value; }
+    bool isPreviewPlayback() const { return m_isPreviewPlayback; }
+    void setIsPreviewPlayback(bool value) { m_isPreviewPlayback = value; }
+    QRectF fullscreenFrame() const { return m_fullscreenFrame; }
+    void setFullscreenFrame(const QRectF& frame) { m_fullscreenFrame = frame; }
+    bool dragIsActive() const { return m_dragIsActive; }
+    void setDragIsActive(bool value) { m_dragIsActive = value; }
+    qint32 dropLocation() const { return m_dropLocation; }
+    void setDropLocation(qint32 row) { m_dropLocation = row; }
+    bool fileErrorOnImport() const { return m_fileErrorOnImport; }
+    // The MIME types of movies the add panel offers.
+    const QStringList& allowedTypes() const { return m_allowedTypes; }
+
+    // --- Outlets (valid while the window is loaded)
+    QProgressBar* importSpinner() const { return m_importSpinner; }
+    QLabel* importProgressText() const { return m_importProgressText; }
+    ClipsController* clipsController() const { return m_clipsController.get(); }
+    QTableView* clipsTable() const { return m_clipsTable; }
+    QWidget* previewMovieView() const { return m_previewMovieView; }
+    QAbstractButton* playButton() const { return m_playButton; }
+    QSlider* scrubSlider() const { return m_scrubSlider; }
+    QLabel* timeDisplay() const { return m_timeDisplay; }
+    QComboBox* selectDisplayPopUp() const { return m_selectDisplayPopUp; }
+    QButtonGroup* fullscreenModeSelector() const { return m_fullscreenModeSelector; }
+    QStackedWidget* infoTab() const { return m_infoTab; }
+    QTabBar* settingsSelector() const { return m_settingsSelector; }
+    QStackedWidget* settingsTab() const { return m_settingsTab; }
+    QToolBar* toolbar() const { return m_toolbar; }
+    QLabel* totalTimeText() const { return m_totalTimeText; }
+
+    // --- Clip import and removal
+    void addNewClips();
+    // One import run: walks and probes the items, places the new clips, reports protected files and
+    // folders that could not be read. Synchronous; the window stays painted while it runs.
+    void addClipsWithURLs(const QList<QUrl>& urls);
+    // One item of a run, a folder when flag is true; its clips join importedClips.
+    void addClipsWithURL(const QUrl& url, bool flag);
+    void addOneClipWithURL(const QUrl& url);
+    void finalizeClipsImport();
+    void removeClips();
+    void setSourceFolder();
+    static bool hasDRM(const Movie& movie);
+    // Whether an import run is under way (the window ignores user input meanwhile).
+    bool isImporting() const { return m_isImporting; }
+
+    // --- Table
+    static bool isMovieURL(const QUrl& url);
+    void tableViewSelectionDidChange();
+
+    // --- Displays and output mode
+    void setupSelectDisplayPopUp();
+    void handleFullscreenSelection();
+
+    // --- Transport
+    void play();
+    void movieDidEnd(const QVariant& movie);
+    void installMovieIdleCallback();
+    void removeMovieIdleCallback();
+    void updateTimeRelatedViews();
+    void setupFullscreenWindowFromSettings();
+
+    // The output window; none until the output window lands.
+    QWidget* fullscreenWindow() const { return m_fullscreenWindow.data(); }
+
+    // What awakeFromNib set up for dragging, for the table's drag and drop.
+    int draggingSourceOperationMaskForLocal(bool local) const {
+        return local ? m_localDragMask : m_externalDragMask;
+    }
+    const QStringList& registeredDraggedTypes() const { return m_registeredDraggedTypes; }
 
 private:
     explicit OrvantaWindowController(OrvantaDocumentController* controller);
 
+    // OrvantaWindowControllerInterface.cpp
+    void loadWindow();
+    QWidget* makeClipsPane();
+    QWidget* makePreviewPane();
+    QWidget* makeSettingsPane();
+    QWidget* makePlaybackSettingsPage();
+    QWidget* makeOutputSettingsPage();
+    QWidget* makeInformationPane();
+    void makeToolbarAndMenu();
+    void refreshSettingsControls(const QString& key);
+    void refreshInformationPane();
+    void refreshTotalTime();
+    void writeSetting(const QString& key, const TypedNumber& value);
+    void showImportProgress(int done, int total);
+
+    // OrvantaWindowControllerClipsManagement.cpp
+    bool descendsIntoSubdirectories() const;
+    ClipImporter::Result runImporter(const QList<QUrl>& urls);
+    void takeImportResult(ClipImporter::Result result);
+    OpenAccessoryViewController& accessoryController();
+
+    // Connects the application's screen changes to "displayChangeNotice", once per application.
+    static void registerDisplayReconfigurationCallBack();
+    void tearDown();
+
     OrvantaDocumentController* m_documentController;
     OrvantaDocument* m_datasource = nullptr;
+
+    // Properties
+    QList<ClipRecordPtr> m_importedClips;
+    QStringList m_DRMClips;
+    std::shared_ptr<Movie> m_currentMovie;
+    std::unique_ptr<OpenAccessoryViewController> m_openAccessoryViewController;
+    bool m_isPlaying = false;
+    bool m_isPreviewPlayback = false;
+    QRectF m_fullscreenFrame;
+    bool m_dragIsActive = false;
+    qint32 m_dropLocation = 0;
+    bool m_fileErrorOnImport = false;
+    QStringList m_allowedTypes;
+
+    int m_localDragMask = 0;
+    int m_externalDragMask = 0;
+    QStringList m_registeredDraggedTypes;
+    bool m_isImporting = false;
+    bool m_observingChanges = false;
+
+    // Subscriptions to objects that outlive the controller; all withdrawn in tearDown().
+    std::vector<QMetaObject::Connection> m_connections;
+    std::vector<NotificationCenter::Token> m_notificationTokens;
+
+    QPointer<QWidget> m_fullscreenWindow;
+    std::unique_ptr<ClipsController> m_clipsController;
+    // The window owns every widget below; they live exactly as long as m_window.
     std::unique_ptr<PlaylistWindow> m_window;
+    QProgressBar* m_importSpinner = nullptr;
+    QLabel* m_importProgressText = nullptr;
+    QTableView* m_clipsTable = nullptr;
+    QWidget* m_previewMovieView = nullptr;
+    QAbstractButton* m_playButton = nullptr;
+    QSlider* m_scrubSlider = nullptr;
+    QLabel* m_timeDisplay = nullptr;
+    QComboBox* m_selectDisplayPopUp = nullptr;
+    QButtonGroup* m_fullscreenModeSelector = nullptr;
+    QStackedWidget* m_infoTab = nullptr;
+    QTabBar* m_settingsSelector = nullptr;
+    QStackedWidget* m_settingsTab = nullptr;
+    QToolBar* m_toolbar = nullptr;
+    QLabel* m_totalTimeText = nullptr;
+    QLabel* m_sourceFolderText = nullptr;
+    QLabel* m_subdirectoriesText = nullptr;
+    QLabel* m_clipCountText = nullptr;
+    QList<QAction*> m_menuActions;
+    QList<QAction*> m_toolbarActions;
+    QCheckBox* m_autoplayBox = nullptr;
+    QCheckBox* m_closeOthersBox = nullptr;
+    QCheckBox* m_closeWhenFinishedBox = nullptr;
+    QCheckBox* m_loopBox = nullptr;
+    QCheckBox* m_muteBox = nullptr;
+    QSlider* m_speedSlider = nullptr;
+    QLabel* m_speedText = nullptr;
+    QSlider* m_volumeSlider = nullptr;
+    QSpinBox* m_customFrameX = nullptr;
+    QSpinBox* m_customFrameY = nullptr;
+    QSpinBox* m_customFrameWidth = nullptr;
+    QSpinBox* m_customFrameHeight = nullptr;
+    QWidget* m_customFrameFields = nullptr;
 };

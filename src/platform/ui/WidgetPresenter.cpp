@@ -2,11 +2,60 @@
 
 #include "document/OpenAccessoryViewController.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QGridLayout>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+
+namespace {
+
+// Qt's own file dialog chooses either files or one folder. This one accepts whatever is selected in its
+// list, files and folders alike; double-clicking a folder still opens it, and with nothing selected the
+// dialog behaves as usual (a typed name, or a folder to go into).
+class FilesAndFoldersDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    void setChoosesFilesAndFolders(bool on) { m_filesAndFolders = on; }
+    QList<QUrl> chosenUrls() const { return m_chosen.isEmpty() ? selectedUrls() : m_chosen; }
+
+    void accept() override {
+        m_chosen.clear();
+        if (!m_filesAndFolders) {
+            QFileDialog::accept();
+            return;
+        }
+        const auto* model = findChild<QFileSystemModel*>();
+        for (const char* name : {"listView", "treeView"}) {
+            const auto* view = findChild<QAbstractItemView*>(QString::fromLatin1(name));
+            if (!view || !view->isVisible() || !model || !view->selectionModel())
+                continue;
+            for (const QModelIndex& index : view->selectionModel()->selectedRows())
+                m_chosen.append(QUrl::fromLocalFile(model->filePath(index)));
+        }
+        // A name typed over the selection wins: the dialog handles it itself.
+        const auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        const bool typed = edit && !edit->text().isEmpty() && !edit->text().startsWith(u'"') &&
+                           m_chosen.size() == 1 &&
+                           QFileInfo(m_chosen.first().toLocalFile()).fileName() != edit->text();
+        if (m_chosen.isEmpty() || typed) {
+            m_chosen.clear();
+            QFileDialog::accept();
+            return;
+        }
+        QDialog::accept();
+    }
+
+private:
+    bool m_filesAndFolders = false;
+    QList<QUrl> m_chosen;
+};
+
+} // namespace
 
 void WidgetPresenter::showAlert(const QString& messageText, const QString& informativeText) {
     QMessageBox alert(QMessageBox::Information, QStringLiteral("Orvanta"), messageText, QMessageBox::NoButton,
@@ -40,9 +89,12 @@ Presenter::SaveChangesAnswer WidgetPresenter::askSaveChanges(const QString& docu
 }
 
 Presenter::OpenPanelResult WidgetPresenter::runOpenPanel(const OpenPanelRequest& request) {
-    QFileDialog dialog(QApplication::activeWindow(), request.title);
+    FilesAndFoldersDialog dialog(QApplication::activeWindow(), request.title);
+    dialog.setObjectName(QStringLiteral("openPanel"));
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    const bool filesAndFolders = request.canChooseDirectories && request.canChooseFiles;
+    dialog.setChoosesFilesAndFolders(filesAndFolders);
     if (request.canChooseDirectories && !request.canChooseFiles) {
         dialog.setFileMode(QFileDialog::Directory);
         dialog.setOption(QFileDialog::ShowDirsOnly, true);
@@ -64,9 +116,10 @@ Presenter::OpenPanelResult WidgetPresenter::runOpenPanel(const OpenPanelRequest&
     }
 
     OpenPanelResult result;
-    result.accepted = dialog.exec() == QDialog::Accepted && !dialog.selectedUrls().isEmpty();
+    const bool confirmed = dialog.exec() == QDialog::Accepted;
+    result.accepted = confirmed && !(filesAndFolders ? dialog.chosenUrls() : dialog.selectedUrls()).isEmpty();
     if (result.accepted) {
-        result.urls = dialog.selectedUrls();
+        result.urls = filesAndFolders ? dialog.chosenUrls() : dialog.selectedUrls();
         result.directoryURL = dialog.directoryUrl();
     }
     if (accessory)

@@ -3,7 +3,8 @@
 #include "platform/Presenter.h"
 
 // The presenter of the desktop: message boxes, Qt's own file dialogs (so that the accessory check box
-// can join their layout) and the system beep.
+// can join their layout) and the system beep. A panel that may choose files and folders takes both
+// together, several at once when asked.
 class WidgetPresenter : public Presenter {
 public:
     void showAlert(const QString& messageText, const QString& informativeText) override;

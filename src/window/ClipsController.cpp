@@ -1,0 +1,192 @@
+#include "window/ClipsController.h"
+
+#include "document/OrvantaDocument.h"
+#include "window/ClipTableModel.h"
+
+#include <algorithm>
+
+namespace {
+
+QList<int> sortedUnique(QList<int> rows, int count) {
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    rows.removeIf([count](int row) { return row < 0 || row >= count; });
+    return rows;
+}
+
+} // namespace
+
+ClipsController::ClipsController(QObject* parent)
+    : QObject(parent)
+    , m_model(new ClipTableModel(this))
+    , m_selection(new QItemSelectionModel(m_model, this)) {
+    connect(m_selection, &QItemSelectionModel::selectionChanged, this, [this] { emit selectionDidChange(); });
+}
+
+ClipsController::~ClipsController() {
+    disconnect(m_contentConnection);
+}
+
+void ClipsController::setContent(OrvantaDocument* document) {
+    disconnect(m_contentConnection);
+    m_content = document;
+    if (document) {
+        m_contentConnection = connect(document, &OrvantaDocument::clipsChanged, this, [this] {
+            if (!m_editing)
+                rearrangeObjects();
+        });
+    }
+    rearrangeObjects();
+}
+
+const QList<ClipRecordPtr>& ClipsController::arrangedObjects() const {
+    return m_model->clips();
+}
+
+QList<int> ClipsController::selectionIndexes() const {
+    QList<int> rows;
+    for (const QModelIndex& index : m_selection->selectedRows())
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+QList<ClipRecordPtr> ClipsController::selectedObjects() const {
+    QList<ClipRecordPtr> objects;
+    for (int row : selectionIndexes())
+        objects.append(arrangedObjects()[row]);
+    return objects;
+}
+
+bool ClipsController::setSelectionIndexes(const QList<int>& rows) {
+    QItemSelection selection;
+    for (int row : sortedUnique(rows, m_model->rowCount()))
+        selection.select(m_model->index(row, 0), m_model->index(row, ClipTableModel::ColumnCount - 1));
+    m_selection->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (!selection.isEmpty())
+        m_selection->setCurrentIndex(selection.first().topLeft(), QItemSelectionModel::NoUpdate);
+    return !selection.isEmpty();
+}
+
+void ClipsController::selectRow(int row) {
+    setSelectionIndexes({row});
+}
+
+bool ClipsController::selectNext() {
+    const QList<int> rows = selectionIndexes();
+    const int next = rows.isEmpty() ? 0 : rows.last() + 1;
+    if (next >= m_model->rowCount())
+        return false;
+    selectRow(next);
+    return true;
+}
+
+bool ClipsController::selectPrevious() {
+    const QList<int> rows = selectionIndexes();
+    const int previous = rows.isEmpty() ? m_model->rowCount() - 1 : rows.first() - 1;
+    if (previous < 0)
+        return false;
+    selectRow(previous);
+    return true;
+}
+
+void ClipsController::setDocumentClips(const QList<ClipRecordPtr>& clips) {
+    if (!m_content)
+        return;
+    m_editing = true;
+    m_content->setClips(clips);
+    m_editing = false;
+}
+
+void ClipsController::insertObjectsAtArrangedObjectIndex(const QList<ClipRecordPtr>& clips, int row) {
+    if (clips.isEmpty() || !m_content)
+        return;
+    row = std::clamp(row, 0, m_model->rowCount());
+    QList<ClipRecordPtr> all = arrangedObjects();
+    for (qsizetype i = 0; i < clips.size(); ++i)
+        all.insert(row + i, clips[i]);
+    setDocumentClips(all);
+    const bool wasEmpty = m_selection->selectedRows().isEmpty();
+    m_model->insertClips(row, clips);
+    if (wasEmpty)
+        selectRow(0);
+    emit arrangedObjectsChanged();
+}
+
+void ClipsController::removeObjectsAtArrangedObjectIndexes(const QList<int>& rowsToRemove) {
+    const QList<int> rows = sortedUnique(rowsToRemove, m_model->rowCount());
+    if (rows.isEmpty() || !m_content)
+        return;
+    QList<ClipRecordPtr> remaining = arrangedObjects();
+    for (auto it = rows.crbegin(); it != rows.crend(); ++it)
+        remaining.removeAt(*it);
+    setDocumentClips(remaining);
+    // Remove runs of adjacent rows from the end, so that the earlier row numbers stay valid.
+    for (qsizetype i = rows.size() - 1; i >= 0;) {
+        qsizetype first = i;
+        while (first > 0 && rows[first - 1] == rows[first] - 1)
+            --first;
+        m_model->removeClipsAt(rows[first], int(i - first + 1));
+        i = first - 1;
+    }
+    if (m_selection->selectedRows().isEmpty() && m_model->rowCount() > 0)
+        selectRow(std::min(rows.first(), m_model->rowCount() - 1));
+    emit arrangedObjectsChanged();
+}
+
+void ClipsController::remove() {
+    removeObjectsAtArrangedObjectIndexes(selectionIndexes());
+}
+
+void ClipsController::moveObjectsAtArrangedObjectIndexes(const QList<int>& rowsToMove, int before) {
+    const QList<int> rows = sortedUnique(rowsToMove, m_model->rowCount());
+    if (rows.isEmpty() || !m_content)
+        return;
+    const QList<ClipRecordPtr> moved = [&] {
+        QList<ClipRecordPtr> list;
+        for (int row : rows)
+            list.append(arrangedObjects()[row]);
+        return list;
+    }();
+    QList<ClipRecordPtr> all = arrangedObjects();
+    before = std::clamp(before, 0, int(all.size()));
+    const int rowsAbove =
+        int(std::count_if(rows.begin(), rows.end(), [before](int r) { return r < before; }));
+    for (auto it = rows.crbegin(); it != rows.crend(); ++it)
+        all.removeAt(*it);
+    const int at = before - rowsAbove;
+    for (qsizetype i = 0; i < moved.size(); ++i)
+        all.insert(at + i, moved[i]);
+    if (all == arrangedObjects())
+        return;
+    setDocumentClips(all);
+    m_model->resetClips(all);
+    QList<int> selected;
+    for (qsizetype i = 0; i < moved.size(); ++i)
+        selected.append(at + int(i));
+    setSelectionIndexes(selected);
+    emit arrangedObjectsChanged();
+}
+
+void ClipsController::rearrangeObjects() {
+    const QList<ClipRecordPtr> clips = m_content ? m_content->clips() : QList<ClipRecordPtr>();
+    if (clips == arrangedObjects())
+        return;
+    const QList<ClipRecordPtr> wasSelected = selectedObjects();
+    {
+        const QSignalBlocker quiet(m_selection);
+        m_model->resetClips(clips);
+    }
+    QList<int> keep;
+    for (const ClipRecordPtr& clip : wasSelected) {
+        const qsizetype row = clips.indexOf(clip);
+        if (row >= 0)
+            keep.append(int(row));
+    }
+    if (keep.isEmpty() && !clips.isEmpty())
+        keep.append(0);
+    setSelectionIndexes(keep);
+    if (keep.isEmpty() && !wasSelected.isEmpty())
+        emit selectionDidChange();
+    emit arrangedObjectsChanged();
+}

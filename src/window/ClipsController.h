@@ -1,0 +1,73 @@
+#pragma once
+
+#include "document/ClipRecord.h"
+#include "document/OrvantaDocument.h"
+
+#include <QItemSelectionModel>
+#include <QList>
+#include <QMetaObject>
+#include <QObject>
+#include <QPointer>
+
+class ClipTableModel;
+
+// The array controller of the clip table. Its content is the document's clips, given no sort order
+// and no filter, so a row number is also the clip's position in the document's list. It owns the
+// selection (rows of its model) and offers the edits by row; its edits change the document's list.
+//
+// arrangedObjectsChanged is emitted once for every change of the arranged clips: an edit through the
+// controller, or a change of the document's list that a rearrangement (or the document's own
+// clipsChanged) brings in. A rearrangement that changes nothing is silent; selection is reported by
+// selectionDidChange only.
+//
+// When the arranged clips change the controller keeps the selected clips selected where they remain,
+// and avoids an empty selection: with clips but none selected it selects the clip at the place of the
+// first one removed (or the last clip), or the first clip when the list was replaced.
+// Widget-free; main thread only. The document must outlive the controller, or be let go first with
+// setContent(nullptr).
+class ClipsController : public QObject {
+    Q_OBJECT
+public:
+    explicit ClipsController(QObject* parent = nullptr);
+    ~ClipsController() override;
+
+    void setContent(OrvantaDocument* document);
+    OrvantaDocument* content() const { return m_content; }
+
+    const QList<ClipRecordPtr>& arrangedObjects() const;
+    QList<int> selectionIndexes() const; // ascending
+    QList<ClipRecordPtr> selectedObjects() const;
+    // Selects exactly the given rows (rows out of range are ignored). Answers whether any is selected.
+    bool setSelectionIndexes(const QList<int>& rows);
+    // Selects the row after the last selected one (the first row without selection). False, with the
+    // selection unchanged, at the end.
+    bool selectNext();
+    bool selectPrevious();
+
+    // Inserts the clips, in their order, so that they occupy rows row..row+n-1 (row clamped to the ends).
+    void insertObjectsAtArrangedObjectIndex(const QList<ClipRecordPtr>& clips, int row);
+    void removeObjectsAtArrangedObjectIndexes(const QList<int>& rows);
+    // Removes the selected clips.
+    void remove();
+    // Moves the clips of the given rows, in their order, to stand before row `before` of the current list.
+    void moveObjectsAtArrangedObjectIndexes(const QList<int>& rows, int before);
+    // Brings the arranged clips in line with the document's list.
+    void rearrangeObjects();
+
+    ClipTableModel* model() const { return m_model; }
+    QItemSelectionModel* selectionModel() const { return m_selection; }
+
+signals:
+    void arrangedObjectsChanged();
+    void selectionDidChange();
+
+private:
+    void setDocumentClips(const QList<ClipRecordPtr>& clips);
+    void selectRow(int row);
+
+    QPointer<OrvantaDocument> m_content;
+    ClipTableModel* m_model;          // child
+    QItemSelectionModel* m_selection; // child
+    QMetaObject::Connection m_contentConnection;
+    bool m_editing = false;
+};
