@@ -1,11 +1,10 @@
 #pragma once
 
-#include "platform/ValueTransformer.h"
+#include "playback/FullScreenTypeTransformer.h"
 
-// fullScreenType → true exactly in the custom-frame mode (3). Found by the name "isCustomFrame".
-class IsCustomFrameTransformer : public ValueTransformer {
+// True exactly in the custom-frame mode (3). Found by the name "isCustomFrame".
+class IsCustomFrameTransformer : public FullScreenTypeTransformer {
 public:
-    static constexpr int matchingValue = 3;
-    QMetaType transformedValueClass() const override { return QMetaType::fromType<bool>(); }
-    QVariant transformedValue(const QVariant& value) const override;
+    IsCustomFrameTransformer()
+        : FullScreenTypeTransformer(3) {}
 };

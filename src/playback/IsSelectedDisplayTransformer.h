@@ -1,11 +1,10 @@
 #pragma once
 
-#include "platform/ValueTransformer.h"
+#include "playback/FullScreenTypeTransformer.h"
 
-// fullScreenType → true exactly in the selected-display mode (1). Found by the name "isSelectedDisplay".
-class IsSelectedDisplayTransformer : public ValueTransformer {
+// True exactly in the selected-display mode (1). Found by the name "isSelectedDisplay".
+class IsSelectedDisplayTransformer : public FullScreenTypeTransformer {
 public:
-    static constexpr int matchingValue = 1;
-    QMetaType transformedValueClass() const override { return QMetaType::fromType<bool>(); }
-    QVariant transformedValue(const QVariant& value) const override;
+    IsSelectedDisplayTransformer()
+        : FullScreenTypeTransformer(1) {}
 };

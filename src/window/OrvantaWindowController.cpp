@@ -3,6 +3,7 @@
 #include "app/OrvantaDocumentController.h"
 #include "document/OpenAccessoryViewController.h"
 #include "document/OrvantaDocument.h"
+#include "document/PlaylistSettings.h"
 #include "platform/Presenter.h"
 #include "window/ClipsController.h"
 #include "window/PlaylistWindow.h"
@@ -14,23 +15,6 @@
 #include <QTabBar>
 
 namespace {
-
-// The settings whose every change marks the playlist edited, in the order they are observed.
-const QStringList& observedSettingsKeys() {
-    static const QStringList keys{"autoplay",
-                                  "closeOthersAtStartup",
-                                  "closeWhenFinished",
-                                  "speed",
-                                  "volume",
-                                  "muted",
-                                  "looping",
-                                  "fullScreenType",
-                                  "customFrameX",
-                                  "customFrameY",
-                                  "customFrameWidth",
-                                  "customFrameHeight"};
-    return keys;
-}
 
 // Drag operations as the table's drag and drop counts them.
 constexpr int DragOperationCopy = 1;
@@ -280,7 +264,7 @@ void OrvantaWindowController::startAutoChangeObservation() {
     // The settings object held now; the document outlives the controller, so this one is recorded.
     m_connections.push_back(
         connect(m_datasource->settings(), &PlaylistSettings::valueChanged, this, [this](const QString& key) {
-            if (observedSettingsKeys().contains(key))
+            if (PlaylistSettings::knownKeys().contains(key))
                 observeValueForKeyPath(key);
         }));
 }
