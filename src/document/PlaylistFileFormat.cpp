@@ -1,6 +1,7 @@
 #include "document/PlaylistFileFormat.h"
 
 #include "document/OrvantaDocument.h"
+#include "platform/ParallelFor.h"
 #include "platform/archive/KeyedArchiveDictionary.h"
 #include "platform/archive/KeyedArchiver.h"
 #include "platform/archive/KeyedUnarchiver.h"
@@ -184,9 +185,14 @@ bool PlaylistFileFormat::read(const QByteArray& data, OrvantaDocument& document,
         if (auto found = findReference(root, kDynamicSourceFolder))
             folder = found->url;
     } else if (root.contains(kClipCollection)) {
-        for (const Value& entry : collection) {
-            if (auto found = findReference(entry.toDictionary(), kUrl))
-                references.append(std::move(*found));
+        // Each entry resolves on its own (a stat per bookmark), so the entries resolve in parallel.
+        std::vector<std::optional<Reference>> found(size_t(collection.size()));
+        parallelFor(collection.size(), [&](qsizetype i) {
+            found[size_t(i)] = findReference(collection[i].toDictionary(), kUrl);
+        });
+        for (auto& reference : found) {
+            if (reference)
+                references.append(std::move(*reference));
         }
     } else {
         // Files that hold only bookmark data: resolved whatever their staleness; gone files are listed.
@@ -204,21 +210,30 @@ bool PlaylistFileFormat::read(const QByteArray& data, OrvantaDocument& document,
         }
     }
 
-    QList<ClipRecordPtr> clips;
-    clips.reserve(references.size());
-    for (const Reference& reference : references) {
+    // Opening the movies is the long part of reading a playlist; it runs on every core, the clips kept
+    // in their stored order.
+    std::vector<ClipRecordPtr> made(size_t(references.size()));
+    parallelFor(references.size(), [&](qsizetype i) {
+        const Reference& reference = references[i];
         auto record = std::make_shared<ClipRecord>();
         if (options.openMovies) {
             auto opened = Movie::open(reference.url);
             if (!opened)
-                continue;
+                return;
             record->movie = std::move(opened.movie);
             record->qttimeDuration = record->movie->duration().toString();
         }
         record->URL = reference.url;
-        record->name = lastPathComponent(reference.url.path());
+        record->name =
+            lastPathComponent(reference.bookmark ? reference.bookmark->path() : reference.url.path());
         setFreshBookmarks(*record, reference);
-        clips.append(std::move(record));
+        made[size_t(i)] = std::move(record);
+    });
+    QList<ClipRecordPtr> clips;
+    clips.reserve(references.size());
+    for (auto& record : made) {
+        if (record)
+            clips.append(std::move(record));
     }
 
     document.settings()->setEntries(settings);
