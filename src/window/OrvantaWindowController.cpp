@@ -2,6 +2,7 @@
 
 #include "app/OrvantaDocumentController.h"
 #include "document/OpenAccessoryViewController.h"
+#include "platform/media/MpvPlayer.h"
 #include "document/OrvantaDocument.h"
 #include "platform/Presenter.h"
 #include "window/ClipsController.h"
@@ -52,6 +53,7 @@ OrvantaWindowController::~OrvantaWindowController() {
 }
 
 void OrvantaWindowController::tearDown() {
+    tearDownPlayback();
     // Nothing that outlives the controller may reach it afterwards.
     for (const QMetaObject::Connection& connection : m_connections)
         disconnect(connection);
@@ -122,6 +124,7 @@ void OrvantaWindowController::awakeFromNib() {
 }
 
 void OrvantaWindowController::windowDidLoad() {
+    logEvent(QStringLiteral("windowDidLoad"));
     // 1.
     m_isPlaying = false;
     m_isPreviewPlayback = true;
