@@ -2,9 +2,9 @@
 
 #include "app/OrvantaDocumentController.h"
 #include "document/OpenAccessoryViewController.h"
-#include "platform/media/MpvPlayer.h"
 #include "document/OrvantaDocument.h"
 #include "platform/Presenter.h"
+#include "platform/media/MpvPlayer.h"
 #include "window/ClipsController.h"
 #include "window/PlaylistWindow.h"
 
