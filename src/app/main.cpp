@@ -1,16 +1,20 @@
 #include "app/DemoPlaylist.h"
 #include "app/OrvantaDocumentController.h"
+#include "app/PlayLog.h"
 #include "app/StartWindow.h"
 #include "app/TerminationSignals.h"
 #include "platform/HeadlessPresenter.h"
 #include "platform/ui/WidgetPresenter.h"
+#include "window/OrvantaWindowController.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QSurfaceFormat>
+#include <QTimer>
 #include <QUrl>
 #include <clocale>
+#include <cstdio>
 #include <memory>
 
 int main(int argc, char** argv) {
@@ -34,9 +38,18 @@ int main(int argc, char** argv) {
     parser.addHelpOption();
     parser.addVersionOption();
     QCommandLineOption unattended(QStringLiteral("unattended"),
-                                  QStringLiteral("Never wait for a person: alerts go to standard error and "
-                                                 "questions are answered as cancelled."));
+                                  QStringLiteral("Never wait for a person: alerts go to standard error, file "
+                                                 "panels are cancelled, changes are saved to playlists that "
+                                                 "have a file and let go for untitled ones."));
     parser.addOption(unattended);
+    QCommandLineOption log(QStringLiteral("log"),
+                           QStringLiteral("Write one JSON line per transport event to FILE (- for standard "
+                                          "output)."),
+                           QStringLiteral("FILE"));
+    parser.addOption(log);
+    QCommandLineOption quitWhenDone(QStringLiteral("quit-when-done"),
+                                    QStringLiteral("Quit when no playlist is open any more."));
+    parser.addOption(quitWhenDone);
     QCommandLineOption demo(
         QStringLiteral("demo"),
         QStringLiteral("When no playlist is given: open the built-in demo playlist, making its "
@@ -51,7 +64,19 @@ int main(int argc, char** argv) {
         presenter = std::make_unique<HeadlessPresenter>();
     else
         presenter = std::make_unique<WidgetPresenter>();
-    Presenter::setShared(presenter.get());
+    std::unique_ptr<PlayLog> playLog;
+    std::unique_ptr<Presenter> loggingPresenter;
+    if (parser.isSet(log)) {
+        PlayLog::OpenResult opened = PlayLog::open(parser.value(log));
+        if (!opened) {
+            std::fprintf(stderr, "orvanta: %s\n", qPrintable(opened.error));
+            return 2;
+        }
+        playLog = std::move(opened.log);
+        PlayLog::install(playLog.get());
+        loggingPresenter = std::make_unique<PlayLogPresenter>(*presenter);
+    }
+    Presenter::setShared(loggingPresenter ? loggingPresenter.get() : presenter.get());
 
     int status = 0;
     {
@@ -60,6 +85,12 @@ int main(int argc, char** argv) {
         // Asked to stop by the system: write what playlists have pending and quit without questions.
         TerminationSignals termination;
         QObject::connect(&termination, &TerminationSignals::terminationRequested, &app, [&controller] {
+            for (Document* document : controller.documents()) {
+                for (WindowController* windowController : document->windowControllers()) {
+                    if (auto* playlistWindow = dynamic_cast<OrvantaWindowController*>(windowController))
+                        playlistWindow->stop();
+                }
+            }
             controller.closeAllDocuments();
             QApplication::quit();
         });
@@ -72,10 +103,20 @@ int main(int argc, char** argv) {
                 controller.openDocumentPresentingErrors(playlist);
         }
         startWindow.updateVisibility();
+        if (parser.isSet(quitWhenDone)) {
+            auto quitIfDone = [&controller] {
+                if (!controller.hasOpenDocuments())
+                    QApplication::quit();
+            };
+            QObject::connect(&controller, &DocumentController::documentsChanged, &app, quitIfDone,
+                             Qt::QueuedConnection);
+            QTimer::singleShot(0, &app, quitIfDone);
+        }
         status = app.exec();
         controller.closeAllDocuments();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     Presenter::setShared(nullptr);
+    PlayLog::install(nullptr);
     return status;
 }

@@ -8,7 +8,11 @@ void HeadlessPresenter::showAlert(const QString& messageText, const QString& inf
 }
 
 Presenter::SaveChangesAnswer HeadlessPresenter::askSaveChanges(const QString&) {
-    return SaveChangesAnswer::Cancel;
+    return SaveChangesAnswer::DontSave;
+}
+
+Presenter::SaveChangesAnswer HeadlessPresenter::askSaveChangesForDocument(const QString&, bool hasFile) {
+    return hasFile ? SaveChangesAnswer::Save : SaveChangesAnswer::DontSave;
 }
 
 Presenter::OpenPanelResult HeadlessPresenter::runOpenPanel(const OpenPanelRequest&) {

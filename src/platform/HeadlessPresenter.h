@@ -3,12 +3,15 @@
 #include "platform/Presenter.h"
 
 // The presenter of runs without a user: alerts go to standard error, beeps are counted, panels and
-// questions are answered at once as cancelled, so nothing ever waits for a person.
+// file panels are cancelled at once, the "save changes?" question is answered by whether the document has a
+// file, so nothing ever waits for a person.
 class HeadlessPresenter : public Presenter {
 public:
     void showAlert(const QString& messageText, const QString& informativeText) override;
     void beep() override { ++m_beeps; }
+    // Nobody to ask: a document with a file keeps its changes, an untitled one lets them go.
     SaveChangesAnswer askSaveChanges(const QString& documentName) override;
+    SaveChangesAnswer askSaveChangesForDocument(const QString& documentName, bool hasFile) override;
     OpenPanelResult runOpenPanel(const OpenPanelRequest& request) override;
     std::optional<QUrl> runSavePanel(const SavePanelRequest& request) override;
 

@@ -20,6 +20,11 @@ public:
 
     enum class SaveChangesAnswer { Save, DontSave, Cancel };
     virtual SaveChangesAnswer askSaveChanges(const QString& documentName) = 0;
+    // The same question, knowing whether the document has a file to save into.
+    virtual SaveChangesAnswer askSaveChangesForDocument(const QString& documentName, bool hasFile) {
+        (void)hasFile;
+        return askSaveChanges(documentName);
+    }
 
     struct OpenPanelRequest {
         QString title;

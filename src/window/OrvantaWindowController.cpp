@@ -5,6 +5,7 @@
 #include "document/OrvantaDocument.h"
 #include "document/PlaylistSettings.h"
 #include "platform/Presenter.h"
+#include "platform/media/MpvPlayer.h"
 #include "window/ClipsController.h"
 #include "window/PlaylistWindow.h"
 
@@ -36,6 +37,7 @@ OrvantaWindowController::~OrvantaWindowController() {
 }
 
 void OrvantaWindowController::tearDown() {
+    tearDownPlayback();
     // Nothing that outlives the controller may reach it afterwards.
     for (const QMetaObject::Connection& connection : m_connections)
         disconnect(connection);
@@ -106,6 +108,7 @@ void OrvantaWindowController::awakeFromNib() {
 }
 
 void OrvantaWindowController::windowDidLoad() {
+    logEvent(QStringLiteral("windowDidLoad"));
     // 1.
     m_isPlaying = false;
     m_isPreviewPlayback = true;

@@ -3,7 +3,9 @@
 #include "document/ClipImporter.h"
 #include "document/ClipRecord.h"
 #include "platform/documents/WindowController.h"
+#include "platform/media/MovieTime.h"
 #include "platform/notifications/NotificationCenter.h"
+#include "playback/ClickableMovieView.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -12,11 +14,13 @@
 #include <QRectF>
 #include <QStringList>
 #include <QUrl>
+#include <functional>
 #include <memory>
 #include <vector>
 
 class ClipsController;
 class Movie;
+class MpvPlayer;
 class OpenAccessoryViewController;
 class OrvantaDocument;
 class OrvantaDocumentController;
@@ -112,7 +116,7 @@ public:
     QLabel* importProgressText() const { return m_importProgressText; }
     ClipsController* clipsController() const { return m_clipsController.get(); }
     QTableView* clipsTable() const { return m_clipsTable; }
-    QWidget* previewMovieView() const { return m_previewMovieView; }
+    ClickableMovieView* previewMovieView() const { return m_previewMovieView; }
     QAbstractButton* playButton() const { return m_playButton; }
     QSlider* scrubSlider() const { return m_scrubSlider; }
     QLabel* timeDisplay() const { return m_timeDisplay; }
@@ -142,6 +146,15 @@ public:
     // --- Table
     static bool isMovieURL(const QUrl& url);
     void tableViewSelectionDidChange();
+    // Row actions offered for a row at an edge: "Delete" at the trailing edge of a standard playlist,
+    // which slides the row away over one second and then removes its clip.
+    enum RowEdge { LeadingEdge = 0, TrailingEdge = 1 };
+    struct RowAction {
+        QString title;
+        bool destructive = false;
+        std::function<void(int row)> handler;
+    };
+    QList<RowAction> tableViewRowActionsForRow(int row, int edge);
 
     // --- Displays and output mode
     void setupSelectDisplayPopUp();
@@ -149,11 +162,28 @@ public:
 
     // --- Transport
     void play();
+    void pause();
+    void stop();
+    // Moves the current movie to the fraction of its duration (see scrubTime).
+    void scrub(float fraction);
+    // The time a scrub to the fraction reaches: the duration's value times the fraction in single
+    // precision, truncated, at the duration's scale.
+    static MovieTime scrubTime(const MovieTime& duration, float fraction);
+    // The volume and speed controls; both keep the playlist's setting in step.
+    void setVolume(float volume);
+    void setSpeed(float rate);
+    void resetSpeed();
+    void setupPlayButton();
+    void setupPauseButton();
+    // The end of a movie; only the end of this window's current movie moves it on.
     void movieDidEnd(const QVariant& movie);
     void installMovieIdleCallback();
     void removeMovieIdleCallback();
     void updateTimeRelatedViews();
     void setupFullscreenWindowFromSettings();
+    // The player of the preview; null when none could be made (the reason is in playerError()).
+    MpvPlayer* player() const { return m_player.get(); }
+    const QString& playerError() const { return m_playerError; }
 
     // The output window; none until the output window lands.
     QWidget* fullscreenWindow() const { return m_fullscreenWindow.data(); }
@@ -192,6 +222,16 @@ private:
     static void registerDisplayReconfigurationCallBack();
     void tearDown();
 
+    // OrvantaWindowControllerPlayback.cpp
+    // Makes the player and puts its view into the preview; called once while the window is built.
+    void setupPlayer();
+    void tearDownPlayback();
+    // The current movie's volume: the setting's, or none while muted.
+    float effectiveVolume(float volume) const;
+    void applyVolumeSetting();
+    // One line of the play log, about the current clip.
+    void logEvent(const QString& event) const;
+
     OrvantaDocumentController* m_documentController;
     OrvantaDocument* m_datasource = nullptr;
 
@@ -219,13 +259,19 @@ private:
     std::vector<NotificationCenter::Token> m_notificationTokens;
 
     QPointer<QWidget> m_fullscreenWindow;
+    // The player is the controller's; the connections below reach it and are withdrawn with it.
+    std::unique_ptr<MpvPlayer> m_player;
+    QString m_playerError;
+    QMetaObject::Connection m_idleConnection;
+    QMetaObject::Connection m_endConnection;
+    QMetaObject::Connection m_playButtonConnection;
     std::unique_ptr<ClipsController> m_clipsController;
     // The window owns every widget below; they live exactly as long as m_window.
     std::unique_ptr<PlaylistWindow> m_window;
     QProgressBar* m_importSpinner = nullptr;
     QLabel* m_importProgressText = nullptr;
     QTableView* m_clipsTable = nullptr;
-    QWidget* m_previewMovieView = nullptr;
+    ClickableMovieView* m_previewMovieView = nullptr;
     QAbstractButton* m_playButton = nullptr;
     QSlider* m_scrubSlider = nullptr;
     QLabel* m_timeDisplay = nullptr;

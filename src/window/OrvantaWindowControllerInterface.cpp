@@ -5,10 +5,12 @@
 #include "document/OrvantaDocument.h"
 #include "platform/TypedNumber.h"
 #include "platform/ValueTransformerRegistry.h"
+#include "playback/ClickableMovieView.h"
 #include "playback/ComputePlaylistDuration.h"
 #include "window/ClipPosterDelegate.h"
 #include "window/ClipTableModel.h"
 #include "window/ClipsController.h"
+#include "window/ClipsTableView.h"
 #include "window/PlaylistWindow.h"
 
 #include <QAction>
@@ -176,7 +178,9 @@ void OrvantaWindowController::makeToolbarAndMenu() {
 }
 
 QWidget* OrvantaWindowController::makeClipsPane() {
-    m_clipsTable = new QTableView(m_window.get());
+    auto* table = new ClipsTableView(m_window.get());
+    table->setWindowController(this);
+    m_clipsTable = table;
     m_clipsTable->setObjectName(QStringLiteral("clipsTable"));
     m_clipsTable->setModel(m_clipsController->model());
     QItemSelectionModel* ownSelection = m_clipsTable->selectionModel();
@@ -244,7 +248,7 @@ QWidget* OrvantaWindowController::makePreviewPane() {
     layout->setContentsMargins(0, 0, 0, 0);
 
     // The preview's movie view goes into this container.
-    m_previewMovieView = new QWidget(pane);
+    m_previewMovieView = new ClickableMovieView(pane);
     m_previewMovieView->setObjectName(QStringLiteral("previewMovieView"));
     m_previewMovieView->setMinimumSize(320, 180);
     m_previewMovieView->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
@@ -252,8 +256,6 @@ QWidget* OrvantaWindowController::makePreviewPane() {
     palette.setColor(QPalette::Window, Qt::black);
     m_previewMovieView->setPalette(palette);
     m_previewMovieView->setAutoFillBackground(true);
-    auto* previewLayout = new QVBoxLayout(m_previewMovieView);
-    previewLayout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_previewMovieView, 1);
 
     auto* transport = new QHBoxLayout();
@@ -261,8 +263,13 @@ QWidget* OrvantaWindowController::makePreviewPane() {
     playButton->setObjectName(QStringLiteral("playButton"));
     playButton->setIcon(pane->style()->standardIcon(QStyle::SP_MediaPlay));
     playButton->setToolTip(QStringLiteral("Play"));
-    connect(playButton, &QToolButton::clicked, this, [this] { play(); });
+    playButton->setCheckable(true);
     m_playButton = playButton;
+    auto* stopButton = new QToolButton(pane);
+    stopButton->setObjectName(QStringLiteral("stopButton"));
+    stopButton->setIcon(pane->style()->standardIcon(QStyle::SP_MediaStop));
+    stopButton->setToolTip(QStringLiteral("Stop"));
+    connect(stopButton, &QToolButton::clicked, this, [this] { stop(); });
     m_scrubSlider = new QSlider(Qt::Horizontal, pane);
     m_scrubSlider->setObjectName(QStringLiteral("scrubSlider"));
     m_scrubSlider->setRange(0, 1000); // the position as a fraction of the clip, in thousandths
@@ -270,9 +277,12 @@ QWidget* OrvantaWindowController::makePreviewPane() {
     m_timeDisplay->setObjectName(QStringLiteral("timeDisplay"));
     m_timeDisplay->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     transport->addWidget(m_playButton);
+    transport->addWidget(stopButton);
     transport->addWidget(m_scrubSlider, 1);
     transport->addWidget(m_timeDisplay);
     layout->addLayout(transport);
+    setupPlayer();
+    setupPlayButton();
     updateTimeRelatedViews();
     return pane;
 }
@@ -333,11 +343,9 @@ QWidget* OrvantaWindowController::makePlaybackSettingsPage() {
     m_speedText->setMinimumWidth(48);
     auto* resetSpeed = new QPushButton(QStringLiteral("Reset"), page);
     resetSpeed->setObjectName(QStringLiteral("resetSpeed"));
-    connect(m_speedSlider, &QSlider::valueChanged, this, [this](int value) {
-        writeSetting(QStringLiteral("speed"), TypedNumber::float32(float(value) / 100.0f));
-    });
-    connect(resetSpeed, &QPushButton::clicked, this,
-            [this] { writeSetting(QStringLiteral("speed"), TypedNumber::float32(1.0f)); });
+    connect(m_speedSlider, &QSlider::valueChanged, this,
+            [this](int value) { setSpeed(float(value) / 100.0f); });
+    connect(resetSpeed, &QPushButton::clicked, this, [this] { this->resetSpeed(); });
     speedRow->addWidget(m_speedSlider, 1);
     speedRow->addWidget(m_speedText);
     speedRow->addWidget(resetSpeed);
@@ -348,9 +356,8 @@ QWidget* OrvantaWindowController::makePlaybackSettingsPage() {
     m_volumeSlider = new QSlider(Qt::Horizontal, page);
     m_volumeSlider->setObjectName(QStringLiteral("volume"));
     m_volumeSlider->setRange(0, 100); // hundredths
-    connect(m_volumeSlider, &QSlider::valueChanged, this, [this](int value) {
-        writeSetting(QStringLiteral("volume"), TypedNumber::float32(float(value) / 100.0f));
-    });
+    connect(m_volumeSlider, &QSlider::valueChanged, this,
+            [this](int value) { setVolume(float(value) / 100.0f); });
     m_muteBox = new QCheckBox(QStringLiteral("Mute"), page);
     m_muteBox->setObjectName(QStringLiteral("muted"));
     connect(m_muteBox, &QCheckBox::toggled, this,

@@ -1,36 +1,323 @@
-// The transport. The player and the output window are not attached yet: these operations keep their
-// place in the start-up and in the import so that the transport can fill them in.
+// The transport: play, pause, stop, scrubbing, volume and speed, the play button's two faces, the time
+// display, and the sequencing from one clip to the next when the current movie ends.
+//
+// The preview's player is made with the window. It plays the current movie, the movie of the first
+// selected clip; the selection handler (OrvantaWindowControllerTableDelegate.cpp) attaches it.
 #include "window/OrvantaWindowController.h"
 
+#include "app/PlayLog.h"
+#include "document/OrvantaDocument.h"
+#include "platform/TypedNumber.h"
+#include "platform/media/Movie.h"
 #include "platform/media/MovieTime.h"
+#include "platform/media/MpvPlayer.h"
+#include "platform/notifications/NotificationCenter.h"
+#include "platform/ui/VideoOutput.h"
+#include "playback/ClickableMovieView.h"
 #include "playback/TimeDisplay.h"
+#include "window/ClipsController.h"
+#include "window/PlaylistWindow.h"
 
+#include <QAbstractButton>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QSignalBlocker>
 #include <QSlider>
+#include <QStyle>
+#include <cmath>
 
-void OrvantaWindowController::play() {
-    // Starting the current movie in the preview or the output window comes with the player.
+namespace {
+
+// ORVANTA_AUDIO=null plays without a sound device (tests, machines without one).
+bool wantsAudioOutput() {
+    return qEnvironmentVariable("ORVANTA_AUDIO") != QLatin1String("null");
 }
 
-void OrvantaWindowController::movieDidEnd(const QVariant&) {
-    // Moving on to the next clip (or looping, stopping, closing) comes with the transport.
+} // namespace
+
+void OrvantaWindowController::setupPlayer() {
+    if (m_player)
+        return;
+    MpvPlayer::CreateResult created = MpvPlayer::create({/*renderApi=*/true, wantsAudioOutput()});
+    if (!created) {
+        m_playerError = created.error;
+        qWarning("orvanta: no player for the preview: %s", qPrintable(created.error));
+        return;
+    }
+    // Platforms without OpenGL widgets (offscreen, minimal) take the software views even where a GL
+    // context can be made, as under -platform offscreen with an X display at hand.
+    const QString platform = QGuiApplication::platformName();
+    const bool widgetsWithoutGl =
+        platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+    const VideoOutput::Kind kind = widgetsWithoutGl ? VideoOutput::Kind::Software : VideoOutput::detect();
+    // Renderers first: a file loaded without one never shows video.
+    if (const VideoOutput::AttachResult attached = VideoOutput::attach(*created.player, kind); !attached) {
+        m_playerError = attached.error;
+        qWarning("orvanta: no video output for the preview: %s", qPrintable(attached.error));
+        return;
+    }
+    m_player = std::move(created.player);
+    m_previewMovieView->setVideoView(VideoOutput::createView(m_player.get(), kind));
+    m_previewMovieView->setMovieSource([this] { return m_player ? m_player->movie() : nullptr; });
+    connect(m_previewMovieView, &ClickableMovieView::playRequested, this, [this] { play(); });
+    connect(m_previewMovieView, &ClickableMovieView::pauseRequested, this, [this] { pause(); });
+    connect(m_previewMovieView, &ClickableMovieView::stopRequested, this, [this] { stop(); });
+
+    // The end is posted from the event loop, never from inside the player: sequencing may close the
+    // playlist, and with it the player.
+    m_endConnection = connect(
+        m_player.get(), &MpvPlayer::movieDidEnd, this,
+        [](const std::shared_ptr<Movie>& movie) {
+            NotificationCenter::defaultCenter().postNotificationName(
+                NotificationCenter::MovieDidEndNotification,
+                QVariant::fromValue(static_cast<void*>(movie.get())));
+        },
+        Qt::QueuedConnection);
+
+    // The scrub slider moves the movie only when the user moves it; updateTimeRelatedViews sets it
+    // with its signals blocked.
+    connect(m_scrubSlider, &QSlider::valueChanged, this,
+            [this](int value) { scrub(float(value) / float(m_scrubSlider->maximum())); });
+    if (m_datasource) {
+        m_connections.push_back(connect(m_datasource->settings(), &PlaylistSettings::valueChanged, this,
+                                        [this](const QString& key) {
+                                            if (key == QLatin1String("muted"))
+                                                applyVolumeSetting();
+                                        }));
+    }
+}
+
+void OrvantaWindowController::logEvent(const QString& event) const {
+    PlayLog::Entry entry;
+    entry.event = event;
+    if (m_datasource)
+        entry.playlist = m_datasource->displayName();
+    if (m_currentMovie && m_clipsController) {
+        const QList<ClipRecordPtr>& clips = m_clipsController->arrangedObjects();
+        for (int row = 0; row < clips.size(); ++row) {
+            if (clips[row] && clips[row]->movie == m_currentMovie) {
+                entry.row = row;
+                entry.clip = clips[row]->name;
+                entry.path = m_currentMovie->path();
+                break;
+            }
+        }
+    }
+    PlayLog::record(entry);
+}
+
+void OrvantaWindowController::tearDownPlayback() {
+    if (m_window && m_datasource)
+        logEvent(QStringLiteral("documentClosed"));
+    removeMovieIdleCallback();
+    disconnect(m_endConnection);
+    disconnect(m_playButtonConnection);
+    // The view shows the player's frames: it goes first.
+    if (m_previewMovieView) {
+        m_previewMovieView->setMovieSource({});
+        m_previewMovieView->setVideoView(nullptr);
+    }
+    if (m_player) {
+        m_player->detach();
+        m_player.reset();
+    }
+}
+
+void OrvantaWindowController::play() {
+    if (!m_isPreviewPlayback) {
+        // The output window, when there is one, shows the movie; it covers the screen by its frame.
+        if (QWidget* output = m_fullscreenWindow.data()) {
+            output->setCursor(Qt::BlankCursor);
+            if (m_window)
+                m_window->lower();
+            output->show();
+            output->raise();
+            output->activateWindow();
+        }
+    } else {
+        if (QWidget* output = m_fullscreenWindow.data(); output && output->isVisible())
+            output->hide();
+        if (m_window) {
+            m_window->raise();
+            m_window->activateWindow();
+        }
+        if (m_previewMovieView)
+            m_previewMovieView->setFocus(Qt::OtherFocusReason);
+    }
+    setupPauseButton();
+    if (m_player)
+        m_player->play();
+    m_isPlaying = true;
+    logEvent(QStringLiteral("play"));
+}
+
+void OrvantaWindowController::pause() {
+    if (m_player)
+        m_player->stop();
+    m_isPlaying = false;
+    setupPlayButton();
+    logEvent(QStringLiteral("pause"));
+}
+
+void OrvantaWindowController::stop() {
+    if (m_player) {
+        m_player->stop();
+        m_player->gotoBeginning();
+    }
+    m_isPlaying = false;
+    setupPlayButton();
+    if (!m_isPreviewPlayback) {
+        if (QWidget* output = m_fullscreenWindow.data()) {
+            output->hide();
+            output->unsetCursor();
+        }
+    }
+    // A desktop window manager keeps its own panels; there is no menu bar to bring back here.
+    logEvent(QStringLiteral("stop"));
+}
+
+MovieTime OrvantaWindowController::scrubTime(const MovieTime& duration, float fraction) {
+    const float product = float(duration.timeValue) * fraction;
+    return MovieTime::make(static_cast<qint64>(std::trunc(product)), duration.timeScale);
+}
+
+void OrvantaWindowController::scrub(float fraction) {
+    if (!m_currentMovie || !m_player)
+        return;
+    m_player->setCurrentTime(scrubTime(m_currentMovie->duration(), fraction).seconds());
+}
+
+float OrvantaWindowController::effectiveVolume(float volume) const {
+    const bool muted = m_datasource && m_datasource->settings()->muted();
+    return muted ? 0.0f : volume;
+}
+
+void OrvantaWindowController::applyVolumeSetting() {
+    if (!m_datasource || !m_currentMovie)
+        return;
+    const float volume = effectiveVolume(m_datasource->settings()->volume());
+    m_currentMovie->setVolume(volume);
+    if (m_player)
+        m_player->setVolume(volume);
+}
+
+void OrvantaWindowController::setVolume(float volume) {
+    if (m_player && m_currentMovie)
+        m_player->setVolume(effectiveVolume(volume));
+    writeSetting(QStringLiteral("volume"), TypedNumber::float32(volume));
+}
+
+void OrvantaWindowController::setSpeed(float rate) {
+    if (m_currentMovie) {
+        m_currentMovie->setPreferredRate(rate);
+        if (m_isPlaying && m_player)
+            m_player->setRate(rate);
+    }
+    writeSetting(QStringLiteral("speed"), TypedNumber::float32(rate));
+}
+
+void OrvantaWindowController::resetSpeed() {
+    if (m_currentMovie) {
+        m_currentMovie->setPreferredRate(1.0f);
+        if (m_isPlaying && m_player)
+            m_player->setRate(1.0f);
+    }
+    writeSetting(QStringLiteral("speed"), TypedNumber::float32(1.0f));
+}
+
+void OrvantaWindowController::setupPlayButton() {
+    if (!m_playButton)
+        return;
+    m_playButton->setChecked(false);
+    m_playButton->setIcon(m_playButton->style()->standardIcon(QStyle::SP_MediaPlay));
+    m_playButton->setToolTip(QStringLiteral("Play"));
+    disconnect(m_playButtonConnection);
+    m_playButtonConnection = connect(m_playButton, &QAbstractButton::clicked, this, [this] { play(); });
+}
+
+void OrvantaWindowController::setupPauseButton() {
+    if (!m_playButton)
+        return;
+    m_playButton->setChecked(true);
+    m_playButton->setIcon(m_playButton->style()->standardIcon(QStyle::SP_MediaPause));
+    m_playButton->setToolTip(QStringLiteral("Pause"));
+    disconnect(m_playButtonConnection);
+    m_playButtonConnection = connect(m_playButton, &QAbstractButton::clicked, this, [this] { pause(); });
+}
+
+void OrvantaWindowController::movieDidEnd(const QVariant& movie) {
+    // Another window's movie, or a movie that is no longer current here, moves nothing.
+    const std::shared_ptr<Movie> ended = m_currentMovie;
+    if (!ended || movie.value<void*>() != static_cast<void*>(ended.get()) || !m_clipsController)
+        return;
+    logEvent(QStringLiteral("movieDidEnd"));
+    // 1. Ready to start from its beginning the next time it plays.
+    if (m_player)
+        m_player->gotoBeginning();
+    ended->gotoBeginning();
+    // 2. The next clip; the selection handler makes it current and starts it.
+    if (m_clipsController->selectNext()) {
+        ended->gotoBeginning();
+        return;
+    }
+    const PlaylistSettings* settings = m_datasource ? m_datasource->settings() : nullptr;
+    // 3. The first clip when looping. A playlist of one clip plays it again.
+    if (settings && settings->looping() != 0) {
+        m_clipsController->setSelectionIndexes({0});
+        if (m_currentMovie == ended && m_isPlaying && m_player)
+            m_player->play();
+        ended->gotoBeginning();
+        return;
+    }
+    // 4-5. Run out.
+    stop();
+    if (settings && settings->closeWhenFinished()) {
+        // Closing destroys this controller: it happens from the event loop, after this returns.
+        QPointer<OrvantaDocument> document = m_datasource;
+        QMetaObject::invokeMethod(
+            document.data(),
+            [document] {
+                if (document)
+                    document->close();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void OrvantaWindowController::installMovieIdleCallback() {
-    // Position updates of the current movie come with the player.
+    if (!m_player || !m_currentMovie)
+        return;
+    disconnect(m_idleConnection);
+    m_idleConnection =
+        connect(m_player.get(), &MpvPlayer::positionChanged, this, [this] { updateTimeRelatedViews(); });
 }
 
 void OrvantaWindowController::removeMovieIdleCallback() {
-    // See installMovieIdleCallback.
+    disconnect(m_idleConnection);
 }
 
 void OrvantaWindowController::updateTimeRelatedViews() {
-    // Without a player there is no position: the zero time and the start of the slider.
     if (!m_timeDisplay || !m_scrubSlider)
         return;
-    const QString text = makeTimeDisplayFromQTTime(MovieTime::make(0, 0));
+    MovieTime time = MovieTime::make(0, 0);
+    double fraction = 0.0;
+    if (m_currentMovie) {
+        const MovieTime duration = m_currentMovie->duration();
+        const double seconds = m_player && m_player->movie() == m_currentMovie
+                                   ? m_player->position()
+                                   : m_currentMovie->currentTime();
+        // The current time in the duration's own units, so both share one scale.
+        time =
+            MovieTime::make(qint64(std::llround(seconds * double(duration.timeScale))), duration.timeScale);
+        if (duration.timeValue != 0)
+            fraction = double(time.timeValue) / double(duration.timeValue);
+    }
+    const QString text = makeTimeDisplayFromQTTime(time);
     m_timeDisplay->setText(text);
-    m_scrubSlider->setValue(0);
+    {
+        const QSignalBlocker quiet(m_scrubSlider);
+        m_scrubSlider->setValue(int(std::lround(fraction * m_scrubSlider->maximum())));
+    }
     m_scrubSlider->setToolTip(text);
 }
 

@@ -1,13 +1,58 @@
 // The clip table's side of the controller: the movie-file test and the reaction to its selection.
 #include "window/OrvantaWindowController.h"
 
+#include "document/OrvantaDocument.h"
+#include "platform/media/Movie.h"
 #include "platform/media/MovieFileType.h"
+#include "platform/media/MpvPlayer.h"
+#include "window/ClipsController.h"
+#include "window/ClipsTableView.h"
 
 bool OrvantaWindowController::isMovieURL(const QUrl& url) {
     return ::isMovieURL(url);
 }
 
 void OrvantaWindowController::tableViewSelectionDidChange() {
-    // Making the first selected clip the current movie, with the playlist's volume and speed, comes
-    // with the transport; the selection itself is already the clips controller's.
+    if (!m_clipsController)
+        return;
+    const QList<ClipRecordPtr> selected = m_clipsController->selectedObjects();
+    if (selected.isEmpty() || !selected.first())
+        return;
+    std::shared_ptr<Movie> movie = selected.first()->movie;
+    if (movie == m_currentMovie)
+        return;
+    removeMovieIdleCallback();
+    m_currentMovie = std::move(movie);
+    if (m_currentMovie && m_datasource) {
+        const PlaylistSettings* settings = m_datasource->settings();
+        m_currentMovie->setVolume(effectiveVolume(settings->volume()));
+        m_currentMovie->setPreferredRate(settings->speed());
+    }
+    // The previous movie stops where it is; the new one is loaded paused with its volume and rate.
+    if (m_player)
+        m_player->attach(m_currentMovie);
+    installMovieIdleCallback();
+    logEvent(QStringLiteral("selection"));
+    updateTimeRelatedViews();
+    if (m_isPlaying && m_player)
+        m_player->play();
+}
+
+QList<OrvantaWindowController::RowAction> OrvantaWindowController::tableViewRowActionsForRow(int, int edge) {
+    if (edge != TrailingEdge || !m_datasource || m_datasource->isDynamicPlaylist())
+        return {};
+    RowAction remove;
+    remove.title = QStringLiteral("Delete");
+    remove.destructive = true;
+    remove.handler = [this](int row) {
+        auto* table = qobject_cast<ClipsTableView*>(m_clipsTable);
+        if (!table)
+            return;
+        // The record goes once the row has slid away; until then it is still the controller's.
+        table->slideUpRow(row, 1000, [this, row] {
+            if (m_clipsController)
+                m_clipsController->removeObjectsAtArrangedObjectIndexes({row});
+        });
+    };
+    return {remove};
 }

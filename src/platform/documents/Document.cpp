@@ -202,7 +202,7 @@ bool Document::canClose() {
     if (!m_fileURL.isEmpty() && autosavesInPlace())
         return savePendingChangesSilently();
 
-    switch (Presenter::shared().askSaveChanges(displayName())) {
+    switch (Presenter::shared().askSaveChangesForDocument(displayName(), !m_fileURL.isEmpty())) {
     case Presenter::SaveChangesAnswer::Cancel:
         return false;
     case Presenter::SaveChangesAnswer::DontSave:
