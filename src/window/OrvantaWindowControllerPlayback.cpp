@@ -19,7 +19,6 @@
 #include "window/PlaylistWindow.h"
 
 #include <QAbstractButton>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -44,12 +43,7 @@ void OrvantaWindowController::setupPlayer() {
         qWarning("orvanta: no player for the preview: %s", qPrintable(created.error));
         return;
     }
-    // Platforms without OpenGL widgets (offscreen, minimal) take the software views even where a GL
-    // context can be made, as under -platform offscreen with an X display at hand.
-    const QString platform = QGuiApplication::platformName();
-    const bool widgetsWithoutGl =
-        platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
-    const VideoOutput::Kind kind = widgetsWithoutGl ? VideoOutput::Kind::Software : VideoOutput::detect();
+    const VideoOutput::Kind kind = VideoOutput::detect();
     // Renderers first: a file loaded without one never shows video.
     if (const VideoOutput::AttachResult attached = VideoOutput::attach(*created.player, kind); !attached) {
         m_playerError = attached.error;

@@ -6,10 +6,16 @@
 #include "platform/ui/SoftwareVideoView.h"
 #include "platform/ui/VideoView.h"
 
+#include <QGuiApplication>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 
 VideoOutput::Kind VideoOutput::detect() {
+    // Platforms without OpenGL widgets (offscreen, minimal) take the software views even where a GL
+    // context can be made, as under -platform offscreen with an X display at hand.
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
+        return Kind::Software;
     QOpenGLContext* shared = QOpenGLContext::globalShareContext();
     if (!shared)
         return Kind::Software;

@@ -17,6 +17,7 @@ public:
     };
 
     // A trial context, made and made current: surfaces and capability flags answer yes even without GL.
+    // Platforms without OpenGL widgets (offscreen, minimal) always get the software views.
     static Kind detect();
 
     // Gives each handle of a player made with renderApi its renderer. Call right after making the
