@@ -16,6 +16,7 @@ namespace {
 // The item data role that holds the display an item of the chooser stands for.
 constexpr int RepresentedObjectRole = Qt::UserRole + 1;
 constexpr char WatchedProperty[] = "orvantaDisplayWatched";
+constexpr qint64 CustomFrameMode = 3;
 
 // Posts "displayChangeNotice" for every change of the screens.
 void DisplayReconfigurationCallBack() {
@@ -39,6 +40,16 @@ QString sizeTip(const QScreen* screen) {
     return QStringLiteral("width: %1, height: %2")
         .arg(static_cast<int>(float(frame.width())))
         .arg(static_cast<int>(float(frame.height())));
+}
+
+// The four custom frame settings, read as floats in their order.
+OutputFrames::OutputModeInputs customFrameInputs(const PlaylistSettings& settings) {
+    OutputFrames::OutputModeInputs inputs;
+    inputs.customX = float(settings.customFrameX());
+    inputs.customY = float(settings.customFrameY());
+    inputs.customWidth = float(settings.customFrameWidth());
+    inputs.customHeight = float(settings.customFrameHeight());
+    return inputs;
 }
 
 QList<QRectF> displayFrames() {
@@ -106,14 +117,10 @@ void OrvantaWindowController::applyOutputMode() {
     if (!m_datasource)
         return;
     const PlaylistSettings* settings = m_datasource->settings();
-    OutputFrames::OutputModeInputs inputs;
+    OutputFrames::OutputModeInputs inputs = customFrameInputs(*settings);
     if (m_selectDisplayPopUp)
         inputs.selectedDisplay = frameOf(representedScreen(m_selectDisplayPopUp->currentIndex()));
     inputs.displays = displayFrames();
-    inputs.customX = float(settings->customFrameX());
-    inputs.customY = float(settings->customFrameY());
-    inputs.customWidth = float(settings->customFrameWidth());
-    inputs.customHeight = float(settings->customFrameHeight());
     const std::optional<OutputFrames::OutputMode> mode =
         OutputFrames::outputMode(settings->fullScreenType(), inputs);
     if (!mode)
@@ -149,12 +156,8 @@ void OrvantaWindowController::handleCustomFrame() {
         return;
     // Entering a value chooses the output window, whatever the mode.
     m_isPreviewPlayback = false;
-    const PlaylistSettings* settings = m_datasource->settings();
-    OutputFrames::OutputModeInputs inputs;
-    inputs.customX = float(settings->customFrameX());
-    inputs.customY = float(settings->customFrameY());
-    inputs.customWidth = float(settings->customFrameWidth());
-    inputs.customHeight = float(settings->customFrameHeight());
-    if (m_outputWindow)
-        m_outputWindow->setFrame(OutputFrames::outputMode(3, inputs)->frame.value_or(QRectF()));
+    const std::optional<OutputFrames::OutputMode> custom =
+        OutputFrames::outputMode(CustomFrameMode, customFrameInputs(*m_datasource->settings()));
+    if (m_outputWindow && custom && custom->frame)
+        m_outputWindow->setFrame(*custom->frame);
 }
