@@ -1,5 +1,6 @@
 #include "playback/BorderlessWindow.h"
 
+#include "platform/ui/X11FullscreenMonitors.h"
 #include "playback/OutputFrames.h"
 
 #include <QCursor>
@@ -8,6 +9,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <utility>
 
 namespace {
 
@@ -23,6 +25,13 @@ QScreen* screenWithGeometry(const QRect& frame) {
             return screen;
     }
     return nullptr;
+}
+
+QList<QRectF> screenFrames() {
+    QList<QRectF> frames;
+    for (const QScreen* screen : QGuiApplication::screens())
+        frames.append(QRectF(screen->geometry()));
+    return frames;
 }
 
 bool placesOwnWindows() {
@@ -66,14 +75,19 @@ void BorderlessWindow::orderFront(bool abovePanels) {
     }
     const QRect frame = pixelRect(m_frame);
     QScreen* exactScreen = screenWithGeometry(frame);
-    const bool fullScreen = exactScreen && (abovePanels || !placesOwnWindows());
+    // Several whole screens: fullscreen across them where the window manager can do that.
+    std::optional<OutputFrames::EdgeDisplays> span;
+    if (abovePanels && !exactScreen && X11FullscreenMonitors::isSupported())
+        span = OutputFrames::edgeDisplays(QRectF(frame), screenFrames());
+    const bool fullScreen = (exactScreen && (abovePanels || !placesOwnWindows())) || span;
     const bool staysOnTop = abovePanels && !fullScreen && placesOwnWindows();
+    m_span = span;
     if (fullScreen != isFullScreen() || staysOnTop != m_abovePanels || isHidden()) {
         // Flags and states change while the window is off the screen; a visible window would flicker.
         hide();
         setWindowFlag(Qt::WindowStaysOnTopHint, staysOnTop);
         if (fullScreen) {
-            setScreen(exactScreen);
+            setScreen(exactScreen ? exactScreen : QGuiApplication::screens().value(span->left));
             setGeometry(frame);
             setWindowState(windowState() | Qt::WindowFullScreen);
         } else {
@@ -89,6 +103,9 @@ void BorderlessWindow::orderFront(bool abovePanels) {
         windowHandle()->installEventFilter(this);
         m_watchingMoves = true;
     }
+    // Asked now and again once the window is on the screen, when the window manager manages it.
+    if (m_span)
+        X11FullscreenMonitors::request(windowHandle(), *m_span);
     raise();
     activateWindow();
 }
@@ -102,6 +119,7 @@ void BorderlessWindow::orderOut() {
 void BorderlessWindow::endAbovePanels() {
     const bool stateChanges = windowFlags().testFlag(Qt::WindowStaysOnTopHint) || isFullScreen();
     m_abovePanels = false;
+    m_span.reset();
     if (!stateChanges)
         return;
     const bool visible = isVisible();
@@ -127,6 +145,8 @@ void BorderlessWindow::showCursor() {
 }
 
 bool BorderlessWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (m_span && event->type() == QEvent::Expose && windowHandle() && windowHandle()->isExposed())
+        X11FullscreenMonitors::request(windowHandle(), *std::exchange(m_span, std::nullopt));
     // Showing a window under the pointer can bring a move to where the pointer already was.
     if (m_cursorHidden && event->type() == QEvent::MouseMove &&
         static_cast<QMouseEvent*>(event)->globalPosition().toPoint() != m_cursorHiddenAt)

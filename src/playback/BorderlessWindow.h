@@ -1,14 +1,18 @@
 #pragma once
 
+#include "playback/OutputFrames.h"
+
 #include <QPoint>
 #include <QRectF>
 #include <QWidget>
+#include <optional>
 
 // The output window: a frameless top-level window that takes the keyboard, black behind its content,
 // placed exactly at its frame in global coordinates.
 //
 // Over the desktop's panels: a frame that is one screen's geometry goes to the fullscreen state on that
-// screen; any other frame (the union of several screens, say) stays on top of everything at its frame.
+// screen; a frame made of several whole screens goes fullscreen across them where the X11 window
+// manager offers that; any other frame stays on top of everything at its frame.
 // On Wayland, where clients cannot place windows, a frame equal to a screen still goes fullscreen on it;
 // other frames are shown where the compositor puts them.
 //
@@ -52,4 +56,6 @@ private:
     bool m_cursorHidden = false;
     QPoint m_cursorHiddenAt;
     bool m_watchingMoves = false;
+    // Fullscreen across these screens, still to be confirmed once the window is exposed.
+    std::optional<OutputFrames::EdgeDisplays> m_span;
 };

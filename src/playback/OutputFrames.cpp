@@ -40,6 +40,31 @@ QPointF centredOrigin(const QSizeF& window, const QRectF& display) {
     return QPointF(x, y);
 }
 
+std::optional<EdgeDisplays> edgeDisplays(const QRectF& frame, const QList<QRectF>& displays) {
+    QList<int> covered;
+    QList<QRectF> coveredFrames;
+    for (int i = 0; i < displays.size(); ++i) {
+        if (containsRect(frame, displays[i])) {
+            covered.append(i);
+            coveredFrames.append(displays[i]);
+        }
+    }
+    if (covered.size() < 2 || allDisplaysFrame(coveredFrames) != frame)
+        return std::nullopt;
+    EdgeDisplays edges{covered[0], covered[0], covered[0], covered[0]};
+    for (int i : covered) {
+        if (displays[i].top() < displays[edges.top].top())
+            edges.top = i;
+        if (displays[i].bottom() > displays[edges.bottom].bottom())
+            edges.bottom = i;
+        if (displays[i].left() < displays[edges.left].left())
+            edges.left = i;
+        if (displays[i].right() > displays[edges.right].right())
+            edges.right = i;
+    }
+    return edges;
+}
+
 std::optional<OutputMode> outputMode(qint64 fullScreenType, const OutputModeInputs& inputs) {
     // Compared as unsigned, so negative values are out of range too.
     switch (static_cast<quint64>(fullScreenType)) {

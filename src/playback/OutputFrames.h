@@ -28,6 +28,15 @@ QRectF allDisplaysFrame(const QList<QRectF>& displays);
 // The origin that centres a window of the given size on the display, in 32-bit floats.
 QPointF centredOrigin(const QSizeF& window, const QRectF& display);
 
+// The displays at the top, bottom, left and right edges of a frame that is exactly the union of two or
+// more whole displays (as indexes into displays); none for any other frame. A fullscreen window spans
+// such a frame when the window manager is told these four.
+struct EdgeDisplays {
+    int top = 0, bottom = 0, left = 0, right = 0;
+    bool operator==(const EdgeDisplays&) const = default;
+};
+std::optional<EdgeDisplays> edgeDisplays(const QRectF& frame, const QList<QRectF>& displays);
+
 // What an output mode (the fullScreenType setting) asks for.
 struct OutputMode {
     bool isPreviewPlayback = true;

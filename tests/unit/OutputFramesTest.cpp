@@ -133,3 +133,36 @@ TEST(OutputFramesTest, TheIdentificationWindowIsCentredInSinglePrecision) {
         EXPECT_EQ(got.y(), c.expected.y()) << text(c.display);
     }
 }
+
+TEST(OutputFramesTest, AFrameMadeOfWholeDisplaysNamesTheDisplaysAtItsEdges) {
+    using Edges = OutputFrames::EdgeDisplays;
+    const QList<QRectF> sideBySide{Main, Right};
+    const QList<QRectF> three{{0, 0, 1440, 900}, {1440, 0, 1920, 1080}, {-1280, 200, 1280, 1024}};
+    const QList<QRectF> stacked{{0, 0, 1920, 1080}, {0, -1080, 1920, 1080}};
+    struct Case {
+        const char* name;
+        QRectF frame;
+        QList<QRectF> displays;
+        std::optional<Edges> expected;
+    } cases[] = {
+        {"two side by side", {0, 0, 3200, 1080}, sideBySide, Edges{0, 0, 0, 1}},
+        {"three, one lower down", {-1280, 0, 4640, 1224}, three, Edges{0, 2, 2, 1}},
+        {"the two on the right of three", {0, 0, 3360, 1080}, three, Edges{0, 1, 0, 1}},
+        {"one above the other", {0, -1080, 1920, 2160}, stacked, Edges{1, 0, 0, 0}},
+        {"a single display", Main, sideBySide, std::nullopt},
+        {"more than the displays", {0, 0, 3300, 1080}, sideBySide, std::nullopt},
+        {"part of a display", {0, 0, 3000, 1080}, sideBySide, std::nullopt},
+        {"nothing", QRectF(), sideBySide, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::optional<Edges> got = OutputFrames::edgeDisplays(c.frame, c.displays);
+        ASSERT_EQ(got.has_value(), c.expected.has_value());
+        if (got) {
+            EXPECT_EQ(got->top, c.expected->top);
+            EXPECT_EQ(got->bottom, c.expected->bottom);
+            EXPECT_EQ(got->left, c.expected->left);
+            EXPECT_EQ(got->right, c.expected->right);
+        }
+    }
+}
