@@ -82,12 +82,16 @@ void BorderlessWindow::orderFront(bool abovePanels) {
     const bool fullScreen = (exactScreen && (abovePanels || !placesOwnWindows())) || span;
     const bool staysOnTop = abovePanels && !fullScreen && placesOwnWindows();
     m_span = span;
-    if (fullScreen != isFullScreen() || staysOnTop != m_abovePanels || isHidden()) {
+    QScreen* fullScreenOn = !fullScreen   ? nullptr
+                            : exactScreen ? exactScreen
+                                          : QGuiApplication::screens().value(span->left);
+    if (fullScreen != isFullScreen() || (fullScreen && screen() != fullScreenOn) ||
+        staysOnTop != windowFlags().testFlag(Qt::WindowStaysOnTopHint) || isHidden()) {
         // Flags and states change while the window is off the screen; a visible window would flicker.
         hide();
         setWindowFlag(Qt::WindowStaysOnTopHint, staysOnTop);
         if (fullScreen) {
-            setScreen(exactScreen ? exactScreen : QGuiApplication::screens().value(span->left));
+            setScreen(fullScreenOn);
             setGeometry(frame);
             setWindowState(windowState() | Qt::WindowFullScreen);
         } else {

@@ -327,3 +327,22 @@ TEST_F(TwoScreensTest, PlayingAZeroCustomFrameShowsNothingAndNeedsNoAlert) {
     wc->stop();
     EXPECT_FALSE(wc->isPlaying());
 }
+
+TEST_F(TwoScreensTest, ChoosingAnotherDisplayWhilePlayingFullscreenMovesTheOutputThere) {
+    OrvantaWindowController* wc = open(QStringLiteral("move"), {"clip-2s.mp4"});
+    ASSERT_NE(wc, nullptr);
+    BorderlessWindow* output = wc->outputWindow();
+    chooseMode(wc, 1); // the main display
+    wc->play();
+    ASSERT_TRUE(output->isFullScreen());
+    // The fullscreen window stays where it is until it is shown again.
+    chooseDisplay(wc, 3);
+    EXPECT_TRUE(sameFrame(output->frame(), RightFrame));
+    EXPECT_TRUE(output->isFullScreen());
+    wc->play();
+    EXPECT_FALSE(output->isFullScreen());
+    EXPECT_FALSE(output->isAbovePanels());
+    EXPECT_TRUE(output->isVisible());
+    QTRY_COMPARE_WITH_TIMEOUT(output->geometry(), RightFrame.toRect(), Wait);
+    wc->stop();
+}
