@@ -198,7 +198,7 @@ public:
     MpvPlayer* player() const { return m_player.get(); }
     const QString& playerError() const { return m_playerError; }
 
-    // The output window; none until the output window lands.
+    // The output window, made with the playlist window.
     QWidget* fullscreenWindow() const { return m_fullscreenWindow.data(); }
     BorderlessWindow* outputWindow() const { return m_outputWindow.get(); }
     // The output window's movie view: a second view of the preview's player.
