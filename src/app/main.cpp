@@ -3,6 +3,7 @@
 #include "app/PlayLog.h"
 #include "app/StartWindow.h"
 #include "app/TerminationSignals.h"
+#include "app/XWaylandPreference.h"
 #include "platform/HeadlessPresenter.h"
 #include "platform/ui/WidgetPresenter.h"
 #include "window/OrvantaWindowController.h"
@@ -21,6 +22,8 @@ int main(int argc, char** argv) {
     // Every video view shares one OpenGL context family; this must precede the application object.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QSurfaceFormat::setDefaultFormat(QSurfaceFormat::defaultFormat());
+    // Output frames need a platform that places windows: XWayland rather than Wayland where both exist.
+    XWaylandPreference::apply(argc, argv);
     QApplication app(argc, argv);
     // libmpv parses numbers with the C library: it needs the "C" numeric locale.
     std::setlocale(LC_NUMERIC, "C");

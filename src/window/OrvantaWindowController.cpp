@@ -6,7 +6,9 @@
 #include "document/PlaylistSettings.h"
 #include "platform/Presenter.h"
 #include "platform/media/MpvPlayer.h"
+#include "playback/BorderlessWindow.h"
 #include "window/ClipsController.h"
+#include "window/DisplayIdentifierWindowController.h"
 #include "window/PlaylistWindow.h"
 
 #include <QAction>
@@ -206,15 +208,12 @@ bool OrvantaWindowController::windowShouldClose() {
 }
 
 void OrvantaWindowController::orvantanDidBecomeActive() {
-    if (m_isPreviewPlayback || !m_isPlaying)
+    // Output playback keeps the output window in front of the playlist window.
+    if (m_isPreviewPlayback || !m_isPlaying || !m_outputWindow)
         return;
-    if (QWidget* output = m_fullscreenWindow.data()) {
-        output->show();
-        output->raise();
-        output->activateWindow();
-    }
     if (m_window)
         m_window->lower();
+    m_outputWindow->orderFront(m_outputWindow->isAbovePanels());
 }
 
 bool OrvantaWindowController::validateMenuItem(const QAction* item) const {

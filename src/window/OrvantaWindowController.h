@@ -18,7 +18,9 @@
 #include <memory>
 #include <vector>
 
+class BorderlessWindow;
 class ClipsController;
+class DisplayIdentifierWindowController;
 class Movie;
 class MpvPlayer;
 class OpenAccessoryViewController;
@@ -32,6 +34,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QProgressBar;
+class QScreen;
 class QSlider;
 class QSpinBox;
 class QStackedWidget;
@@ -159,6 +162,16 @@ public:
     // --- Displays and output mode
     void setupSelectDisplayPopUp();
     void handleFullscreenSelection();
+    // The chooser's action: the output window moves to the chosen display, which identifies itself.
+    void handleDisplaySelection();
+    // The custom frame fields' action: the output window moves to the custom frame.
+    void handleCustomFrame();
+    // The display the chooser's item stands for; null for a separator or a display that has gone.
+    QScreen* representedScreen(int index) const;
+    // Made on the first display choice, kept while the controller lives.
+    DisplayIdentifierWindowController* displayIdentifierController() const {
+        return m_displayIdentifierController.get();
+    }
 
     // --- Transport
     void play();
@@ -185,8 +198,11 @@ public:
     MpvPlayer* player() const { return m_player.get(); }
     const QString& playerError() const { return m_playerError; }
 
-    // The output window; none until the output window lands.
+    // The output window, made with the playlist window.
     QWidget* fullscreenWindow() const { return m_fullscreenWindow.data(); }
+    BorderlessWindow* outputWindow() const { return m_outputWindow.get(); }
+    // The output window's movie view: a second view of the preview's player.
+    ClickableMovieView* fullscreenMovieView() const { return m_fullscreenMovieView; }
 
     // What awakeFromNib set up for dragging, for the table's drag and drop.
     int draggingSourceOperationMaskForLocal(bool local) const {
@@ -220,6 +236,11 @@ private:
 
     // Connects the application's screen changes to "displayChangeNotice", once per application.
     static void registerDisplayReconfigurationCallBack();
+    // The output mode's frame and isPreviewPlayback, as handleFullscreenSelection and
+    // setupFullscreenWindowFromSettings both apply them.
+    void applyOutputMode();
+    // Makes the output window with its movie view; called by setupPlayer.
+    void setupOutputWindow();
     void tearDown();
 
     // OrvantaWindowControllerPlayback.cpp
@@ -259,6 +280,10 @@ private:
     std::vector<NotificationCenter::Token> m_notificationTokens;
 
     QPointer<QWidget> m_fullscreenWindow;
+    // The output window is a top-level window of its own; it goes before the player it shows.
+    std::unique_ptr<BorderlessWindow> m_outputWindow;
+    ClickableMovieView* m_fullscreenMovieView = nullptr;
+    std::unique_ptr<DisplayIdentifierWindowController> m_displayIdentifierController;
     // The player is the controller's; the connections below reach it and are withdrawn with it.
     std::unique_ptr<MpvPlayer> m_player;
     QString m_playerError;

@@ -388,6 +388,8 @@ QWidget* OrvantaWindowController::makeOutputSettingsPage() {
     });
     m_selectDisplayPopUp = new QComboBox(page);
     m_selectDisplayPopUp->setObjectName(QStringLiteral("selectDisplayPopUp"));
+    // The user's choice only; rebuilding the list fires nothing.
+    connect(m_selectDisplayPopUp, &QComboBox::activated, this, [this] { handleDisplaySelection(); });
     layout->addWidget(m_selectDisplayPopUp, 1, 1);
 
     m_customFrameFields = new QWidget(page);
@@ -399,8 +401,10 @@ QWidget* OrvantaWindowController::makeOutputSettingsPage() {
         box->setObjectName(key);
         box->setRange(-100000, 100000);
         box->setAccelerated(true);
-        connect(box, &QSpinBox::valueChanged, this,
-                [this, key](int value) { writeSetting(key, TypedNumber::integer(value)); });
+        connect(box, &QSpinBox::valueChanged, this, [this, key](int value) {
+            writeSetting(key, TypedNumber::integer(value));
+            handleCustomFrame();
+        });
         fields->addWidget(new QLabel(label, m_customFrameFields));
         fields->addWidget(box);
     };

@@ -13,13 +13,19 @@
 #include "platform/media/MpvPlayer.h"
 #include "platform/notifications/NotificationCenter.h"
 #include "platform/ui/VideoOutput.h"
+#include "platform/ui/VideoView.h"
+#include "playback/BorderlessWindow.h"
 #include "playback/ClickableMovieView.h"
+#include "playback/OutputFrames.h"
 #include "playback/TimeDisplay.h"
 #include "window/ClipsController.h"
 #include "window/PlaylistWindow.h"
 
 #include <QAbstractButton>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScopeGuard>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStyle>
@@ -37,6 +43,8 @@ bool wantsAudioOutput() {
 void OrvantaWindowController::setupPlayer() {
     if (m_player)
         return;
+    // The output window comes with the preview, with or without a player to show.
+    const auto makeOutputWindow = qScopeGuard([this] { setupOutputWindow(); });
     MpvPlayer::CreateResult created = MpvPlayer::create({/*renderApi=*/true, wantsAudioOutput()});
     if (!created) {
         m_playerError = created.error;
@@ -81,6 +89,26 @@ void OrvantaWindowController::setupPlayer() {
     }
 }
 
+void OrvantaWindowController::setupOutputWindow() {
+    if (m_outputWindow)
+        return;
+    m_outputWindow = std::make_unique<BorderlessWindow>();
+    m_fullscreenWindow = m_outputWindow.get();
+    m_fullscreenMovieView = new ClickableMovieView();
+    m_fullscreenMovieView->setObjectName(QStringLiteral("fullscreenMovieView"));
+    m_outputWindow->setContentView(m_fullscreenMovieView);
+    if (m_player) {
+        // A second view of the preview's player: both show the same picture of the current movie.
+        const bool openGL = qobject_cast<VideoView*>(m_previewMovieView->videoView()) != nullptr;
+        m_fullscreenMovieView->setVideoView(VideoOutput::createView(
+            m_player.get(), openGL ? VideoOutput::Kind::OpenGL : VideoOutput::Kind::Software));
+        m_fullscreenMovieView->setMovieSource([this] { return m_player ? m_player->movie() : nullptr; });
+    }
+    connect(m_fullscreenMovieView, &ClickableMovieView::playRequested, this, [this] { play(); });
+    connect(m_fullscreenMovieView, &ClickableMovieView::pauseRequested, this, [this] { pause(); });
+    connect(m_fullscreenMovieView, &ClickableMovieView::stopRequested, this, [this] { stop(); });
+}
+
 void OrvantaWindowController::logEvent(const QString& event) const {
     PlayLog::Entry entry;
     entry.event = event;
@@ -106,7 +134,12 @@ void OrvantaWindowController::tearDownPlayback() {
     removeMovieIdleCallback();
     disconnect(m_endConnection);
     disconnect(m_playButtonConnection);
-    // The view shows the player's frames: it goes first.
+    // The views show the player's frames: they go first.
+    if (m_outputWindow) {
+        m_outputWindow->orderOut();
+        m_fullscreenMovieView = nullptr;
+        m_outputWindow.reset();
+    }
     if (m_previewMovieView) {
         m_previewMovieView->setMovieSource({});
         m_previewMovieView->setVideoView(nullptr);
@@ -119,18 +152,24 @@ void OrvantaWindowController::tearDownPlayback() {
 
 void OrvantaWindowController::play() {
     if (!m_isPreviewPlayback) {
-        // The output window, when there is one, shows the movie; it covers the screen by its frame.
-        if (QWidget* output = m_fullscreenWindow.data()) {
-            output->setCursor(Qt::BlankCursor);
-            if (m_window)
-                m_window->lower();
-            output->show();
-            output->raise();
-            output->activateWindow();
+        // 1-2. An output window that encloses the main screen goes above the desktop's panels.
+        const QScreen* main = QGuiApplication::primaryScreen();
+        const QRectF mainFrame = main ? QRectF(main->geometry()) : QRectF();
+        const QRectF frame = m_outputWindow ? m_outputWindow->frame() : QRectF();
+        const bool abovePanels = OutputFrames::containsRect(frame, mainFrame);
+        // 4.
+        if (m_window)
+            m_window->lower();
+        // 5. The output view takes the keys; then the window comes to the front, active.
+        if (m_outputWindow) {
+            m_fullscreenMovieView->setFocus(Qt::OtherFocusReason);
+            m_outputWindow->orderFront(abovePanels);
+            // 3. Recorded once shown, so that showing it under the pointer does not count as a move.
+            m_outputWindow->setCursorHiddenUntilMouseMoves();
         }
     } else {
-        if (QWidget* output = m_fullscreenWindow.data(); output && output->isVisible())
-            output->hide();
+        if (m_outputWindow && m_outputWindow->isVisible())
+            m_outputWindow->orderOut();
         if (m_window) {
             m_window->raise();
             m_window->activateWindow();
@@ -160,13 +199,11 @@ void OrvantaWindowController::stop() {
     }
     m_isPlaying = false;
     setupPlayButton();
-    if (!m_isPreviewPlayback) {
-        if (QWidget* output = m_fullscreenWindow.data()) {
-            output->hide();
-            output->unsetCursor();
-        }
-    }
-    // A desktop window manager keeps its own panels; there is no menu bar to bring back here.
+    if (!m_isPreviewPlayback && m_outputWindow)
+        m_outputWindow->orderOut();
+    // 5. The desktop's panels come back over the output, in both modes.
+    if (m_outputWindow)
+        m_outputWindow->endAbovePanels();
     logEvent(QStringLiteral("stop"));
 }
 
@@ -316,5 +353,5 @@ void OrvantaWindowController::updateTimeRelatedViews() {
 }
 
 void OrvantaWindowController::setupFullscreenWindowFromSettings() {
-    // Placing the output window for the output mode comes with the output window.
+    applyOutputMode();
 }

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "playback/OutputFrames.h"
+
+class QWindow;
+
+// Fullscreen across several monitors on X11 (_NET_WM_FULLSCREEN_MONITORS): the window manager is told
+// which monitors hold the top, bottom, left and right edges of a fullscreen window. Monitor indexes
+// are the X server's monitor order, which is also the order of Qt's screens (the primary one first).
+// Every call is false off X11 or without a window manager that lists the request as supported.
+// Main thread only.
+namespace X11FullscreenMonitors {
+
+// Whether the window manager says it honours the request (_NET_SUPPORTED on the root window).
+bool isSupported();
+
+// Asks the window manager to span the window's fullscreen state over the edges' monitors. Call once
+// the window is shown: a window manager answers only for the windows it manages.
+bool request(QWindow* window, const OutputFrames::EdgeDisplays& edges);
+
+} // namespace X11FullscreenMonitors

@@ -1,0 +1,223 @@
+// The output window under X with a real player: placed at the custom frame, showing the same picture as
+// the preview, keys in its view, the end of the list, the preview mode taking it away, and application
+// activation bringing it back in front of the playlist window. X here has one screen; the layouts of
+// several displays are tested on the offscreen platform (tests/screens).
+#include "app/OrvantaDocumentController.h"
+#include "document/OrvantaDocument.h"
+#include "platform/TypedNumber.h"
+#include "platform/media/MpvPlayer.h"
+#include "platform/ui/VideoView.h"
+#include "playback/BorderlessWindow.h"
+#include "playback/ClickableMovieView.h"
+#include "support/PlaylistFixture.h"
+#include "support/RecordingPresenter.h"
+#include "window/OrvantaWindowController.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWindow>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int Wait = 20000;  // ms allowed for something to happen; never a measured time
+constexpr int Tolerance = 8; // grey levels
+
+// The grey level at a point of what a video view shows, read back from the view.
+int viewGrey(QWidget* view, QPoint point) {
+    QImage image;
+    if (auto* glView = qobject_cast<VideoView*>(view))
+        image = glView->grabFramebuffer();
+    else if (view)
+        image = view->grab().toImage();
+    if (image.isNull() || !image.rect().contains(point))
+        return -1;
+    return qGray(image.pixel(point));
+}
+
+// The grey level the screen shows at a point, whichever window is there.
+int screenGrey(QPoint point) {
+    const QImage image =
+        QGuiApplication::primaryScreen()->grabWindow(0, point.x(), point.y(), 1, 1).toImage();
+    return image.isNull() ? -1 : qGray(image.pixel(0, 0));
+}
+
+bool near(int grey, int expected) {
+    return grey >= 0 && std::abs(grey - expected) <= Tolerance;
+}
+
+class OutputWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override { qputenv("ORVANTA_AUDIO", "null"); }
+    void TearDown() override {
+        controller.closeAllDocuments();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // A playlist in the custom-frame mode at the frame, its window shown at the top left.
+    OrvantaWindowController* open(const QString& name, const QStringList& clips, QRect frame,
+                                  const std::function<void(PlaylistSettings&)>& more = {}) {
+        const QUrl where = writeTestPlaylist(dir.path(), name, clips, [&](PlaylistSettings& s) {
+            s.setValue("fullScreenType", TypedNumber::integer(3));
+            s.setValue("customFrameX", TypedNumber::integer(frame.x()));
+            s.setValue("customFrameY", TypedNumber::integer(frame.y()));
+            s.setValue("customFrameWidth", TypedNumber::integer(frame.width()));
+            s.setValue("customFrameHeight", TypedNumber::integer(frame.height()));
+            if (more)
+                more(s);
+        });
+        EXPECT_FALSE(where.isEmpty());
+        DocumentError error;
+        Document* document = controller.openDocumentWithContentsOfURL(where, true, &error);
+        EXPECT_NE(document, nullptr) << error.localizedDescription.toStdString();
+        if (!document || document->windowControllers().empty())
+            return nullptr;
+        auto* wc = dynamic_cast<OrvantaWindowController*>(document->windowControllers().front());
+        QMainWindow* window = wc->window();
+        window->move(0, 0);
+        window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
+        EXPECT_NE(wc->player(), nullptr) << wc->playerError().toStdString();
+        return wc;
+    }
+
+    QTemporaryDir dir;
+    RecordingPresenter presenter;
+    OrvantaDocumentController controller;
+};
+
+} // namespace
+
+TEST_F(OutputWindowTest, PlaysAtTheCustomFrameShowingWhatThePreviewShowsAndEscapeTakesItAway) {
+    const QRect frame(1200, 100, 640, 360);
+    OrvantaWindowController* wc = open(QStringLiteral("frame"), {"frames-2s.mp4"}, frame);
+    ASSERT_TRUE(wc && wc->player());
+    BorderlessWindow* output = wc->outputWindow();
+    ASSERT_NE(output, nullptr);
+    EXPECT_FALSE(wc->isPreviewPlayback());
+    EXPECT_FALSE(output->isVisible());
+
+    wc->play();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(output));
+    EXPECT_TRUE(output->windowFlags().testFlag(Qt::FramelessWindowHint));
+    QTRY_COMPARE_WITH_TIMEOUT(output->windowHandle()->geometry(), frame, Wait);
+    EXPECT_FALSE(output->isAbovePanels()); // it covers part of the screen only
+    EXPECT_EQ(output->focusWidget(), wc->fullscreenMovieView());
+    EXPECT_EQ(wc->fullscreenMovieView()->movie(), wc->currentMovie());
+
+    // Frame 25 (grey 125) in both views, and on the screen inside the frame.
+    wc->pause();
+    EXPECT_TRUE(output->isVisible());
+    wc->scrub(0.5f);
+    QWidget* outputView = wc->fullscreenMovieView()->videoView();
+    QWidget* previewView = wc->previewMovieView()->videoView();
+    ASSERT_TRUE(outputView && previewView);
+    int seen = -1;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            seen = viewGrey(outputView, outputView->rect().center());
+            return near(seen, 125);
+        },
+        Wait))
+        << "the output view shows " << seen;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return near(viewGrey(previewView, previewView->rect().center()), 125); }, Wait));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return near(screenGrey(frame.center()), 125); }, Wait))
+        << "the screen shows " << screenGrey(frame.center());
+
+    // The cursor hidden by play comes back when the mouse moves.
+    EXPECT_TRUE(output->isCursorHidden());
+    QTest::mouseMove(output->windowHandle(), QPoint(40, 30));
+    QTRY_VERIFY_WITH_TIMEOUT(!output->isCursorHidden(), Wait);
+
+    // Escape in the output view stops, rewinds and takes the window away.
+    wc->play();
+    ASSERT_NE(output->focusWidget(), nullptr);
+    QTest::keyClick(output->focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(wc->isPlaying());
+    EXPECT_FALSE(output->isVisible());
+    QTRY_COMPARE_WITH_TIMEOUT(wc->player()->position(), 0.0, Wait);
+}
+
+TEST_F(OutputWindowTest, TheEndOfTheLastClipTakesTheOutputWindowAway) {
+    OrvantaWindowController* wc =
+        open(QStringLiteral("end"), {"clip-0.5s.mp4", "clip-0.5s.mp4"}, QRect(1200, 100, 640, 360));
+    ASSERT_TRUE(wc && wc->player());
+    wc->play();
+    EXPECT_TRUE(wc->outputWindow()->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!wc->isPlaying(), Wait);
+    EXPECT_FALSE(wc->outputWindow()->isVisible());
+    EXPECT_FALSE(wc->outputWindow()->isAbovePanels());
+}
+
+TEST_F(OutputWindowTest, PlayingInThePreviewModeTakesAVisibleOutputWindowAway) {
+    OrvantaWindowController* wc =
+        open(QStringLiteral("preview"), {"clip-2s.mp4"}, QRect(1200, 100, 640, 360));
+    ASSERT_TRUE(wc && wc->player());
+    wc->play();
+    ASSERT_TRUE(wc->outputWindow()->isVisible());
+    // Choosing the preview mode moves nothing by itself.
+    wc->fullscreenModeSelector()->button(0)->click();
+    EXPECT_TRUE(wc->isPreviewPlayback());
+    EXPECT_TRUE(wc->outputWindow()->isVisible());
+    wc->play();
+    EXPECT_FALSE(wc->outputWindow()->isVisible());
+    EXPECT_TRUE(wc->isPlaying());
+    EXPECT_EQ(wc->window()->focusWidget(), wc->previewMovieView());
+}
+
+TEST_F(OutputWindowTest, ActivationWhileOutputPlaybackRunsBringsTheOutputWindowToTheFront) {
+    // Over the playlist window, so the two compete for the same place; a looping single clip plays on.
+    const QRect frame(600, 300, 640, 360);
+    OrvantaWindowController* wc =
+        open(QStringLiteral("activation"), {"clip-2s.mp4"}, frame,
+             [](PlaylistSettings& s) { s.setValue("looping", TypedNumber::integer(1)); });
+    ASSERT_TRUE(wc && wc->player());
+    BorderlessWindow* output = wc->outputWindow();
+    const QPoint overlap(700, 400);
+    ASSERT_TRUE(wc->window()->frameGeometry().contains(overlap));
+
+    wc->play();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(output));
+    QTRY_COMPARE_WITH_TIMEOUT(QApplication::topLevelAt(overlap), output, Wait);
+    // Pausing keeps it in front.
+    wc->pause();
+    EXPECT_TRUE(output->isVisible());
+    EXPECT_EQ(QApplication::topLevelAt(overlap), output);
+    wc->play();
+
+    // The user brings the playlist window up; the application then becomes active again.
+    wc->window()->raise();
+    QTRY_COMPARE_WITH_TIMEOUT(QApplication::topLevelAt(overlap), wc->window(), Wait);
+    emit qGuiApp->applicationStateChanged(Qt::ApplicationActive);
+    QTRY_COMPARE_WITH_TIMEOUT(QApplication::topLevelAt(overlap), output, Wait);
+    EXPECT_TRUE(wc->isPlaying());
+
+    // Without output playback, activation leaves the windows as they are.
+    wc->pause();
+    wc->window()->raise();
+    QTRY_COMPARE_WITH_TIMEOUT(QApplication::topLevelAt(overlap), wc->window(), Wait);
+    emit qGuiApp->applicationStateChanged(Qt::ApplicationActive);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::topLevelAt(overlap), wc->window());
+}
+
+TEST_F(OutputWindowTest, AFrameCoveringTheScreenGoesFullscreenUntilStopped) {
+    const QRect whole = QGuiApplication::primaryScreen()->geometry();
+    OrvantaWindowController* wc = open(QStringLiteral("whole"), {"clip-2s.mp4"}, whole);
+    ASSERT_TRUE(wc && wc->player());
+    BorderlessWindow* output = wc->outputWindow();
+    wc->play();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(output));
+    EXPECT_TRUE(output->isAbovePanels());
+    EXPECT_TRUE(output->isFullScreen());
+    QTRY_COMPARE_WITH_TIMEOUT(output->windowHandle()->geometry(), whole, Wait);
+    wc->stop();
+    EXPECT_FALSE(output->isVisible());
+    EXPECT_FALSE(output->isAbovePanels());
+    EXPECT_FALSE(output->isFullScreen());
+}

@@ -1,0 +1,168 @@
+// The geometry of the output window: unions that empty rectangles do not enlarge, containment, the
+// frame of each output mode, and the centre of the display identification window.
+#include "playback/OutputFrames.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+
+namespace {
+
+std::string text(const QRectF& r) {
+    std::ostringstream os;
+    os << "(" << r.x() << ", " << r.y() << ") " << r.width() << "x" << r.height();
+    return os.str();
+}
+
+// QRectF's == compares with a tolerance; frames must match exactly.
+bool same(const QRectF& a, const QRectF& b) {
+    return a.x() == b.x() && a.y() == b.y() && a.width() == b.width() && a.height() == b.height();
+}
+
+const QRectF Main(0, 0, 1920, 1080);
+const QRectF Right(1920, 0, 1280, 1024);
+
+} // namespace
+
+TEST(OutputFramesTest, UnionIsTheBoundingBoxAndEmptyRectanglesDoNotEnlargeIt) {
+    struct Case {
+        QRectF a, b, expected;
+    } cases[] = {
+        {Main, Right, {0, 0, 3200, 1080}},
+        {Right, Main, {0, 0, 3200, 1080}},
+        {QRectF(), Main, Main},
+        {Main, QRectF(), Main},
+        {QRectF(), QRectF(), QRectF()},
+        {{500, 500, 0, 300}, Main, Main},                           // zero width
+        {Main, {-900, 40, 100, 0}, Main},                           // zero height, far away
+        {Main, {4000, 2000, 10, -5}, Main},                         // negative height
+        {{0, 0, 100, 100}, {300, 300, 100, 100}, {0, 0, 400, 400}}, // the gap lies inside
+        {{-1280, 200, 1280, 800}, Main, {-1280, 0, 3200, 1080}},
+    };
+    for (const Case& c : cases) {
+        const QRectF got = OutputFrames::unionRect(c.a, c.b);
+        EXPECT_TRUE(same(got, c.expected)) << text(c.a) << " + " << text(c.b) << " gave " << text(got);
+    }
+}
+
+TEST(OutputFramesTest, ContainmentNeedsAWholeNonEmptyInnerRectangle) {
+    struct Case {
+        QRectF outer, inner;
+        bool expected;
+    } cases[] = {
+        {Main, Main, true},
+        {{0, 0, 3200, 1080}, Main, true},
+        {Right, Main, false},
+        {{0, 0, 1920, 1079}, Main, false}, // one line short
+        {{1, 0, 1920, 1080}, Main, false},
+        {Main, QRectF(), false}, // nothing encloses the empty rectangle
+        {Main, {10, 10, 0, 10}, false},
+        {QRectF(), Main, false},
+        {{-10, -10, 2000, 1200}, Main, true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(OutputFrames::containsRect(c.outer, c.inner), c.expected)
+            << text(c.outer) << " around " << text(c.inner);
+}
+
+TEST(OutputFramesTest, EachOutputModeGivesItsFrameAndOtherValuesNothing) {
+    OutputFrames::OutputModeInputs inputs;
+    inputs.selectedDisplay = Right;
+    inputs.displays = {Main, Right};
+    inputs.customX = 100;
+    inputs.customY = 80;
+    inputs.customWidth = 640;
+    inputs.customHeight = 360;
+    OutputFrames::OutputModeInputs zeros = inputs;
+    zeros.customX = zeros.customY = zeros.customWidth = zeros.customHeight = 0;
+    OutputFrames::OutputModeInputs noDisplay = inputs;
+    noDisplay.selectedDisplay = QRectF();
+    noDisplay.displays = {};
+
+    struct Case {
+        const char* name;
+        qint64 mode;
+        OutputFrames::OutputModeInputs inputs;
+        bool applies;
+        bool preview;
+        std::optional<QRectF> frame;
+    } cases[] = {
+        {"preview leaves the window alone", 0, inputs, true, true, std::nullopt},
+        {"the selected display", 1, inputs, true, false, Right},
+        {"no selected display", 1, noDisplay, true, false, QRectF()},
+        {"all displays", 2, inputs, true, false, QRectF(0, 0, 3200, 1080)},
+        {"no displays at all", 2, noDisplay, true, false, QRectF()},
+        {"the custom frame", 3, inputs, true, false, QRectF(100, 80, 640, 360)},
+        {"the default custom frame", 3, zeros, true, false, QRectF()},
+        {"4", 4, inputs, false, false, std::nullopt},
+        {"-1", -1, inputs, false, false, std::nullopt},
+        {"a large value", qint64(1) << 40, inputs, false, false, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::optional<OutputFrames::OutputMode> mode = OutputFrames::outputMode(c.mode, c.inputs);
+        ASSERT_EQ(mode.has_value(), c.applies);
+        if (!mode)
+            continue;
+        EXPECT_EQ(mode->isPreviewPlayback, c.preview);
+        ASSERT_EQ(mode->frame.has_value(), c.frame.has_value());
+        if (c.frame) {
+            EXPECT_TRUE(same(*mode->frame, *c.frame)) << text(*mode->frame);
+        }
+    }
+}
+
+TEST(OutputFramesTest, TheIdentificationWindowIsCentredInSinglePrecision) {
+    struct Case {
+        QSizeF window;
+        QRectF display;
+        QPointF expected;
+    } cases[] = {
+        {{400, 240}, Main, {760, 420}},
+        {{400, 240}, Right, {2360, 392}},
+        {{400, 240}, {0, 0, 1440, 900}, {520, 330}},
+        {{401, 241}, {0, 0, 1440, 900}, {519.5, 329.5}},
+        {{400, 240}, QRectF(), {-200, -120}}, // no display: around the origin
+        {{0, 0}, {-1280, 100, 1280, 1024}, {-640, 612}},
+        // In single precision 16777217 is 16777216.
+        {{0, 0}, {16777217, 0, 0, 0}, {16777216, 0}},
+    };
+    for (const Case& c : cases) {
+        const QPointF got = OutputFrames::centredOrigin(c.window, c.display);
+        EXPECT_EQ(got.x(), c.expected.x()) << text(c.display);
+        EXPECT_EQ(got.y(), c.expected.y()) << text(c.display);
+    }
+}
+
+TEST(OutputFramesTest, AFrameMadeOfWholeDisplaysNamesTheDisplaysAtItsEdges) {
+    using Edges = OutputFrames::EdgeDisplays;
+    const QList<QRectF> sideBySide{Main, Right};
+    const QList<QRectF> three{{0, 0, 1440, 900}, {1440, 0, 1920, 1080}, {-1280, 200, 1280, 1024}};
+    const QList<QRectF> stacked{{0, 0, 1920, 1080}, {0, -1080, 1920, 1080}};
+    struct Case {
+        const char* name;
+        QRectF frame;
+        QList<QRectF> displays;
+        std::optional<Edges> expected;
+    } cases[] = {
+        {"two side by side", {0, 0, 3200, 1080}, sideBySide, Edges{0, 0, 0, 1}},
+        {"three, one lower down", {-1280, 0, 4640, 1224}, three, Edges{0, 2, 2, 1}},
+        {"the two on the right of three", {0, 0, 3360, 1080}, three, Edges{0, 1, 0, 1}},
+        {"one above the other", {0, -1080, 1920, 2160}, stacked, Edges{1, 0, 0, 0}},
+        {"a single display", Main, sideBySide, std::nullopt},
+        {"more than the displays", {0, 0, 3300, 1080}, sideBySide, std::nullopt},
+        {"part of a display", {0, 0, 3000, 1080}, sideBySide, std::nullopt},
+        {"nothing", QRectF(), sideBySide, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::optional<Edges> got = OutputFrames::edgeDisplays(c.frame, c.displays);
+        ASSERT_EQ(got.has_value(), c.expected.has_value());
+        if (got) {
+            EXPECT_EQ(got->top, c.expected->top);
+            EXPECT_EQ(got->bottom, c.expected->bottom);
+            EXPECT_EQ(got->left, c.expected->left);
+            EXPECT_EQ(got->right, c.expected->right);
+        }
+    }
+}
