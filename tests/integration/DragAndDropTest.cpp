@@ -11,10 +11,13 @@
 #include "window/ClipsTableView.h"
 #include "window/OrvantaWindowController.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QDrag>
 #include <QDropEvent>
 #include <QFile>
+#include <QGuiApplication>
+#include <QMainWindow>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
@@ -80,6 +83,42 @@ std::unique_ptr<QMimeData> files(const QList<QUrl>& urls) {
 QByteArray header(quint8 kind, quint32 count) {
     const quint32 le = qToLittleEndian(count);
     return QByteArray("ORVD\x01", 5) + char(kind) + QByteArray(reinterpret_cast<const char*>(&le), 4);
+}
+
+// A drag with a real QDrag, as the mouse makes it: a press on the source row and a move past the drag
+// distance start the table's drag, whose QDrag::exec runs its own event loop; from inside that loop a
+// timer moves the mouse over the target point and releases it there with the given keys. Answers
+// whether the release was made (a drag that never ends is cancelled after a generous while).
+bool dragWithTheMouse(ClipsTableView* source, int row, ClipsTableView* target, const QPoint& at,
+                      Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    const QPoint start = rowPoint(source, row);
+    QTest::mousePress(source->viewport(), Qt::LeftButton, Qt::NoModifier, start);
+    int step = 0;
+    bool released = false;
+    QTimer driver;
+    driver.setInterval(20);
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        ++step;
+        if (step <= 4) {
+            QTest::mouseMove(target->viewport(), at + QPoint(step % 2, 0));
+        } else if (!released) {
+            released = true;
+            QTest::mouseRelease(target->viewport(), Qt::LeftButton, modifiers, at);
+        } else if (step > 1500) {
+            QDrag::cancel();
+        }
+    });
+    driver.start();
+    // Returns when the drag is over.
+    QTest::mouseMove(source->viewport(), start + QPoint(0, 2 * QApplication::startDragDistance()));
+    driver.stop();
+    // The drag hands the release it took back to the window it happened over, as a posted event; it
+    // must arrive before the next press, as it does with a real mouse.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    if (!released) // the drag never started; let go of the button
+        QTest::mouseRelease(source->viewport(), Qt::LeftButton, Qt::NoModifier, start);
+    return released;
 }
 
 class DragAndDropTest : public ::testing::Test {
@@ -463,4 +502,61 @@ TEST_F(DragAndDropTest, DragsOfferCopyAndLinkButNeverMove) {
     EXPECT_FALSE(offered & Qt::MoveAction);
     EXPECT_TRUE(offered & Qt::CopyAction);
     EXPECT_TRUE(offered & Qt::LinkAction);
+}
+
+TEST_F(DragAndDropTest, ARealDragMovesCopiesAndCarriesRowsBetweenWindows) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "a real drag between windows needs the X11 platform (the tests run under Xvfb)";
+    OrvantaDocument* standard = standardWithClips(4);
+    OrvantaDocument* dynamic = dynamicWithTwoClips();
+    OrvantaWindowController* target = windowControllerOf(standard);
+    OrvantaWindowController* source = windowControllerOf(dynamic);
+    // Side by side, so that each point on the screen belongs to one window.
+    target->window()->setGeometry(0, 40, 800, 700);
+    source->window()->setGeometry(900, 40, 800, 700);
+    QTRY_COMPARE_WITH_TIMEOUT(target->window()->geometry().topLeft(), QPoint(0, 40), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(source->window()->geometry().topLeft(), QPoint(900, 40), 10000);
+    ClipsTableView* table = tableOf(target);
+    const QList<ClipRecordPtr> original = standard->clips();
+
+    // Within the table: row 0 before row 3 is a move.
+    table->clearSelection();
+    ASSERT_TRUE(dragWithTheMouse(table, 0, table, rowPoint(table, 3)));
+    QTRY_COMPARE_WITH_TIMEOUT(names(standard->clips()), (QStringList{"c1.mp4", "c2.mp4", "c0.mp4", "c3.mp4"}),
+                              10000);
+    EXPECT_EQ(standard->clips()[2], original[0]);
+    EXPECT_EQ(target->clipsController()->selectionIndexes(), QList<int>{2});
+
+    // With Alt held at the drop: a copy, before row 1.
+    ASSERT_TRUE(dragWithTheMouse(table, 2, table, rowPoint(table, 1), Qt::AltModifier));
+    QTRY_COMPARE_WITH_TIMEOUT(standard->clips().size(), 5, 10000);
+    EXPECT_EQ(names(standard->clips()), (QStringList{"c1.mp4", "c0.mp4", "c2.mp4", "c0.mp4", "c3.mp4"}));
+    EXPECT_NE(standard->clips()[1], original[0]);
+    EXPECT_NE(standard->clips()[1]->movie, original[0]->movie);
+    EXPECT_EQ(standard->clips()[3], original[0]);
+
+    // From the dynamic playlist's window: new clips from its files, at the end.
+    const QList<ClipRecordPtr> dragged = dynamic->clips();
+    ASSERT_TRUE(dragWithTheMouse(tableOf(source), 1, table, rowPoint(table, 5)));
+    QTRY_COMPARE_WITH_TIMEOUT(standard->clips().size(), 6, 10000);
+    EXPECT_EQ(standard->clips().last()->name, "d1.mkv");
+    EXPECT_NE(standard->clips().last(), dragged[1]);
+    EXPECT_EQ(dynamic->clips(), dragged);
+
+    // And back: the dynamic playlist refuses rows from another table.
+    ASSERT_TRUE(dragWithTheMouse(table, 0, tableOf(source), rowPoint(tableOf(source), 0)));
+    EXPECT_EQ(dynamic->clips(), dragged);
+    EXPECT_EQ(standard->clips().size(), 6);
+
+    // Two selected rows dragged by the second of them go together, to the end.
+    target->clipsController()->setSelectionIndexes({0, 1});
+    ASSERT_TRUE(dragWithTheMouse(table, 1, table, rowPoint(table, 6)));
+    QTRY_COMPARE_WITH_TIMEOUT(names(standard->clips()),
+                              (QStringList{"c2.mp4", "c0.mp4", "c3.mp4", "d1.mkv", "c1.mp4", "c0.mp4"}),
+                              10000);
+    EXPECT_EQ(target->clipsController()->selectionIndexes(), (QList<int>{4, 5}));
+
+    // A press on one of several selected rows that never becomes a drag selects that row alone.
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, rowPoint(table, 5));
+    EXPECT_EQ(target->clipsController()->selectionIndexes(), QList<int>{5});
 }
