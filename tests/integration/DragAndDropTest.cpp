@@ -121,6 +121,17 @@ bool dragWithTheMouse(ClipsTableView* source, int row, ClipsTableView* target, c
     return released;
 }
 
+// Records the actions that the drags arriving at a widget offer.
+class OfferedActions : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::DragMove || event->type() == QEvent::Drop)
+            offered.append(static_cast<QDropEvent*>(event)->possibleActions());
+        return false;
+    }
+    QList<Qt::DropActions> offered;
+};
+
 class DragAndDropTest : public ::testing::Test {
 protected:
     void TearDown() override {
@@ -519,6 +530,9 @@ TEST_F(DragAndDropTest, ARealDragMovesCopiesAndCarriesRowsBetweenWindows) {
     ClipsTableView* table = tableOf(target);
     const QList<ClipRecordPtr> original = standard->clips();
 
+    OfferedActions offered;
+    table->viewport()->installEventFilter(&offered);
+
     // Within the table: row 0 before row 3 is a move.
     table->clearSelection();
     ASSERT_TRUE(dragWithTheMouse(table, 0, table, rowPoint(table, 3)));
@@ -555,6 +569,11 @@ TEST_F(DragAndDropTest, ARealDragMovesCopiesAndCarriesRowsBetweenWindows) {
                               (QStringList{"c2.mp4", "c0.mp4", "c3.mp4", "d1.mkv", "c1.mp4", "c0.mp4"}),
                               10000);
     EXPECT_EQ(target->clipsController()->selectionIndexes(), (QList<int>{4, 5}));
+
+    // Every drag offered copy and link, and never move: a file manager could otherwise move the files.
+    ASSERT_FALSE(offered.offered.isEmpty());
+    for (const Qt::DropActions actions : offered.offered)
+        EXPECT_EQ(actions, Qt::CopyAction | Qt::LinkAction);
 
     // A press on one of several selected rows that never becomes a drag selects that row alone.
     QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, rowPoint(table, 5));
