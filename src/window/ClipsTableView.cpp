@@ -154,6 +154,13 @@ void ClipsTableView::startDrag(Qt::DropActions) {
     // already moved or copied the rows, and nothing is ever removed here.
     auto* drag = new QDrag(this);
     drag->setMimeData(data.release());
+    // The picture under the pointer is the first dragged row, held where it was pressed.
+    const QRect first(0, rowViewportPosition(rows.first()), viewport()->width(), rowHeight(rows.first()));
+    if (first.isValid()) {
+        drag->setPixmap(viewport()->grab(first));
+        drag->setHotSpot(first.contains(m_pressPosition) ? m_pressPosition - first.topLeft()
+                                                         : QPoint(first.width() / 2, first.height() / 2));
+    }
     drag->exec(dragActionsForMasks(m_windowController->draggingSourceOperationMaskForLocal(true),
                                    m_windowController->draggingSourceOperationMaskForLocal(false)),
                Qt::LinkAction);
@@ -193,6 +200,10 @@ void ClipsTableView::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void ClipsTableView::dragMoveEvent(QDragMoveEvent* event) {
+    // Near the top or bottom edge the table scrolls, so that rows can be dragged anywhere in a long list.
+    const int y = event->position().toPoint().y();
+    if (hasAutoScroll() && (y < autoScrollMargin() || y > viewport()->height() - autoScrollMargin()))
+        startAutoScroll();
     if (validate(event))
         event->accept();
     else
@@ -200,11 +211,13 @@ void ClipsTableView::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void ClipsTableView::dragLeaveEvent(QDragLeaveEvent* event) {
+    stopAutoScroll();
     setDropRow(-1);
     event->accept();
 }
 
 void ClipsTableView::dropEvent(QDropEvent* event) {
+    stopAutoScroll();
     const bool taken = validate(event) &&
                        m_windowController->tableViewAcceptDrop(event->mimeData(), event->source(),
                                                                proposedDropRow(event->position().toPoint()),
