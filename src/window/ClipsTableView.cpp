@@ -118,8 +118,10 @@ void ClipsTableView::mouseMoveEvent(QMouseEvent* event) {
             QApplication::startDragDistance()) {
         m_pressedRow = -1;
         m_selectOnRelease = false;
+        const QPointer<ClipsTableView> alive(this);
         startDrag(Qt::CopyAction | Qt::LinkAction);
-        setState(NoState);
+        if (alive)
+            setState(NoState);
         return;
     }
     if (m_selectOnRelease)
@@ -147,6 +149,7 @@ void ClipsTableView::startDrag(Qt::DropActions) {
     QList<int> rows;
     for (const QModelIndex& index : selectionModel()->selectedRows())
         rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
     std::unique_ptr<QMimeData> data = m_windowController->tableViewWriteRowsWithIndexes(rows);
     if (!data)
         return;
@@ -161,10 +164,12 @@ void ClipsTableView::startDrag(Qt::DropActions) {
         drag->setHotSpot(first.contains(m_pressPosition) ? m_pressPosition - first.topLeft()
                                                          : QPoint(first.width() / 2, first.height() / 2));
     }
+    const QPointer<ClipsTableView> alive(this);
     drag->exec(dragActionsForMasks(m_windowController->draggingSourceOperationMaskForLocal(true),
                                    m_windowController->draggingSourceOperationMaskForLocal(false)),
                Qt::LinkAction);
-    setDropRow(-1);
+    if (alive)
+        setDropRow(-1);
 }
 
 bool ClipsTableView::acceptsFormatsOf(const QDropEvent* event) const {
@@ -180,16 +185,28 @@ bool ClipsTableView::validate(QDropEvent* event) {
         setDropRow(-1);
         return false;
     }
-    const int operation = m_windowController->tableViewValidateDrop(
-        event->source(), proposedDropRow(event->position().toPoint()), event->modifiers());
+    // The table answers copy (or link, where a drag offers no copy) and never move: a program that saw
+    // its files moved would delete them. A move within the table travels as a copy too.
+    const Qt::DropAction action = dropActionFor(event->possibleActions());
+    const int operation =
+        action == Qt::IgnoreAction
+            ? OrvantaWindowController::NoDragOperation
+            : m_windowController->tableViewValidateDrop(
+                  event->source(), proposedDropRow(event->position().toPoint()), event->modifiers());
     if (operation == OrvantaWindowController::NoDragOperation) {
         setDropRow(-1);
         return false;
     }
-    // Copy is the one action every drag that reaches here offers (see dragActionsForMasks); a move within
-    // the table travels as a copy too.
-    event->setDropAction(Qt::CopyAction);
+    event->setDropAction(action);
     return true;
+}
+
+Qt::DropAction ClipsTableView::dropActionFor(Qt::DropActions offered) {
+    if (offered & Qt::CopyAction)
+        return Qt::CopyAction;
+    if (offered & Qt::LinkAction)
+        return Qt::LinkAction;
+    return Qt::IgnoreAction;
 }
 
 void ClipsTableView::dragEnterEvent(QDragEnterEvent* event) {
@@ -224,7 +241,7 @@ void ClipsTableView::dropEvent(QDropEvent* event) {
                                                                event->modifiers());
     setDropRow(-1);
     if (taken) {
-        event->setDropAction(Qt::CopyAction);
+        event->setDropAction(dropActionFor(event->possibleActions()));
         event->accept();
     } else {
         event->ignore();

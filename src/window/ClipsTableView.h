@@ -38,6 +38,9 @@ public:
     // external: towards others). Move is never offered; a move within the program needs no action of
     // the drag (see above).
     static Qt::DropActions dragActionsForMasks(int localMask, int externalMask);
+    // The action the table answers a drag that offers the given actions with: copy, else link; none
+    // for a drag that offers neither (it would have its files moved).
+    static Qt::DropAction dropActionFor(Qt::DropActions offered);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -59,8 +59,8 @@ QPoint rowPoint(ClipsTableView* table, int row) {
 // Sends a drag's enter, move and drop events to the table's viewport, as a drag from another program
 // delivers them; answers whether the drop was taken.
 bool dropOnto(ClipsTableView* table, const QMimeData* data, const QPoint& position,
-              Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    const Qt::DropActions actions = Qt::CopyAction | Qt::LinkAction;
+              Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+              Qt::DropActions actions = Qt::CopyAction | Qt::LinkAction, Qt::DropAction* answered = nullptr) {
     QDragEnterEvent enter(position, actions, data, Qt::LeftButton, modifiers);
     QCoreApplication::sendEvent(table->viewport(), &enter);
     if (!enter.isAccepted())
@@ -71,6 +71,8 @@ bool dropOnto(ClipsTableView* table, const QMimeData* data, const QPoint& positi
         return false;
     QDropEvent drop(QPointF(position), actions, data, Qt::LeftButton, modifiers);
     QCoreApplication::sendEvent(table->viewport(), &drop);
+    if (answered)
+        *answered = drop.dropAction();
     return drop.isAccepted();
 }
 
@@ -578,4 +580,35 @@ TEST_F(DragAndDropTest, ARealDragMovesCopiesAndCarriesRowsBetweenWindows) {
     // A press on one of several selected rows that never becomes a drag selects that row alone.
     QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, rowPoint(table, 5));
     EXPECT_EQ(target->clipsController()->selectionIndexes(), QList<int>{5});
+}
+
+TEST_F(DragAndDropTest, DropsAreAnsweredWithCopyOrLinkAndNeverMove) {
+    OrvantaDocument* document = standardWithClips(1);
+    ClipsTableView* table = tableOf(windowControllerOf(document));
+    media("clip-1s.mp4", "outside/x.mp4");
+    const auto data = files({url("outside/x.mp4")});
+    struct Case {
+        Qt::DropActions offered;
+        bool taken;
+        Qt::DropAction answer;
+    };
+    const QList<Case> cases = {
+        {Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, true, Qt::CopyAction},
+        {Qt::MoveAction | Qt::CopyAction, true, Qt::CopyAction},
+        {Qt::MoveAction | Qt::LinkAction, true, Qt::LinkAction},
+        // A program that offers its files only to be moved away is refused.
+        {Qt::MoveAction, false, Qt::MoveAction},
+    };
+    qsizetype expected = document->clips().size();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.offered));
+        Qt::DropAction answer = Qt::IgnoreAction;
+        EXPECT_EQ(dropOnto(table, data.get(), rowPoint(table, 0), Qt::NoModifier, c.offered, &answer),
+                  c.taken);
+        if (c.taken) {
+            EXPECT_EQ(answer, c.answer);
+            ++expected;
+        }
+        EXPECT_EQ(document->clips().size(), expected);
+    }
 }
