@@ -11,8 +11,17 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPointer>
+#include <QScrollBar>
+#include <QTimer>
 #include <QVariantAnimation>
 #include <algorithm>
+
+namespace {
+
+// How often a drag held near the top or bottom edge scrolls the table.
+constexpr int DragScrollInterval = 50; // ms
+
+} // namespace
 
 ClipsTableView::ClipsTableView(QWidget* parent)
     : QTableView(parent) {
@@ -20,6 +29,36 @@ ClipsTableView::ClipsTableView(QWidget* parent)
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
     setDropIndicatorShown(false);
+
+    m_dragScrollTimer = new QTimer(this);
+    m_dragScrollTimer->setInterval(DragScrollInterval);
+    connect(m_dragScrollTimer, &QTimer::timeout, this, [this] {
+        QScrollBar* bar = verticalScrollBar();
+        const int before = bar->value();
+        bar->setValue(before + m_dragScrollDirection * std::max(bar->singleStep(), rowHeight(0) / 2));
+        if (bar->value() == before) {
+            m_dragScrollTimer->stop();
+            return;
+        }
+        // The rows moved under the pointer; the drop line follows them.
+        if (m_dropRow >= 0)
+            setDropRow(proposedDropRow(m_dragPosition));
+    });
+}
+
+void ClipsTableView::followDragForScrolling(const QPoint& position) {
+    m_dragPosition = position;
+    const int margin = autoScrollMargin();
+    m_dragScrollDirection = position.y() < 0                                ? 0
+                            : position.y() < margin                         ? -1
+                            : position.y() >= viewport()->height() - margin ? 1
+                                                                            : 0;
+    if (m_dragScrollDirection != 0 && hasAutoScroll()) {
+        if (!m_dragScrollTimer->isActive())
+            m_dragScrollTimer->start();
+    } else {
+        m_dragScrollTimer->stop();
+    }
 }
 
 void ClipsTableView::keyPressEvent(QKeyEvent* event) {
@@ -217,24 +256,22 @@ void ClipsTableView::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void ClipsTableView::dragMoveEvent(QDragMoveEvent* event) {
-    // Near the top or bottom edge the table scrolls, so that rows can be dragged anywhere in a long list.
-    const int y = event->position().toPoint().y();
-    if (hasAutoScroll() && (y < autoScrollMargin() || y > viewport()->height() - autoScrollMargin()))
-        startAutoScroll();
-    if (validate(event))
+    const bool taken = validate(event);
+    followDragForScrolling(taken ? event->position().toPoint() : QPoint(0, -1));
+    if (taken)
         event->accept();
     else
         event->ignore();
 }
 
 void ClipsTableView::dragLeaveEvent(QDragLeaveEvent* event) {
-    stopAutoScroll();
+    m_dragScrollTimer->stop();
     setDropRow(-1);
     event->accept();
 }
 
 void ClipsTableView::dropEvent(QDropEvent* event) {
-    stopAutoScroll();
+    m_dragScrollTimer->stop();
     const bool taken = validate(event) &&
                        m_windowController->tableViewAcceptDrop(event->mimeData(), event->source(),
                                                                proposedDropRow(event->position().toPoint()),

@@ -4,6 +4,7 @@
 #include <functional>
 
 class OrvantaWindowController;
+class QTimer;
 
 // The clip table. The up and down arrows move the selection and then send the table's own action, if
 // it has one; Backspace and Delete remove the selected clips through the window controller (Delete is
@@ -62,7 +63,14 @@ private:
     // Answers a drag over the position; true when it is taken.
     bool validate(QDropEvent* event);
 
+    // While a drag that the table takes is held near its top or bottom edge, the table scrolls (the
+    // position is in viewport coordinates; y < 0 for none).
+    void followDragForScrolling(const QPoint& position);
+
     int m_dropRow = -1;
+    QTimer* m_dragScrollTimer; // child
+    QPoint m_dragPosition;
+    int m_dragScrollDirection = 0; // -1 up, 1 down
     // A press on a row that may become a drag; -1 when none is pending.
     int m_pressedRow = -1;
     QPoint m_pressPosition;
