@@ -37,10 +37,11 @@ QList<ClipRecordPtr> makeCopies(const QList<ClipPasteboard::CopiedClip>& copied)
     return copies;
 }
 
-// A file a clip reference may bring into an import: a local file that is no folder. The references
-// come from any process, and a folder would be walked whole.
+// A file a drop may bring into an import: an existing regular local file (or a link to one). Drops
+// come from any process: a folder would be walked whole, and opening a named pipe or a device could
+// block for good.
 bool isDroppableFile(const QUrl& url) {
-    return url.isLocalFile() && !QFileInfo(url.toLocalFile()).isDir();
+    return url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile();
 }
 
 } // namespace
@@ -133,7 +134,7 @@ bool OrvantaWindowController::tableViewAcceptDrop(const QMimeData* data, const Q
         }
     } else if (data->hasUrls()) {
         for (const QUrl& url : data->urls()) {
-            if (url.isLocalFile() && isMovieURL(url))
+            if (isDroppableFile(url) && isMovieURL(url))
                 urls.append(url);
         }
     }

@@ -26,6 +26,8 @@
 #include <QtEndian>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QString MovedRows = QStringLiteral("application/x-orvanta-moved-rows");
@@ -415,7 +417,11 @@ TEST_F(DragAndDropTest, ADropOfOnlyFoldersAndOtherFilesStillRunsTheImportAndSucc
     media("notes.txt", "outside/notes.txt");
     const QList<ClipRecordPtr> original = document->clips();
     const int changes = document->changeCount();
-    const auto data = files({url("outside/folder"), url("outside/notes.txt")});
+    // A named pipe with no writer would block whoever opens it.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("outside/pipe.mp4"))).constData(), 0600),
+              0);
+    const auto data = files({url("outside/folder"), url("outside/notes.txt"), url("outside/pipe.mp4"),
+                             QUrl::fromLocalFile(QStringLiteral("/dev/zero"))});
     EXPECT_TRUE(dropOnto(tableOf(wc), data.get(), rowPoint(tableOf(wc), 1)));
     EXPECT_EQ(document->clips(), original); // the folder was not walked
     // An import run ran, with nothing to add: it adds its one change and clears the drag.
@@ -447,14 +453,18 @@ TEST_F(DragAndDropTest, HostileClipReferencesAreRefusedOrComeToNothing) {
     EXPECT_EQ(document->clips(), original);
     EXPECT_EQ(document->changeCount(), changes);
 
-    // Well-formed references to a folder full of movies, a remote file and a missing file: taken, and
-    // nothing comes of them.
+    // Well-formed references to a folder full of movies, a named pipe, a device, a remote file and a
+    // missing file: taken, and nothing comes of them.
     media("clip-1s.mp4", "elsewhere/a.mp4");
+    ASSERT_EQ(
+        ::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("elsewhere/pipe.mp4"))).constData(), 0600), 0);
     QMimeData data;
     data.setData(CopiedRows, "x");
     data.setData(PrivateClips,
                  ClipPasteboard::encodePrivateClips(
                      {{url("elsewhere"), std::nullopt, std::nullopt},
+                      {url("elsewhere/pipe.mp4"), std::nullopt, std::nullopt},
+                      {QUrl::fromLocalFile(QStringLiteral("/dev/zero")), std::nullopt, std::nullopt},
                       {QUrl(QStringLiteral("https://example.com/a.mp4")), std::nullopt, std::nullopt},
                       {url("elsewhere/missing.mp4"), std::nullopt, std::nullopt}}));
     EXPECT_TRUE(dropOnto(table, &data, rowPoint(table, 0)));
