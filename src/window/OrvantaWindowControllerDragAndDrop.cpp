@@ -6,6 +6,7 @@
 #include "document/ClipPasteboard.h"
 #include "document/OrvantaDocument.h"
 #include "document/RowMove.h"
+#include "platform/ParallelFor.h"
 #include "platform/media/Movie.h"
 #include "window/ClipsController.h"
 #include "window/ClipsTableView.h"
@@ -13,17 +14,20 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <algorithm>
+#include <vector>
 
 namespace {
 
 // Copies made within a table are new records, each with a movie of its own opened anew from its file.
-// A clip whose file no longer opens as a movie is left out.
+// A clip whose file no longer opens as a movie is left out. Opening and posters run on every core (they
+// only read the files); the copies keep the dragged order.
 QList<ClipRecordPtr> makeCopies(const QList<ClipPasteboard::CopiedClip>& copied) {
-    QList<ClipRecordPtr> copies;
-    for (const ClipPasteboard::CopiedClip& clip : copied) {
+    std::vector<ClipRecordPtr> made(size_t(copied.size()));
+    parallelFor(copied.size(), [&](qsizetype i) {
+        const ClipPasteboard::CopiedClip& clip = copied[i];
         Movie::OpenResult opened = Movie::open(clip.URL);
         if (!opened)
-            continue;
+            return;
         auto record = std::make_shared<ClipRecord>();
         record->URL = clip.URL;
         record->name = clip.name;
@@ -32,7 +36,12 @@ QList<ClipRecordPtr> makeCopies(const QList<ClipPasteboard::CopiedClip>& copied)
         record->qttimeDuration = clip.qttimeDuration;
         record->bookmark = clip.bookmark;
         record->secureBookmark = clip.secureBookmark;
-        copies.append(std::move(record));
+        made[size_t(i)] = std::move(record);
+    });
+    QList<ClipRecordPtr> copies;
+    for (ClipRecordPtr& record : made) {
+        if (record)
+            copies.append(std::move(record));
     }
     return copies;
 }

@@ -657,3 +657,15 @@ TEST_F(DragAndDropTest, ADragNearTheBottomEdgeScrollsALongTable) {
     EXPECT_EQ(table->dropRow(), -1);
     EXPECT_EQ(document->clips().size(), 40);
 }
+
+TEST_F(DragAndDropTest, ACopyLeavesOutClipsWhoseFilesAreGone) {
+    OrvantaDocument* document = standardWithClips(4);
+    OrvantaWindowController* wc = windowControllerOf(document);
+    ClipsTableView* table = tableOf(wc);
+    const std::unique_ptr<QMimeData> data = wc->tableViewWriteRowsWithIndexes({0, 1, 2});
+    ASSERT_TRUE(QFile::remove(document->clips()[1]->URL.toLocalFile()));
+    EXPECT_TRUE(wc->tableViewAcceptDrop(data.get(), table, 4, Qt::AltModifier));
+    EXPECT_EQ(names(document->clips()),
+              (QStringList{"c0.mp4", "c1.mp4", "c2.mp4", "c3.mp4", "c0.mp4", "c2.mp4"}));
+    EXPECT_EQ(wc->clipsController()->selectionIndexes(), (QList<int>{4, 5}));
+}
