@@ -1,6 +1,7 @@
 #include "window/ClipsController.h"
 
 #include "document/OrvantaDocument.h"
+#include "document/RowMove.h"
 #include "window/ClipTableModel.h"
 
 #include <algorithm>
@@ -138,34 +139,18 @@ void ClipsController::remove() {
     removeObjectsAtArrangedObjectIndexes(selectionIndexes());
 }
 
-void ClipsController::moveObjectsAtArrangedObjectIndexes(const QList<int>& rowsToMove, int before) {
-    const QList<int> rows = sortedUnique(rowsToMove, m_model->rowCount());
-    if (rows.isEmpty() || !m_content)
-        return;
-    const QList<ClipRecordPtr> moved = [&] {
-        QList<ClipRecordPtr> list;
-        for (int row : rows)
-            list.append(arrangedObjects()[row]);
-        return list;
-    }();
-    QList<ClipRecordPtr> all = arrangedObjects();
-    before = std::clamp(before, 0, int(all.size()));
-    const int rowsAbove =
-        int(std::count_if(rows.begin(), rows.end(), [before](int r) { return r < before; }));
-    for (auto it = rows.crbegin(); it != rows.crend(); ++it)
-        all.removeAt(*it);
-    const int at = before - rowsAbove;
-    for (qsizetype i = 0; i < moved.size(); ++i)
-        all.insert(at + i, moved[i]);
-    if (all == arrangedObjects())
-        return;
+QList<int> ClipsController::moveObjectsAtArrangedObjectIndexes(const QList<int>& rows, int before) {
+    if (!m_content)
+        return {};
+    const RowMove move = RowMove::plan(rows, before, m_model->rowCount());
+    if (move.isEmpty() || !move.changesOrder())
+        return move.newRows;
+    const QList<ClipRecordPtr> all = move.apply(arrangedObjects());
     setDocumentClips(all);
     m_model->resetClips(all);
-    QList<int> selected;
-    for (qsizetype i = 0; i < moved.size(); ++i)
-        selected.append(at + int(i));
-    setSelectionIndexes(selected);
+    setSelectionIndexes(move.newRows);
     emit arrangedObjectsChanged();
+    return move.newRows;
 }
 
 void ClipsController::rearrangeObjects() {

@@ -49,8 +49,10 @@ public:
     void removeObjectsAtArrangedObjectIndexes(const QList<int>& rows);
     // Removes the selected clips.
     void remove();
-    // Moves the clips of the given rows, in their order, to stand before row `before` of the current list.
-    void moveObjectsAtArrangedObjectIndexes(const QList<int>& rows, int before);
+    // Moves the clips of the given rows, in their order, to stand before row `before` of the current list
+    // (see RowMove), and selects them when the order changed. Answers their new rows, empty when no row
+    // given is in range.
+    QList<int> moveObjectsAtArrangedObjectIndexes(const QList<int>& rows, int before);
     // Brings the arranged clips in line with the document's list.
     void rearrangeObjects();
 

@@ -33,6 +33,7 @@ class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QMimeData;
 class QProgressBar;
 class QScreen;
 class QSlider;
@@ -53,6 +54,7 @@ class TypedNumber;
 //   OrvantaWindowControllerInterface.cpp           the window's widgets and how they edit the settings
 //   OrvantaWindowControllerClipsManagement.cpp     import and removal of clips
 //   OrvantaWindowControllerTableDelegate.cpp       the movie-file test and the table's selection
+//   OrvantaWindowControllerDragAndDrop.cpp         the table's drag and drop
 //   OrvantaWindowControllerSettingsManagement.cpp  the display chooser and the output mode
 //   OrvantaWindowControllerPlayback.cpp            the transport (play, end of movie, time display)
 //
@@ -209,6 +211,27 @@ public:
         return local ? m_localDragMask : m_externalDragMask;
     }
     const QStringList& registeredDraggedTypes() const { return m_registeredDraggedTypes; }
+
+    // --- Drag and drop of the table's rows (OrvantaWindowControllerDragAndDrop.cpp)
+    enum DragOperation {
+        NoDragOperation = 0,
+        CopyDragOperation = 1,
+        LinkDragOperation = 2,
+        MoveDragOperation = 16
+    };
+    // Whether the modifiers ask for a copy: Alt, or Ctrl, the copy modifier of Linux desktops.
+    static bool isCopyModifier(Qt::KeyboardModifiers modifiers);
+    // What a drag of the rows carries (see ClipPasteboard); nothing when no row is in range.
+    std::unique_ptr<QMimeData> tableViewWriteRowsWithIndexes(const QList<int>& rows) const;
+    // The operation a drop before the proposed row would be, from a drag whose source is the given
+    // object (null for other programs); sets the table's drop row.
+    int tableViewValidateDrop(const QObject* source, int proposedRow, Qt::KeyboardModifiers modifiers);
+    // Takes a drop before the row: moves or copies this table's rows, or imports the clips of another
+    // playlist window or the movie files of other programs. False when the drop is refused.
+    bool tableViewAcceptDrop(const QMimeData* data, const QObject* source, int row,
+                             Qt::KeyboardModifiers modifiers);
+    // Moves the clips at the rows before the target row; answers their new rows.
+    QList<int> moveObjectsInArrangedObjectsFromIndexes(const QList<int>& rows, int toIndex);
 
 private:
     explicit OrvantaWindowController(OrvantaDocumentController* controller);
