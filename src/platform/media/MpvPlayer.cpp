@@ -11,13 +11,14 @@
 
 namespace {
 
-enum Observed : quint64 { TimePos = 1, EofReached, Pause, Speed, Volume };
+enum Observed : quint64 { TimePos = 1, EofReached, Pause, Speed, Volume, FrameRate };
 
 constexpr quint64 PositionReply = 10;
 constexpr quint64 EofReply = 11;
 constexpr quint64 LoadReply = quint64(1) << 32;
 constexpr qint64 AnyEntry = -1;
-constexpr int PositionInterval = 33; // ms: about 30 updates a second
+constexpr int PositionInterval = 33;      // ms: about 30 updates a second
+constexpr double AssumedFrameRate = 25.0; // for files that do not say
 
 double engineSpeed(float rate) {
     return std::clamp(double(rate), 0.01, 100.0);
@@ -58,12 +59,20 @@ MpvPlayer::CreateResult MpvPlayer::create(const Config& config) {
         slot.handle->observe(Pause, "pause", MPV_FORMAT_FLAG);
         slot.handle->observe(Speed, "speed", MPV_FORMAT_DOUBLE);
         slot.handle->observe(Volume, "volume", MPV_FORMAT_DOUBLE);
+        slot.handle->observe(FrameRate, "container-fps", MPV_FORMAT_DOUBLE);
         connect(slot.handle.get(), &MpvHandle::frameRendered, self, &MpvPlayer::checkPrepared);
     }
     player->m_positionTimer.setSingleShot(true);
     connect(&player->m_positionTimer, &QTimer::timeout, player.get(), [self = player.get()] {
         self->m_sincePositionSignal.restart();
         emit self->positionChanged(self->active().position);
+    });
+    player->m_endTimer.setSingleShot(true);
+    player->m_endTimer.setTimerType(Qt::PreciseTimer);
+    connect(&player->m_endTimer, &QTimer::timeout, player.get(), [self = player.get()] {
+        const Slot& slot = self->active();
+        if (slot.movie && slot.eofReached && !slot.endReported && slot.movie->rate() > 0.0f)
+            self->reportEnd();
     });
     result.player = std::move(player);
     return result;
@@ -145,6 +154,8 @@ void MpvPlayer::switchSlots(bool keepRunning) {
     writeBack(active());
     unload(m_active);
     m_active = 1 - m_active;
+    // The movie's volume may have changed since it was prepared.
+    setVolume(active().movie->volume());
     emit activeHandleChanged(m_active);
     emit movieChanged(active().movie);
     if (keepRunning && wasRunning)
@@ -409,6 +420,9 @@ void MpvPlayer::handleProperty(int index, const mpv_event& event) {
         if (isDouble)
             slot.volume = *static_cast<const double*>(property->data);
         break;
+    case FrameRate:
+        slot.frameRate = isDouble ? *static_cast<const double*>(property->data) : 0.0;
+        return;
     default:
         return;
     }
@@ -430,7 +444,18 @@ void MpvPlayer::noteEof(int index, bool reached) {
         return;
     slot.eofReached = true;
     if (index == m_active && slot.movie->rate() > 0.0f && !slot.endReported)
-        reportEnd();
+        reportEndAfterLastFrame();
+}
+
+int MpvPlayer::lastFrameMilliseconds() const {
+    const Slot& slot = active();
+    const double rate = slot.frameRate > 0.0 ? slot.frameRate : AssumedFrameRate;
+    const double speed = slot.speed > 0.0 ? slot.speed : 1.0;
+    return int(std::lround(1000.0 / (rate * speed)));
+}
+
+void MpvPlayer::reportEndAfterLastFrame() {
+    m_endTimer.start(lastFrameMilliseconds());
 }
 
 void MpvPlayer::checkPrepared() {
@@ -442,6 +467,7 @@ void MpvPlayer::checkPrepared() {
 }
 
 void MpvPlayer::reportEnd() {
+    m_endTimer.stop();
     Slot& slot = active();
     slot.endReported = true;
     const std::shared_ptr<Movie> movie = slot.movie;
