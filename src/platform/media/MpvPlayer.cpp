@@ -74,6 +74,9 @@ MpvPlayer::CreateResult MpvPlayer::create(const Config& config) {
         if (slot.movie && slot.eofReached && !slot.endReported && slot.movie->rate() > 0.0f)
             self->reportEnd();
     });
+    player->m_releaseTimer.setSingleShot(true);
+    player->m_releaseTimer.setTimerType(Qt::PreciseTimer);
+    connect(&player->m_releaseTimer, &QTimer::timeout, player.get(), &MpvPlayer::releaseFirstFrame);
     result.player = std::move(player);
     return result;
 }
@@ -154,6 +157,8 @@ void MpvPlayer::switchSlots(bool keepRunning) {
     writeBack(active());
     unload(m_active);
     m_active = 1 - m_active;
+    m_sinceSwitch.start();
+    m_firstFrameHold = frameMilliseconds(active(), engineSpeed(active().movie->preferredRate()));
     // The movie's volume may have changed since it was prepared.
     setVolume(active().movie->volume());
     emit activeHandleChanged(m_active);
@@ -217,6 +222,8 @@ void MpvPlayer::gotoBeginning() {
 
 void MpvPlayer::applyRate(Slot& slot, float rate) {
     if (!(rate > 0.0f)) {
+        if (&slot == &active())
+            m_releaseTimer.stop();
         slot.movie->setRate(0.0f);
         slot.handle->setFlagAsync("pause", true);
         return;
@@ -224,6 +231,11 @@ void MpvPlayer::applyRate(Slot& slot, float rate) {
     const double speed = engineSpeed(rate);
     slot.movie->setRate(float(speed));
     slot.handle->setDoubleAsync("speed", speed);
+    if (&slot == &active() && m_sinceSwitch.isValid() && m_sinceSwitch.elapsed() < m_firstFrameHold) {
+        // Just switched in: its first frame has not had its interval yet.
+        m_releaseTimer.start(int(m_firstFrameHold - m_sinceSwitch.elapsed()));
+        return;
+    }
     if (slot.stage == Stage::Ready)
         slot.handle->setFlagAsync("pause", false);
     // Otherwise the file starts paused and is released once it is positioned (see handleEvent).
@@ -253,6 +265,10 @@ void MpvPlayer::load(int index, std::shared_ptr<Movie> movie) {
     slot.announced = false;
     slot.movie->setRate(0.0f);
 
+    if (index == m_active) {
+        m_sinceSwitch.invalidate();
+        m_releaseTimer.stop();
+    }
     MpvHandle& handle = *slot.handle;
     handle.setFlagAsync("pause", true);
     handle.setDoubleAsync("speed", engineSpeed(slot.movie->preferredRate()));
@@ -447,15 +463,20 @@ void MpvPlayer::noteEof(int index, bool reached) {
         reportEndAfterLastFrame();
 }
 
-int MpvPlayer::lastFrameMilliseconds() const {
-    const Slot& slot = active();
+int MpvPlayer::frameMilliseconds(const Slot& slot, double speed) const {
     const double rate = slot.frameRate > 0.0 ? slot.frameRate : AssumedFrameRate;
-    const double speed = slot.speed > 0.0 ? slot.speed : 1.0;
-    return int(std::lround(1000.0 / (rate * speed)));
+    return int(std::lround(1000.0 / (rate * (speed > 0.0 ? speed : 1.0))));
 }
 
 void MpvPlayer::reportEndAfterLastFrame() {
-    m_endTimer.start(lastFrameMilliseconds());
+    m_endTimer.start(frameMilliseconds(active(), active().speed));
+}
+
+void MpvPlayer::releaseFirstFrame() {
+    m_sinceSwitch.invalidate();
+    Slot& slot = active();
+    if (slot.movie && slot.movie->rate() > 0.0f && slot.stage == Stage::Ready)
+        slot.handle->setFlagAsync("pause", false);
 }
 
 void MpvPlayer::checkPrepared() {

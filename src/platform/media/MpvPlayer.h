@@ -75,7 +75,9 @@ public:
     std::shared_ptr<Movie> preparedMovie() const;
     bool isNextPrepared() const;
     // Makes the prepared movie the attached one; it runs at its preferred rate when the movie it
-    // replaces was running. False, changing nothing, when nothing prepared is ready.
+    // replaces was running. False, changing nothing, when nothing prepared is ready. After a switch
+    // (here or in attach) the first frame stays one frame interval before playing moves on from it:
+    // the engine, released from its pause, shows the second frame almost at once.
     bool switchToPrepared();
 
 signals:
@@ -135,7 +137,8 @@ private:
     void switchSlots(bool keepRunning);
     void reportEnd();
     void reportEndAfterLastFrame();
-    int lastFrameMilliseconds() const;
+    int frameMilliseconds(const Slot& slot, double speed) const;
+    void releaseFirstFrame();
     void notePosition();
 
     std::array<Slot, HandleCount> m_slots;
@@ -143,4 +146,8 @@ private:
     QElapsedTimer m_sincePositionSignal;
     QTimer m_positionTimer;
     QTimer m_endTimer;
+    // Since the last switch, while its first frame is held (see switchToPrepared).
+    QElapsedTimer m_sinceSwitch;
+    int m_firstFrameHold = 0; // ms
+    QTimer m_releaseTimer;
 };
