@@ -69,11 +69,17 @@ def transitions_of(runs, frames, interval_ms):
         elif c[0] == "frame" and c[1] == (code + 1) % CODES and c[2] < frames // 2:
             first = (t, c[2])
             # How long the new clip's first picture stays: until another frame of it appears.
-            held_until = None
+            # And how long the frame after it stays (a player may catch up there instead).
+            held_until = second_until = None
+            second = None
             for later in runs[i + 1:]:
                 lc = later[2]
-                if lc[0] == "frame" and lc[1] == c[1] and lc[2] != c[2]:
-                    held_until = later[0] / 1000.0
+                if lc[0] != "frame" or lc[1] != c[1]:
+                    continue
+                if held_until is None and lc[2] != c[2]:
+                    held_until, second = later[0] / 1000.0, lc[2]
+                elif held_until is not None and lc[2] != second:
+                    second_until = later[0] / 1000.0
                     break
             skipped = (frames - 1 - last_frame[1]) + first[1]
             extra = first[0] - last_frame[0] - interval_ms * (1 + skipped)
@@ -82,6 +88,7 @@ def transitions_of(runs, frames, interval_ms):
             result.append({
                 "from": code, "last": last_frame[1], "first": first[1], "extra": extra,
                 "hold": hold, "stall": stall,
+                "hold2": (second_until - held_until) if second_until is not None else None,
                 "black": sum(1 for x in between if x[0] == "black"),
                 "wrong": sum(1 for x in between if x[0] != "black"),
             })
@@ -111,9 +118,10 @@ def main():
     # The last clip's end is not a transition: only complete ones count.
     for n, tr in enumerate(found):
         hold = "-" if tr["hold"] is None else f"{tr['hold']:.1f}"
+        hold2 = "-" if tr["hold2"] is None else f"{tr['hold2']:.1f}"
         print(f"{name}: transition {n + 1:2d} clip {tr['from']}->{(tr['from'] + 1) % CODES} "
               f"last-frame={tr['last']} first-frame={tr['first']} extra-ms={tr['extra']:.1f} "
-              f"first-frame-held-ms={hold} stall-ms={tr['stall']:.1f} black={tr['black']} "
+              f"first-frame-held-ms={hold} second-frame-held-ms={hold2} stall-ms={tr['stall']:.1f} black={tr['black']} "
               f"wrong={tr['wrong']}")
     m = len(found)
     if m == 0:
@@ -126,6 +134,10 @@ def main():
     cut = sum(1 for tr in found if tr["last"] != frames - 1)
     late = sum(1 for tr in found if tr["first"] != 0)
     wrong = sum(tr["wrong"] for tr in found)
+    seconds = [tr["hold2"] for tr in found if tr["hold2"] is not None]
+    if seconds:
+        print(f"{name}: second frame held median-ms={statistics.median(seconds):.1f} "
+              f"max-ms={max(seconds):.1f}")
     print(f"{name}: last frames not shown={cut} first frames not shown={late} wrong pictures={wrong}")
     print(f"gap: median-extra-ms={statistics.median(extras):.1f} max-extra-ms={max(extras):.1f} "
           f"black-frames={sum(tr['black'] for tr in found)} transitions={m}")
