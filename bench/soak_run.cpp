@@ -142,6 +142,9 @@ int main(int argc, char** argv) {
             (player.activeIndex() != handleAtEnd ? switched : loaded) += 1;
             if (transitions == options.warmup)
                 rssWarm = residentKiB();
+            if (transitions % 250 == 0)
+                std::fprintf(stderr, "soak: %ld transitions, %ld failed, resident %ld KiB\n", transitions,
+                             failed, residentKiB());
         });
         QObject::connect(&stall, &QTimer::timeout, wc, [&] {
             fail("nothing ended for 10 s");
