@@ -36,8 +36,8 @@ class QSlider;
 class QSpinBox;
 class QStackedWidget;
 class QTabBar;
-class QTimer;
 class QTableView;
+class QTimer;
 class QToolBar;
 class TypedNumber;
 
