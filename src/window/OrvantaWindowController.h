@@ -41,6 +41,7 @@ class QSpinBox;
 class QStackedWidget;
 class QTabBar;
 class QTableView;
+class QTimer;
 class QToolBar;
 class TypedNumber;
 
@@ -57,6 +58,7 @@ class TypedNumber;
 //   OrvantaWindowControllerDragAndDrop.cpp         the table's drag and drop
 //   OrvantaWindowControllerSettingsManagement.cpp  the display chooser and the output mode
 //   OrvantaWindowControllerPlayback.cpp            the transport (play, end of movie, time display)
+//   OrvantaWindowControllerNextClip.cpp            preparing the clip that plays after the current one
 //
 // The window is loaded on first use (window() or showWindow()): its widgets are built, then
 // awakeFromNib and windowDidLoad run, once each. Every connection and subscription the controller makes
@@ -233,6 +235,11 @@ public:
     // Moves the clips at the rows before the target row; answers their new rows.
     QList<int> moveObjectsInArrangedObjectsFromIndexes(const QList<int>& rows, int toIndex);
 
+    // --- The next clip (OrvantaWindowControllerNextClip.cpp)
+    // The movie that movieDidEnd moves on to from the current one: the row after the last selected one,
+    // or the first row when looping is on and there is none after it; null when playing would stop.
+    std::shared_ptr<Movie> movieThatComesNext() const;
+
 private:
     explicit OrvantaWindowController(OrvantaDocumentController* controller);
 
@@ -276,6 +283,14 @@ private:
     // One line of the play log, about the current clip.
     void logEvent(const QString& event) const;
 
+    // OrvantaWindowControllerNextClip.cpp
+    // Called whenever the selection changed: prepares what comes next now, or a moment after the
+    // current movie changed (its own first frame goes first).
+    void nextClipFollowsSelection();
+    void setupNextClip();
+    void prepareNextClipAfter(int milliseconds);
+    void prepareNextClip();
+
     OrvantaDocumentController* m_documentController;
     OrvantaDocument* m_datasource = nullptr;
 
@@ -313,6 +328,10 @@ private:
     QMetaObject::Connection m_idleConnection;
     QMetaObject::Connection m_endConnection;
     QMetaObject::Connection m_playButtonConnection;
+    // Prepares the next clip when it fires; made on first use, a child of the controller.
+    QTimer* m_nextClipTimer = nullptr;
+    // The current movie when the next clip was last scheduled.
+    std::weak_ptr<Movie> m_nextClipBasis;
     std::unique_ptr<ClipsController> m_clipsController;
     // The window owns every widget below; they live exactly as long as m_window.
     std::unique_ptr<PlaylistWindow> m_window;

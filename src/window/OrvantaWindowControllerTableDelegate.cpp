@@ -8,6 +8,8 @@
 #include "window/ClipsController.h"
 #include "window/ClipsTableView.h"
 
+#include <QScopeGuard>
+
 bool OrvantaWindowController::isMovieURL(const QUrl& url) {
     return ::isMovieURL(url);
 }
@@ -15,6 +17,8 @@ bool OrvantaWindowController::isMovieURL(const QUrl& url) {
 void OrvantaWindowController::tableViewSelectionDidChange() {
     if (!m_clipsController)
         return;
+    // Whatever the selection did, what comes next may have changed.
+    const auto prepareNext = qScopeGuard([this] { nextClipFollowsSelection(); });
     const QList<ClipRecordPtr> selected = m_clipsController->selectedObjects();
     if (selected.isEmpty() || !selected.first())
         return;

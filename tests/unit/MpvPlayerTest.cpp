@@ -278,6 +278,35 @@ TEST_F(MpvPlayerTest, AttachingThePreparedMovieSwitchesToItPaused) {
     EXPECT_TRUE(m_player->isPaused());
 }
 
+TEST_F(MpvPlayerTest, ASwitchedInMoviePlaysAfterItsFirstFrameUnlessStoppedMeanwhile) {
+    auto first = openMovie("clip-1s.mp4");
+    auto second = openMovie("clip-2s.mp4");
+    auto third = openMovie("clip-1s.mkv");
+    attachAndWait(first);
+    QSignalSpy prepared(m_player.get(), &MpvPlayer::nextPrepared);
+    m_player->prepareNext(second);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return prepared.count() > 0; }, Patience));
+
+    // Played at once after the switch: its first frame is held, then it runs.
+    m_player->attach(second);
+    m_player->play();
+    EXPECT_EQ(second->rate(), 1.0f);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !m_player->isPaused() && m_player->position() > 0.1; }, Patience));
+
+    // Stopped while its first frame is held: it stays where it is.
+    m_player->prepareNext(third);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return prepared.count() > 1; }, Patience));
+    m_player->attach(third);
+    m_player->play();
+    m_player->stop();
+    QTest::qWait(300);
+    EXPECT_EQ(m_player->movie(), third);
+    EXPECT_TRUE(m_player->isPaused());
+    EXPECT_EQ(third->rate(), 0.0f);
+    EXPECT_NEAR(m_player->position(), 0.0, Frame);
+}
+
 TEST_F(MpvPlayerTest, AMovieWhoseFileIsGoneIsReportedAsFailed) {
     QTemporaryDir dir;
     const QString path = dir.filePath("gone.mp4");

@@ -11,13 +11,14 @@
 
 namespace {
 
-enum Observed : quint64 { TimePos = 1, EofReached, Pause, Speed, Volume };
+enum Observed : quint64 { TimePos = 1, EofReached, Pause, Speed, Volume, FrameRate };
 
 constexpr quint64 PositionReply = 10;
 constexpr quint64 EofReply = 11;
 constexpr quint64 LoadReply = quint64(1) << 32;
 constexpr qint64 AnyEntry = -1;
-constexpr int PositionInterval = 33; // ms: about 30 updates a second
+constexpr int PositionInterval = 33;      // ms: about 30 updates a second
+constexpr double AssumedFrameRate = 25.0; // for files that do not say
 
 double engineSpeed(float rate) {
     return std::clamp(double(rate), 0.01, 100.0);
@@ -58,6 +59,7 @@ MpvPlayer::CreateResult MpvPlayer::create(const Config& config) {
         slot.handle->observe(Pause, "pause", MPV_FORMAT_FLAG);
         slot.handle->observe(Speed, "speed", MPV_FORMAT_DOUBLE);
         slot.handle->observe(Volume, "volume", MPV_FORMAT_DOUBLE);
+        slot.handle->observe(FrameRate, "container-fps", MPV_FORMAT_DOUBLE);
         connect(slot.handle.get(), &MpvHandle::frameRendered, self, &MpvPlayer::checkPrepared);
     }
     player->m_positionTimer.setSingleShot(true);
@@ -65,6 +67,16 @@ MpvPlayer::CreateResult MpvPlayer::create(const Config& config) {
         self->m_sincePositionSignal.restart();
         emit self->positionChanged(self->active().position);
     });
+    player->m_endTimer.setSingleShot(true);
+    player->m_endTimer.setTimerType(Qt::PreciseTimer);
+    connect(&player->m_endTimer, &QTimer::timeout, player.get(), [self = player.get()] {
+        const Slot& slot = self->active();
+        if (slot.movie && slot.eofReached && !slot.endReported && slot.movie->rate() > 0.0f)
+            self->reportEnd();
+    });
+    player->m_releaseTimer.setSingleShot(true);
+    player->m_releaseTimer.setTimerType(Qt::PreciseTimer);
+    connect(&player->m_releaseTimer, &QTimer::timeout, player.get(), &MpvPlayer::releaseFirstFrame);
     result.player = std::move(player);
     return result;
 }
@@ -145,6 +157,10 @@ void MpvPlayer::switchSlots(bool keepRunning) {
     writeBack(active());
     unload(m_active);
     m_active = 1 - m_active;
+    m_sinceSwitch.start();
+    m_firstFrameHold = frameMilliseconds(active(), engineSpeed(active().movie->preferredRate()));
+    // The movie's volume may have changed since it was prepared.
+    setVolume(active().movie->volume());
     emit activeHandleChanged(m_active);
     emit movieChanged(active().movie);
     if (keepRunning && wasRunning)
@@ -206,6 +222,8 @@ void MpvPlayer::gotoBeginning() {
 
 void MpvPlayer::applyRate(Slot& slot, float rate) {
     if (!(rate > 0.0f)) {
+        if (&slot == &active())
+            m_releaseTimer.stop();
         slot.movie->setRate(0.0f);
         slot.handle->setFlagAsync("pause", true);
         return;
@@ -213,6 +231,11 @@ void MpvPlayer::applyRate(Slot& slot, float rate) {
     const double speed = engineSpeed(rate);
     slot.movie->setRate(float(speed));
     slot.handle->setDoubleAsync("speed", speed);
+    if (&slot == &active() && m_sinceSwitch.isValid() && m_sinceSwitch.elapsed() < m_firstFrameHold) {
+        // Just switched in: its first frame has not had its interval yet.
+        m_releaseTimer.start(int(m_firstFrameHold - m_sinceSwitch.elapsed()));
+        return;
+    }
     if (slot.stage == Stage::Ready)
         slot.handle->setFlagAsync("pause", false);
     // Otherwise the file starts paused and is released once it is positioned (see handleEvent).
@@ -242,6 +265,10 @@ void MpvPlayer::load(int index, std::shared_ptr<Movie> movie) {
     slot.announced = false;
     slot.movie->setRate(0.0f);
 
+    if (index == m_active) {
+        m_sinceSwitch.invalidate();
+        m_releaseTimer.stop();
+    }
     MpvHandle& handle = *slot.handle;
     handle.setFlagAsync("pause", true);
     handle.setDoubleAsync("speed", engineSpeed(slot.movie->preferredRate()));
@@ -409,6 +436,9 @@ void MpvPlayer::handleProperty(int index, const mpv_event& event) {
         if (isDouble)
             slot.volume = *static_cast<const double*>(property->data);
         break;
+    case FrameRate:
+        slot.frameRate = isDouble ? *static_cast<const double*>(property->data) : 0.0;
+        return;
     default:
         return;
     }
@@ -430,7 +460,23 @@ void MpvPlayer::noteEof(int index, bool reached) {
         return;
     slot.eofReached = true;
     if (index == m_active && slot.movie->rate() > 0.0f && !slot.endReported)
-        reportEnd();
+        reportEndAfterLastFrame();
+}
+
+int MpvPlayer::frameMilliseconds(const Slot& slot, double speed) const {
+    const double rate = slot.frameRate > 0.0 ? slot.frameRate : AssumedFrameRate;
+    return int(std::lround(1000.0 / (rate * (speed > 0.0 ? speed : 1.0))));
+}
+
+void MpvPlayer::reportEndAfterLastFrame() {
+    m_endTimer.start(frameMilliseconds(active(), active().speed));
+}
+
+void MpvPlayer::releaseFirstFrame() {
+    m_sinceSwitch.invalidate();
+    Slot& slot = active();
+    if (slot.movie && slot.movie->rate() > 0.0f && slot.stage == Stage::Ready)
+        slot.handle->setFlagAsync("pause", false);
 }
 
 void MpvPlayer::checkPrepared() {
@@ -442,6 +488,7 @@ void MpvPlayer::checkPrepared() {
 }
 
 void MpvPlayer::reportEnd() {
+    m_endTimer.stop();
     Slot& slot = active();
     slot.endReported = true;
     const std::shared_ptr<Movie> movie = slot.movie;

@@ -18,7 +18,9 @@ class Movie;
 // Attaching loads a movie paused at its current time, with its volume and preferred rate. Every change
 // of position, rate and volume is applied to the engine at once and mirrored into the Movie, which
 // holds the playback state between attachments; detaching writes the state back and stops the movie.
-// The end of the attached movie is reported once each time playback reaches it.
+// The end of the attached movie is reported once each time playback reaches it, one frame interval
+// after the engine reaches it: the engine says so right after drawing the last frame, which must still
+// stay on screen for its own interval before whatever follows replaces it.
 //
 // Main thread only; nothing here blocks on the engine. The player must be destroyed before the
 // application object (render attachments hold OpenGL contexts).
@@ -73,7 +75,9 @@ public:
     std::shared_ptr<Movie> preparedMovie() const;
     bool isNextPrepared() const;
     // Makes the prepared movie the attached one; it runs at its preferred rate when the movie it
-    // replaces was running. False, changing nothing, when nothing prepared is ready.
+    // replaces was running. False, changing nothing, when nothing prepared is ready. After a switch
+    // (here or in attach) the first frame stays one frame interval before playing moves on from it:
+    // the engine, released from its pause, shows the second frame almost at once.
     bool switchToPrepared();
 
 signals:
@@ -109,6 +113,7 @@ private:
         bool paused = true;
         double speed = 1.0;
         double volume = 100.0;
+        double frameRate = 0.0; // of the file, as its container says; 0 while unknown
         quint64 framesAtRestart = 0;
         bool announced = false; // nextPrepared sent for this load
     };
@@ -131,10 +136,18 @@ private:
     void checkPrepared();
     void switchSlots(bool keepRunning);
     void reportEnd();
+    void reportEndAfterLastFrame();
+    int frameMilliseconds(const Slot& slot, double speed) const;
+    void releaseFirstFrame();
     void notePosition();
 
     std::array<Slot, HandleCount> m_slots;
     int m_active = 0;
     QElapsedTimer m_sincePositionSignal;
     QTimer m_positionTimer;
+    QTimer m_endTimer;
+    // Since the last switch, while its first frame is held (see switchToPrepared).
+    QElapsedTimer m_sinceSwitch;
+    int m_firstFrameHold = 0; // ms
+    QTimer m_releaseTimer;
 };

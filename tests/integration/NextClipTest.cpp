@@ -1,0 +1,222 @@
+// The clip a playlist window prepares on its player's second handle: the one the end of the current
+// clip moves on to, following every edit that changes it, with the playlist's volume and speed; and the
+// switch to it when the selection (by hand or by sequencing) makes it current.
+#include "app/OrvantaDocumentController.h"
+#include "document/ClipImporter.h"
+#include "document/OrvantaDocument.h"
+#include "platform/TypedNumber.h"
+#include "platform/media/Movie.h"
+#include "platform/media/MpvPlayer.h"
+#include "support/RecordingPresenter.h"
+#include "support/TestMedia.h"
+#include "window/ClipsController.h"
+#include "window/OrvantaWindowController.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int Wait = 15000; // ms allowed for the player to get somewhere; never a measured time
+
+class NextClipTest : public ::testing::Test {
+public:
+    void SetUp() override { qputenv("ORVANTA_AUDIO", "null"); }
+    void TearDown() override {
+        controller.closeAllDocuments();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    QUrl copyOf(const QString& clip, const QString& name) {
+        const QString path = dir.filePath(name + QStringLiteral(".mp4"));
+        EXPECT_TRUE(QFile::copy(testMediaPath(clip), path)) << path.toStdString();
+        return QUrl::fromLocalFile(path);
+    }
+
+    QList<ClipRecordPtr> importClips(const QList<QUrl>& urls) {
+        ClipImporter importer({false, false, 1});
+        return importer.run(urls).importedClips;
+    }
+
+    // A saved playlist of `count` copies of the clip, opened as the application opens one, its window
+    // loaded and its player made.
+    OrvantaWindowController* open(const QString& file, int count, const QString& clip = "clip-1s.mp4",
+                                  const std::function<void(PlaylistSettings&)>& settings = {}) {
+        QList<QUrl> urls;
+        for (int i = 0; i < count; ++i)
+            urls.append(copyOf(clip, QStringLiteral("%1-%2").arg(file).arg(i)));
+        auto document = OrvantaDocument::initWithType(OrvantaDocument::StandardPlaylistType, nullptr);
+        document->setClips(importClips(urls));
+        if (settings)
+            settings(*document->settings());
+        DocumentError error;
+        const QUrl where = QUrl::fromLocalFile(dir.filePath(file + QStringLiteral(".orvplaylist")));
+        EXPECT_TRUE(document->saveToURL(where, OrvantaDocument::StandardPlaylistType,
+                                        Document::SaveOperation::SaveAs, &error));
+        auto* opened =
+            qobject_cast<OrvantaDocument*>(controller.openDocumentWithContentsOfURL(where, true, &error));
+        EXPECT_NE(opened, nullptr) << error.localizedDescription.toStdString();
+        if (!opened || opened->windowControllers().empty())
+            return nullptr;
+        auto* wc = dynamic_cast<OrvantaWindowController*>(opened->windowControllers().front());
+        wc->window()->show();
+        EXPECT_NE(wc->player(), nullptr) << wc->playerError().toStdString();
+        return wc->player() ? wc : nullptr;
+    }
+
+    static std::shared_ptr<Movie> movieAt(OrvantaWindowController* wc, int row) {
+        return wc->clipsController()->arrangedObjects().at(row)->movie;
+    }
+
+    QTemporaryDir dir;
+    RecordingPresenter presenter;
+    OrvantaDocumentController controller;
+};
+
+// One edit of a playlist of four clips (rows 0-3, row 0 current) and the row prepared after it.
+struct EditCase {
+    const char* name;
+    std::function<void(NextClipTest&, OrvantaWindowController*)> edit;
+    // The row whose movie is prepared afterwards; -1 for none.
+    int preparedRow;
+    // The movie expected there, captured before the edit (row of the list before it); -1: as preparedRow.
+    int movieFromRowBefore = -1;
+};
+
+} // namespace
+
+TEST_F(NextClipTest, ThePreparedClipFollowsEditsLoopingAndSelection) {
+    const std::vector<EditCase> cases = {
+        {"nothing changed: the row after the current one", [](NextClipTest&, OrvantaWindowController*) {}, 1},
+        // A move selects the rows moved, which makes the first of them current.
+        {"the last row moved before the second",
+         [](NextClipTest&, OrvantaWindowController* wc) {
+             wc->clipsController()->moveObjectsAtArrangedObjectIndexes({3}, 1);
+         },
+         2, 1},
+        {"the current row moved down one place",
+         [](NextClipTest&, OrvantaWindowController* wc) {
+             wc->clipsController()->moveObjectsAtArrangedObjectIndexes({0}, 2);
+         },
+         2, 2},
+        {"the current row moved to the end",
+         [](NextClipTest&, OrvantaWindowController* wc) {
+             wc->clipsController()->moveObjectsAtArrangedObjectIndexes({0}, 4);
+         },
+         -1},
+        {"the next clip removed",
+         [](NextClipTest&, OrvantaWindowController* wc) {
+             wc->clipsController()->removeObjectsAtArrangedObjectIndexes({1});
+         },
+         1, 2},
+        {"a clip inserted after the current one",
+         [](NextClipTest& test, OrvantaWindowController* wc) {
+             wc->clipsController()->insertObjectsAtArrangedObjectIndex(
+                 test.importClips({test.copyOf("clip-0.5s.mp4", "inserted")}), 1);
+         },
+         1},
+        {"another clip selected by hand",
+         [](NextClipTest&, OrvantaWindowController* wc) { wc->clipsController()->setSelectionIndexes({2}); },
+         3},
+        {"the last clip selected, looping off",
+         [](NextClipTest&, OrvantaWindowController* wc) { wc->clipsController()->setSelectionIndexes({3}); },
+         -1},
+        {"the last clip selected, then looping turned on",
+         [](NextClipTest&, OrvantaWindowController* wc) {
+             wc->clipsController()->setSelectionIndexes({3});
+             QTRY_VERIFY_WITH_TIMEOUT(wc->player()->preparedMovie() == nullptr, Wait);
+             wc->datasource()->settings()->setValue("looping", TypedNumber::integer(1));
+         },
+         0},
+        {"looping turned on, then off again at the last clip",
+         [](NextClipTest&, OrvantaWindowController* wc) {
+             wc->clipsController()->setSelectionIndexes({3});
+             wc->datasource()->settings()->setValue("looping", TypedNumber::integer(1));
+             QTRY_VERIFY_WITH_TIMEOUT(wc->player()->preparedMovie() == movieAt(wc, 0), Wait);
+             wc->datasource()->settings()->setValue("looping", TypedNumber::integer(0));
+         },
+         -1},
+        {"two rows selected: the row after the last of them",
+         [](NextClipTest&, OrvantaWindowController* wc) {
+             wc->clipsController()->setSelectionIndexes({0, 1});
+         },
+         2},
+    };
+    int index = 0;
+    for (const EditCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        OrvantaWindowController* wc = open(QStringLiteral("edit%1").arg(index++), 4);
+        ASSERT_NE(wc, nullptr);
+        ASSERT_EQ(wc->currentMovie(), movieAt(wc, 0));
+        QTRY_VERIFY_WITH_TIMEOUT(wc->player()->preparedMovie() == movieAt(wc, 1), Wait);
+        const QList<ClipRecordPtr> before = wc->clipsController()->arrangedObjects();
+
+        c.edit(*this, wc);
+        const std::shared_ptr<Movie> expected = c.preparedRow < 0 ? nullptr
+                                                : c.movieFromRowBefore >= 0
+                                                    ? before.at(c.movieFromRowBefore)->movie
+                                                    : movieAt(wc, c.preparedRow);
+        EXPECT_EQ(wc->movieThatComesNext(), expected);
+        QTRY_VERIFY_WITH_TIMEOUT(wc->player()->preparedMovie() == expected, Wait);
+        if (expected) {
+            EXPECT_NE(expected, wc->currentMovie());
+            QTRY_VERIFY_WITH_TIMEOUT(wc->player()->isNextPrepared(), Wait);
+        }
+        controller.closeAllDocuments();
+    }
+}
+
+TEST_F(NextClipTest, ThePreparedClipCarriesThePlaylistsVolumeMutingAndSpeedIntoTheSwitch) {
+    OrvantaWindowController* wc = open(QStringLiteral("settings"), 2, "clip-1s.mp4", [](PlaylistSettings& s) {
+        s.setValue("volume", TypedNumber::float32(0.5f));
+        s.setValue("speed", TypedNumber::float32(1.5f));
+        s.setValue("muted", TypedNumber::boolean(true));
+    });
+    ASSERT_NE(wc, nullptr);
+    const std::shared_ptr<Movie> next = movieAt(wc, 1);
+    QTRY_VERIFY_WITH_TIMEOUT(wc->player()->isNextPrepared(), Wait);
+    EXPECT_EQ(wc->player()->preparedMovie(), next);
+    EXPECT_FLOAT_EQ(next->volume(), 0.0f);
+    EXPECT_FLOAT_EQ(next->preferredRate(), 1.5f);
+
+    // Unmuted after it was prepared: the switch brings the volume the movie has by then.
+    wc->datasource()->settings()->setValue("muted", TypedNumber::boolean(false));
+    const int handleBefore = wc->player()->activeIndex();
+    wc->clipsController()->setSelectionIndexes({1});
+    EXPECT_EQ(wc->player()->movie(), next);
+    EXPECT_NE(wc->player()->activeIndex(), handleBefore) << "the prepared handle was not switched in";
+    QTRY_COMPARE_WITH_TIMEOUT(wc->player()->engineVolume(), 50.0, Wait);
+    wc->play();
+    QTRY_COMPARE_WITH_TIMEOUT(wc->player()->speed(), 1.5, Wait);
+    QTRY_VERIFY_WITH_TIMEOUT(!wc->player()->isPaused(), Wait);
+}
+
+TEST_F(NextClipTest, SequencingSwitchesToThePreparedClipsAndStopsAtTheEndAsBefore) {
+    OrvantaWindowController* wc = open(QStringLiteral("sequence"), 3, "clip-2s.mp4");
+    ASSERT_NE(wc, nullptr);
+    QList<int> rows;
+    QList<bool> switched; // whether each new current movie came in on the other handle, ready
+    int lastHandle = wc->player()->activeIndex();
+    QObject::connect(wc->clipsController(), &ClipsController::selectionDidChange, wc, [&] {
+        rows.append(wc->clipsController()->selectionIndexes().value(0, -1));
+        switched.append(wc->player()->activeIndex() != lastHandle && wc->player()->isReady());
+        lastHandle = wc->player()->activeIndex();
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(wc->player()->isNextPrepared(), Wait);
+    wc->play();
+    QTRY_VERIFY_WITH_TIMEOUT(!wc->isPlaying(), 3 * Wait);
+    EXPECT_EQ(rows, (QList<int>{1, 2}));
+    // Each clip had the whole of the one before it to get ready.
+    EXPECT_EQ(switched, (QList<bool>{true, true}));
+    EXPECT_EQ(wc->currentMovie(), movieAt(wc, 2));
+    EXPECT_EQ(wc->player()->preparedMovie(), nullptr);
+    QTRY_COMPARE_WITH_TIMEOUT(wc->player()->position(), 0.0, Wait);
+    QTRY_VERIFY_WITH_TIMEOUT(wc->player()->isPaused(), Wait);
+    EXPECT_DOUBLE_EQ(movieAt(wc, 0)->currentTime(), 0.0);
+    EXPECT_DOUBLE_EQ(movieAt(wc, 1)->currentTime(), 0.0);
+}
