@@ -4,6 +4,7 @@
 #include "platform/ValueTransformerRegistry.h"
 #include "platform/defaults/UserDefaults.h"
 #include "support/RecordingPresenter.h"
+#include "support/Wait.h"
 #include "window/OrvantaWindowController.h"
 
 #include <QApplication>
@@ -139,12 +140,15 @@ TEST(ApplicationStart, ThePreferencesWindowIsMadeOnceAndCentredTheFirstTime) {
     ASSERT_NE(first, nullptr);
     QWidget* window = first->window();
     EXPECT_TRUE(window->isVisible());
-    window->move(window->pos() + QPoint(37, 23));
-    const QPoint moved = window->pos();
+    // Under X the placement of a new window arrives a moment later; move it once it has settled.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    const QPoint moved = window->pos() + QPoint(37, 23);
+    window->move(moved);
+    WAIT_EQ(window->pos(), moved, 5000);
     window->hide();
     controller.showPreferencePanel();
     EXPECT_EQ(controller.preferenceController(), first);
-    EXPECT_EQ(window->pos(), moved); // where the user left it
+    WAIT_EQ(window->pos(), moved, 5000); // where the user left it
 
     // The folder rows forget their folder; Restore Defaults returns to the initial values.
     UserDefaults& defaults = UserDefaults::standardUserDefaults();

@@ -3,6 +3,7 @@
 #include "app/OrvantaDocumentController.h"
 #include "support/PlaylistFixture.h"
 #include "support/RecordingPresenter.h"
+#include "support/Wait.h"
 #include "window/DisplayIdentifierWindowController.h"
 #include "window/OrvantaWindowController.h"
 
@@ -47,7 +48,7 @@ TEST(DisplayIdentifierTest, ShowsInTheMiddleOfTheDisplayWithoutTakingTheKeyboard
     EXPECT_EQ(QApplication::activeWindow(), playlistWindow);
     EXPECT_FALSE(window->isActiveWindow());
 
-    QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 20000);
+    WAIT_UNTIL(!window->isVisible(), 20000);
     controller.closeAllDocuments();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

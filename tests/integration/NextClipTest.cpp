@@ -9,6 +9,7 @@
 #include "platform/media/MpvPlayer.h"
 #include "support/RecordingPresenter.h"
 #include "support/TestMedia.h"
+#include "support/Wait.h"
 #include "window/ClipsController.h"
 #include "window/OrvantaWindowController.h"
 
@@ -129,7 +130,7 @@ TEST_F(NextClipTest, ThePreparedClipFollowsEditsLoopingAndSelection) {
         {"the last clip selected, then looping turned on",
          [](NextClipTest&, OrvantaWindowController* wc) {
              wc->clipsController()->setSelectionIndexes({3});
-             QTRY_VERIFY_WITH_TIMEOUT(wc->player()->preparedMovie() == nullptr, Wait);
+             WAIT_UNTIL(wc->player()->preparedMovie() == nullptr, Wait);
              wc->datasource()->settings()->setValue("looping", TypedNumber::integer(1));
          },
          0},
@@ -137,7 +138,7 @@ TEST_F(NextClipTest, ThePreparedClipFollowsEditsLoopingAndSelection) {
          [](NextClipTest&, OrvantaWindowController* wc) {
              wc->clipsController()->setSelectionIndexes({3});
              wc->datasource()->settings()->setValue("looping", TypedNumber::integer(1));
-             QTRY_VERIFY_WITH_TIMEOUT(wc->player()->preparedMovie() == movieAt(wc, 0), Wait);
+             WAIT_UNTIL(wc->player()->preparedMovie() == movieAt(wc, 0), Wait);
              wc->datasource()->settings()->setValue("looping", TypedNumber::integer(0));
          },
          -1},
@@ -153,7 +154,7 @@ TEST_F(NextClipTest, ThePreparedClipFollowsEditsLoopingAndSelection) {
         OrvantaWindowController* wc = open(QStringLiteral("edit%1").arg(index++), 4);
         ASSERT_NE(wc, nullptr);
         ASSERT_EQ(wc->currentMovie(), movieAt(wc, 0));
-        QTRY_VERIFY_WITH_TIMEOUT(wc->player()->preparedMovie() == movieAt(wc, 1), Wait);
+        WAIT_UNTIL(wc->player()->preparedMovie() == movieAt(wc, 1), Wait);
         const QList<ClipRecordPtr> before = wc->clipsController()->arrangedObjects();
 
         c.edit(*this, wc);
@@ -162,10 +163,10 @@ TEST_F(NextClipTest, ThePreparedClipFollowsEditsLoopingAndSelection) {
                                                     ? before.at(c.movieFromRowBefore)->movie
                                                     : movieAt(wc, c.preparedRow);
         EXPECT_EQ(wc->movieThatComesNext(), expected);
-        QTRY_VERIFY_WITH_TIMEOUT(wc->player()->preparedMovie() == expected, Wait);
+        WAIT_UNTIL(wc->player()->preparedMovie() == expected, Wait);
         if (expected) {
             EXPECT_NE(expected, wc->currentMovie());
-            QTRY_VERIFY_WITH_TIMEOUT(wc->player()->isNextPrepared(), Wait);
+            WAIT_UNTIL(wc->player()->isNextPrepared(), Wait);
         }
         controller.closeAllDocuments();
     }
@@ -179,7 +180,7 @@ TEST_F(NextClipTest, ThePreparedClipCarriesThePlaylistsVolumeMutingAndSpeedIntoT
     });
     ASSERT_NE(wc, nullptr);
     const std::shared_ptr<Movie> next = movieAt(wc, 1);
-    QTRY_VERIFY_WITH_TIMEOUT(wc->player()->isNextPrepared(), Wait);
+    WAIT_UNTIL(wc->player()->isNextPrepared(), Wait);
     EXPECT_EQ(wc->player()->preparedMovie(), next);
     EXPECT_FLOAT_EQ(next->volume(), 0.0f);
     EXPECT_FLOAT_EQ(next->preferredRate(), 1.5f);
@@ -190,10 +191,10 @@ TEST_F(NextClipTest, ThePreparedClipCarriesThePlaylistsVolumeMutingAndSpeedIntoT
     wc->clipsController()->setSelectionIndexes({1});
     EXPECT_EQ(wc->player()->movie(), next);
     EXPECT_NE(wc->player()->activeIndex(), handleBefore) << "the prepared handle was not switched in";
-    QTRY_COMPARE_WITH_TIMEOUT(wc->player()->engineVolume(), 50.0, Wait);
+    WAIT_EQ(wc->player()->engineVolume(), 50.0, Wait);
     wc->play();
-    QTRY_COMPARE_WITH_TIMEOUT(wc->player()->speed(), 1.5, Wait);
-    QTRY_VERIFY_WITH_TIMEOUT(!wc->player()->isPaused(), Wait);
+    WAIT_EQ(wc->player()->speed(), 1.5, Wait);
+    WAIT_UNTIL(!wc->player()->isPaused(), Wait);
 }
 
 TEST_F(NextClipTest, SequencingSwitchesToThePreparedClipsAndStopsAtTheEndAsBefore) {
@@ -207,16 +208,16 @@ TEST_F(NextClipTest, SequencingSwitchesToThePreparedClipsAndStopsAtTheEndAsBefor
         switched.append(wc->player()->activeIndex() != lastHandle && wc->player()->isReady());
         lastHandle = wc->player()->activeIndex();
     });
-    QTRY_VERIFY_WITH_TIMEOUT(wc->player()->isNextPrepared(), Wait);
+    WAIT_UNTIL(wc->player()->isNextPrepared(), Wait);
     wc->play();
-    QTRY_VERIFY_WITH_TIMEOUT(!wc->isPlaying(), 3 * Wait);
+    WAIT_UNTIL(!wc->isPlaying(), 3 * Wait);
     EXPECT_EQ(rows, (QList<int>{1, 2}));
     // Each clip had the whole of the one before it to get ready.
     EXPECT_EQ(switched, (QList<bool>{true, true}));
     EXPECT_EQ(wc->currentMovie(), movieAt(wc, 2));
     EXPECT_EQ(wc->player()->preparedMovie(), nullptr);
-    QTRY_COMPARE_WITH_TIMEOUT(wc->player()->position(), 0.0, Wait);
-    QTRY_VERIFY_WITH_TIMEOUT(wc->player()->isPaused(), Wait);
+    WAIT_EQ(wc->player()->position(), 0.0, Wait);
+    WAIT_UNTIL(wc->player()->isPaused(), Wait);
     EXPECT_DOUBLE_EQ(movieAt(wc, 0)->currentTime(), 0.0);
     EXPECT_DOUBLE_EQ(movieAt(wc, 1)->currentTime(), 0.0);
 }

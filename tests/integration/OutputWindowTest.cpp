@@ -11,6 +11,7 @@
 #include "playback/ClickableMovieView.h"
 #include "support/PlaylistFixture.h"
 #include "support/RecordingPresenter.h"
+#include "support/Wait.h"
 #include "window/OrvantaWindowController.h"
 
 #include <QAbstractButton>
@@ -104,7 +105,7 @@ TEST_F(OutputWindowTest, PlaysAtTheCustomFrameShowingWhatThePreviewShowsAndEscap
     wc->play();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(output));
     EXPECT_TRUE(output->windowFlags().testFlag(Qt::FramelessWindowHint));
-    QTRY_COMPARE_WITH_TIMEOUT(output->windowHandle()->geometry(), frame, Wait);
+    WAIT_EQ(output->windowHandle()->geometry(), frame, Wait);
     EXPECT_FALSE(output->isAbovePanels()); // it covers part of the screen only
     EXPECT_EQ(output->focusWidget(), wc->fullscreenMovieView());
     EXPECT_EQ(wc->fullscreenMovieView()->movie(), wc->currentMovie());
@@ -132,7 +133,7 @@ TEST_F(OutputWindowTest, PlaysAtTheCustomFrameShowingWhatThePreviewShowsAndEscap
     // The cursor hidden by play comes back when the mouse moves.
     EXPECT_TRUE(output->isCursorHidden());
     QTest::mouseMove(output->windowHandle(), QPoint(40, 30));
-    QTRY_VERIFY_WITH_TIMEOUT(!output->isCursorHidden(), Wait);
+    WAIT_UNTIL(!output->isCursorHidden(), Wait);
 
     // Escape in the output view stops, rewinds and takes the window away.
     wc->play();
@@ -140,7 +141,7 @@ TEST_F(OutputWindowTest, PlaysAtTheCustomFrameShowingWhatThePreviewShowsAndEscap
     QTest::keyClick(output->focusWidget(), Qt::Key_Escape);
     EXPECT_FALSE(wc->isPlaying());
     EXPECT_FALSE(output->isVisible());
-    QTRY_COMPARE_WITH_TIMEOUT(wc->player()->position(), 0.0, Wait);
+    WAIT_EQ(wc->player()->position(), 0.0, Wait);
 }
 
 TEST_F(OutputWindowTest, TheEndOfTheLastClipTakesTheOutputWindowAway) {
@@ -149,7 +150,7 @@ TEST_F(OutputWindowTest, TheEndOfTheLastClipTakesTheOutputWindowAway) {
     ASSERT_TRUE(wc && wc->player());
     wc->play();
     EXPECT_TRUE(wc->outputWindow()->isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(!wc->isPlaying(), Wait);
+    WAIT_UNTIL(!wc->isPlaying(), Wait);
     EXPECT_FALSE(wc->outputWindow()->isVisible());
     EXPECT_FALSE(wc->outputWindow()->isAbovePanels());
 }
@@ -183,7 +184,7 @@ TEST_F(OutputWindowTest, ActivationWhileOutputPlaybackRunsBringsTheOutputWindowT
 
     wc->play();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(output));
-    QTRY_COMPARE_WITH_TIMEOUT(QApplication::topLevelAt(overlap), output, Wait);
+    WAIT_EQ(QApplication::topLevelAt(overlap), output, Wait);
     // Pausing keeps it in front.
     wc->pause();
     EXPECT_TRUE(output->isVisible());
@@ -192,15 +193,15 @@ TEST_F(OutputWindowTest, ActivationWhileOutputPlaybackRunsBringsTheOutputWindowT
 
     // The user brings the playlist window up; the application then becomes active again.
     wc->window()->raise();
-    QTRY_COMPARE_WITH_TIMEOUT(QApplication::topLevelAt(overlap), wc->window(), Wait);
+    WAIT_EQ(QApplication::topLevelAt(overlap), wc->window(), Wait);
     emit qGuiApp->applicationStateChanged(Qt::ApplicationActive);
-    QTRY_COMPARE_WITH_TIMEOUT(QApplication::topLevelAt(overlap), output, Wait);
+    WAIT_EQ(QApplication::topLevelAt(overlap), output, Wait);
     EXPECT_TRUE(wc->isPlaying());
 
     // Without output playback, activation leaves the windows as they are.
     wc->pause();
     wc->window()->raise();
-    QTRY_COMPARE_WITH_TIMEOUT(QApplication::topLevelAt(overlap), wc->window(), Wait);
+    WAIT_EQ(QApplication::topLevelAt(overlap), wc->window(), Wait);
     emit qGuiApp->applicationStateChanged(Qt::ApplicationActive);
     QCoreApplication::processEvents();
     EXPECT_EQ(QApplication::topLevelAt(overlap), wc->window());
@@ -215,7 +216,7 @@ TEST_F(OutputWindowTest, AFrameCoveringTheScreenGoesFullscreenUntilStopped) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(output));
     EXPECT_TRUE(output->isAbovePanels());
     EXPECT_TRUE(output->isFullScreen());
-    QTRY_COMPARE_WITH_TIMEOUT(output->windowHandle()->geometry(), whole, Wait);
+    WAIT_EQ(output->windowHandle()->geometry(), whole, Wait);
     wc->stop();
     EXPECT_FALSE(output->isVisible());
     EXPECT_FALSE(output->isAbovePanels());

@@ -4,6 +4,7 @@
 #include "document/OrvantaDocument.h"
 #include "support/RecordingPresenter.h"
 #include "support/TestMedia.h"
+#include "support/Wait.h"
 #include "window/ClipsController.h"
 #include "window/ClipsTableView.h"
 #include "window/OrvantaWindowController.h"
@@ -139,8 +140,8 @@ TEST_F(TransportTableTest, TheDeleteRowActionSlidesTheRowAwayThenRemovesItsClip)
     actions[0].handler(1);
     // The record stays while the row slides away.
     EXPECT_EQ(names(wc).size(), 3);
-    QTRY_VERIFY_WITH_TIMEOUT(wc->clipsTable()->rowHeight(1) < height, 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(names(wc), (QStringList{"c0.mp4", "c2.mp4"}), 5000);
+    WAIT_UNTIL(wc->clipsTable()->rowHeight(1) < height, 5000);
+    WAIT_EQ(names(wc), (QStringList{"c0.mp4", "c2.mp4"}), 5000);
     EXPECT_TRUE(document->isDocumentEdited());
     EXPECT_EQ(wc->clipsTable()->rowHeight(1), height);
 }

@@ -11,6 +11,7 @@
 #include "playback/ClickableMovieView.h"
 #include "support/RecordingPresenter.h"
 #include "support/TestMedia.h"
+#include "support/Wait.h"
 #include "window/ClipsController.h"
 #include "window/OrvantaWindowController.h"
 
@@ -136,7 +137,7 @@ TEST_F(TransportTest, SelectionMakesTheFirstSelectedClipCurrentWithThePlaylistsV
     EXPECT_FLOAT_EQ(second->volume(), 0.25f);
     EXPECT_FLOAT_EQ(second->preferredRate(), 1.5f);
     EXPECT_FALSE(wc->isPlaying());
-    QTRY_VERIFY_WITH_TIMEOUT(wc->player()->isReady(), Wait);
+    WAIT_UNTIL(wc->player()->isReady(), Wait);
     EXPECT_FLOAT_EQ(second->rate(), 0.0f);
     EXPECT_EQ(wc->timeDisplay()->text(), QStringLiteral("00:00:00.000"));
 
@@ -166,30 +167,30 @@ TEST_F(TransportTest, PlayPauseStopAndScrubDriveThePlayerAndTheButtonFaces) {
     EXPECT_TRUE(wc->isPlaying());
     EXPECT_TRUE(wc->playButton()->isChecked());
     EXPECT_EQ(wc->playButton()->toolTip(), QStringLiteral("Pause"));
-    QTRY_VERIFY_WITH_TIMEOUT(wc->player()->position() > 0.2, Wait);
+    WAIT_UNTIL(wc->player()->position() > 0.2, Wait);
     // The time display follows the position.
-    QTRY_VERIFY_WITH_TIMEOUT(wc->timeDisplay()->text() != QStringLiteral("00:00:00.000"), Wait);
+    WAIT_UNTIL(wc->timeDisplay()->text() != QStringLiteral("00:00:00.000"), Wait);
     EXPECT_GT(wc->scrubSlider()->value(), 0);
 
     // The pause face's click pauses; the movie keeps its place.
     wc->playButton()->click();
     EXPECT_FALSE(wc->isPlaying());
     EXPECT_EQ(wc->playButton()->toolTip(), QStringLiteral("Play"));
-    QTRY_VERIFY_WITH_TIMEOUT(wc->player()->isPaused(), Wait);
+    WAIT_UNTIL(wc->player()->isPaused(), Wait);
     EXPECT_FLOAT_EQ(movie->rate(), 0.0f);
     const double pausedAt = wc->player()->position();
     EXPECT_GT(pausedAt, 0.0);
 
     // Scrubbing moves a paused movie and leaves it paused.
     wc->scrub(0.5f);
-    QTRY_COMPARE_WITH_TIMEOUT(wc->player()->position(), 1.0, Wait);
+    WAIT_EQ(wc->player()->position(), 1.0, Wait);
     EXPECT_FALSE(wc->isPlaying());
     wc->updateTimeRelatedViews();
     EXPECT_EQ(wc->timeDisplay()->text(), QStringLiteral("00:00:01.000"));
     EXPECT_EQ(wc->scrubSlider()->value(), 500);
     // The slider moved by the user scrubs too.
     wc->scrubSlider()->setValue(250);
-    QTRY_COMPARE_WITH_TIMEOUT(wc->player()->position(), 0.5, Wait);
+    WAIT_EQ(wc->player()->position(), 0.5, Wait);
 
     // The play face's click plays again from there; stop rewinds.
     wc->playButton()->click();
@@ -197,9 +198,9 @@ TEST_F(TransportTest, PlayPauseStopAndScrubDriveThePlayerAndTheButtonFaces) {
     wc->stop();
     EXPECT_FALSE(wc->isPlaying());
     EXPECT_EQ(wc->playButton()->toolTip(), QStringLiteral("Play"));
-    QTRY_COMPARE_WITH_TIMEOUT(wc->player()->position(), 0.0, Wait);
+    WAIT_EQ(wc->player()->position(), 0.0, Wait);
     EXPECT_FLOAT_EQ(wc->currentMovie()->rate(), 0.0f);
-    QTRY_VERIFY_WITH_TIMEOUT(wc->player()->isPaused(), Wait);
+    WAIT_UNTIL(wc->player()->isPaused(), Wait);
 }
 
 TEST_F(TransportTest, SpeedAndVolumeControlsActOnTheMovieAndWriteTheSettings) {
@@ -216,25 +217,25 @@ TEST_F(TransportTest, SpeedAndVolumeControlsActOnTheMovieAndWriteTheSettings) {
     EXPECT_FLOAT_EQ(movie->rate(), 0.0f);
     EXPECT_FLOAT_EQ(document->settings()->speed(), 2.0f);
     wc->play();
-    QTRY_COMPARE_WITH_TIMEOUT(wc->player()->speed(), 2.0, Wait);
+    WAIT_EQ(wc->player()->speed(), 2.0, Wait);
     EXPECT_FLOAT_EQ(movie->rate(), 2.0f);
     // While playing the rate changes at once.
     wc->setSpeed(0.5f);
-    QTRY_COMPARE_WITH_TIMEOUT(wc->player()->speed(), 0.5, Wait);
+    WAIT_EQ(wc->player()->speed(), 0.5, Wait);
 
     // The volume control sets the movie's volume and the setting; the mute setting silences it.
     wc->setVolume(0.5f);
-    QTRY_COMPARE_WITH_TIMEOUT(wc->player()->engineVolume(), 50.0, Wait);
+    WAIT_EQ(wc->player()->engineVolume(), 50.0, Wait);
     EXPECT_FLOAT_EQ(document->settings()->volume(), 0.5f);
     document->settings()->setValue("muted", TypedNumber::boolean(true));
-    QTRY_COMPARE_WITH_TIMEOUT(wc->player()->engineVolume(), 0.0, Wait);
+    WAIT_EQ(wc->player()->engineVolume(), 0.0, Wait);
     // The next clip comes in with what the user set, still muted.
     wc->clipsController()->setSelectionIndexes({1});
     const std::shared_ptr<Movie> next = wc->currentMovie();
     EXPECT_FLOAT_EQ(next->preferredRate(), 0.5f);
     EXPECT_FLOAT_EQ(next->volume(), 0.0f);
     document->settings()->setValue("muted", TypedNumber::boolean(false));
-    QTRY_COMPARE_WITH_TIMEOUT(wc->player()->engineVolume(), 50.0, Wait);
+    WAIT_EQ(wc->player()->engineVolume(), 50.0, Wait);
 
     // Reset while stopped: preferred rate and setting 1.0, nothing starts.
     wc->stop();
@@ -260,7 +261,7 @@ TEST_F(TransportTest, ThreeClipsPlayInTurnAndTheLastStopsRewoundAndSelected) {
     });
     wc->clipsController()->setSelectionIndexes({1});
     wc->play();
-    QTRY_VERIFY_WITH_TIMEOUT(!wc->isPlaying(), Wait);
+    WAIT_UNTIL(!wc->isPlaying(), Wait);
     EXPECT_EQ(selections, (QList<int>{1, 2}));
     EXPECT_EQ(playingAtSelection, (QList<bool>{false, true}));
     // The second was rewound when it ended; the last stays selected and rewound.
@@ -269,9 +270,9 @@ TEST_F(TransportTest, ThreeClipsPlayInTurnAndTheLastStopsRewoundAndSelected) {
     EXPECT_EQ(wc->currentMovie(), movieAt(wc, 2));
     EXPECT_EQ(wc->playButton()->toolTip(), QStringLiteral("Play"));
     EXPECT_FALSE(wc->playButton()->isChecked());
-    QTRY_COMPARE_WITH_TIMEOUT(wc->player()->position(), 0.0, Wait);
+    WAIT_EQ(wc->player()->position(), 0.0, Wait);
     EXPECT_FLOAT_EQ(wc->currentMovie()->rate(), 0.0f);
-    QTRY_VERIFY_WITH_TIMEOUT(wc->player()->isPaused(), Wait);
+    WAIT_UNTIL(wc->player()->isPaused(), Wait);
     EXPECT_EQ(controller.documents().size(), 1);
 }
 
@@ -296,13 +297,13 @@ TEST_F(TransportTest, LoopingGoesBackToTheFirstClipAndASingleClipReplays) {
     wcTwo->clipsController()->setSelectionIndexes({1});
     wcTwo->play();
     wcOne->play();
-    QTRY_VERIFY_WITH_TIMEOUT(rows.size() >= 3, Wait);
+    WAIT_UNTIL(rows.size() >= 3, Wait);
     EXPECT_EQ(rows.mid(0, 3), (QList<int>{1, 0, 1}));
     EXPECT_TRUE(wcTwo->isPlaying());
-    QTRY_VERIFY_WITH_TIMEOUT(singleEnds >= 3, Wait);
+    WAIT_UNTIL(singleEnds >= 3, Wait);
     EXPECT_TRUE(wcOne->isPlaying());
     EXPECT_EQ(wcOne->playButton()->toolTip(), QStringLiteral("Pause"));
-    QTRY_VERIFY_WITH_TIMEOUT(!wcOne->player()->isPaused(), Wait);
+    WAIT_UNTIL(!wcOne->player()->isPaused(), Wait);
 }
 
 TEST_F(TransportTest, AFinishedPlaylistClosesAndLeavesTheOtherPlaylistUntouched) {
@@ -324,7 +325,7 @@ TEST_F(TransportTest, AFinishedPlaylistClosesAndLeavesTheOtherPlaylistUntouched)
     QPointer<OrvantaDocument> watched = closing;
 
     wcClosing->play();
-    QTRY_VERIFY_WITH_TIMEOUT(watched.isNull(), Wait);
+    WAIT_UNTIL(watched.isNull(), Wait);
     ASSERT_EQ(controller.documents().size(), 1);
     EXPECT_EQ(controller.documents().front(), other);
     EXPECT_EQ(wcOther->clipsController()->selectionIndexes(), QList<int>{0});
@@ -358,10 +359,10 @@ TEST_F(TransportTest, TheMovieViewTurnsKeysAndClicksIntoTransportCommands) {
     // Return plays, escape stops and rewinds.
     QTest::keyClick(view, Qt::Key_Return);
     EXPECT_TRUE(wc->isPlaying());
-    QTRY_VERIFY_WITH_TIMEOUT(wc->player()->position() > 0.1, Wait);
+    WAIT_UNTIL(wc->player()->position() > 0.1, Wait);
     QTest::keyClick(view, Qt::Key_Escape);
     EXPECT_FALSE(wc->isPlaying());
-    QTRY_COMPARE_WITH_TIMEOUT(wc->player()->position(), 0.0, Wait);
+    WAIT_EQ(wc->player()->position(), 0.0, Wait);
     // Other keys change nothing.
     QTest::keyClick(view, Qt::Key_A);
     EXPECT_FALSE(wc->isPlaying());

@@ -7,6 +7,7 @@
 #include "playback/ClickableMovieView.h"
 #include "screens/PlaylistWindowFixture.h"
 #include "screens/ScreenLayout.h"
+#include "support/Wait.h"
 #include "window/DisplayIdentifierWindowController.h"
 
 #include <QAbstractButton>
@@ -210,7 +211,7 @@ TEST_F(TwoScreensTest, ChoosingADisplayMovesTheOutputWindowAndTheDisplayIdentifi
     EXPECT_EQ(fade->easingCurve().type(), QEasingCurve::Linear);
 
     // Choosing again while it fades: the same window, shown in full again, with a fresh fade.
-    QTRY_VERIFY_WITH_TIMEOUT(fade->currentTime() >= 300 && window->windowOpacity() < 1.0, Wait);
+    WAIT_UNTIL(fade->currentTime() >= 300 && window->windowOpacity() < 1.0, Wait);
     ASSERT_TRUE(window->isVisible());
     chooseDisplay(wc, 0);
     EXPECT_EQ(wc->displayIdentifierController(), identifier);
@@ -225,7 +226,7 @@ TEST_F(TwoScreensTest, ChoosingADisplayMovesTheOutputWindowAndTheDisplayIdentifi
     // "Display 0" is number 0 as well; the fade ends with the window hidden.
     chooseDisplay(wc, 2);
     EXPECT_EQ(identifier->displayNumberText()->text(), QStringLiteral("0"));
-    QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), Wait);
+    WAIT_UNTIL(!window->isVisible(), Wait);
     EXPECT_EQ(fade->state(), QAbstractAnimation::Stopped);
     EXPECT_EQ(presenter.beeps, beeps + 3);
 }
@@ -295,7 +296,7 @@ TEST_F(TwoScreensTest, PlayingGoesAboveThePanelsOnlyWhereTheOutputCoversTheMainD
         EXPECT_EQ(output->isAbovePanels(), c.abovePanels);
         EXPECT_EQ(output->isFullScreen(), c.fullScreen);
         EXPECT_EQ(output->windowFlags().testFlag(Qt::WindowStaysOnTopHint), c.staysOnTop);
-        QTRY_COMPARE_WITH_TIMEOUT(output->geometry(), c.geometry, Wait);
+        WAIT_EQ(output->geometry(), c.geometry, Wait);
         EXPECT_EQ(output->screen(), QGuiApplication::screenAt(c.geometry.center()));
         EXPECT_EQ(output->focusWidget(), wc->fullscreenMovieView());
         EXPECT_TRUE(output->isCursorHidden());
@@ -343,6 +344,6 @@ TEST_F(TwoScreensTest, ChoosingAnotherDisplayWhilePlayingFullscreenMovesTheOutpu
     EXPECT_FALSE(output->isFullScreen());
     EXPECT_FALSE(output->isAbovePanels());
     EXPECT_TRUE(output->isVisible());
-    QTRY_COMPARE_WITH_TIMEOUT(output->geometry(), RightFrame.toRect(), Wait);
+    WAIT_EQ(output->geometry(), RightFrame.toRect(), Wait);
     wc->stop();
 }
