@@ -7,6 +7,7 @@
 #include "platform/TypedNumber.h"
 #include "platform/media/Movie.h"
 #include "platform/media/MpvPlayer.h"
+#include "support/PlaylistFixture.h"
 #include "support/RecordingPresenter.h"
 #include "support/TestMedia.h"
 #include "support/Wait.h"
@@ -48,17 +49,9 @@ public:
     // loaded and its player made.
     OrvantaWindowController* open(const QString& file, int count, const QString& clip = "clip-1s.mp4",
                                   const std::function<void(PlaylistSettings&)>& settings = {}) {
-        QList<QUrl> urls;
-        for (int i = 0; i < count; ++i)
-            urls.append(copyOf(clip, QStringLiteral("%1-%2").arg(file).arg(i)));
-        auto document = OrvantaDocument::initWithType(OrvantaDocument::StandardPlaylistType, nullptr);
-        document->setClips(importClips(urls));
-        if (settings)
-            settings(*document->settings());
+        const QUrl where = writeTestPlaylist(dir.path(), file, QStringList(count, clip), settings);
+        EXPECT_FALSE(where.isEmpty()) << file.toStdString();
         DocumentError error;
-        const QUrl where = QUrl::fromLocalFile(dir.filePath(file + QStringLiteral(".orvplaylist")));
-        EXPECT_TRUE(document->saveToURL(where, OrvantaDocument::StandardPlaylistType,
-                                        Document::SaveOperation::SaveAs, &error));
         auto* opened =
             qobject_cast<OrvantaDocument*>(controller.openDocumentWithContentsOfURL(where, true, &error));
         EXPECT_NE(opened, nullptr) << error.localizedDescription.toStdString();

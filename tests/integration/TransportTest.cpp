@@ -9,6 +9,7 @@
 #include "platform/media/MpvPlayer.h"
 #include "platform/notifications/NotificationCenter.h"
 #include "playback/ClickableMovieView.h"
+#include "support/PlaylistFixture.h"
 #include "support/RecordingPresenter.h"
 #include "support/TestMedia.h"
 #include "support/Wait.h"
@@ -47,22 +48,9 @@ protected:
     // A playlist file of copies of the given clips, opened as the application opens one.
     OrvantaDocument* open(const QString& file, const QStringList& clips,
                           const std::function<void(PlaylistSettings&)>& settings = {}) {
-        QList<QUrl> urls;
-        for (int i = 0; i < clips.size(); ++i) {
-            const QString path =
-                dir.filePath(QStringLiteral("%1-c%2.%3").arg(file).arg(i).arg(QFileInfo(clips[i]).suffix()));
-            EXPECT_TRUE(QFile::copy(testMediaPath(clips[i]), path)) << path.toStdString();
-            urls.append(QUrl::fromLocalFile(path));
-        }
-        auto document = OrvantaDocument::initWithType(OrvantaDocument::StandardPlaylistType, nullptr);
-        ClipImporter importer({false, false, 1});
-        document->setClips(importer.run(urls).importedClips);
-        if (settings)
-            settings(*document->settings());
+        const QUrl where = writeTestPlaylist(dir.path(), file, clips, settings);
+        EXPECT_FALSE(where.isEmpty()) << file.toStdString();
         DocumentError error;
-        const QUrl where = QUrl::fromLocalFile(dir.filePath(file + QStringLiteral(".orvplaylist")));
-        EXPECT_TRUE(document->saveToURL(where, OrvantaDocument::StandardPlaylistType,
-                                        Document::SaveOperation::SaveAs, &error));
         auto* opened =
             qobject_cast<OrvantaDocument*>(controller.openDocumentWithContentsOfURL(where, true, &error));
         EXPECT_NE(opened, nullptr) << error.localizedDescription.toStdString();
