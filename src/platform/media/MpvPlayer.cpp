@@ -346,10 +346,7 @@ void MpvPlayer::handleEvent(int index, const mpv_event& event) {
             return;
         if (slot.seeking || slot.stage != Stage::Ready)
             return;
-        slot.position = *static_cast<const double*>(property->data);
-        slot.movie->setCurrentTime(slot.position);
-        if (index == m_active)
-            notePosition();
+        takePosition(index, *static_cast<const double*>(property->data));
         return;
     }
     case MPV_EVENT_START_FILE: {
@@ -415,10 +412,7 @@ void MpvPlayer::handleProperty(int index, const mpv_event& event) {
     case TimePos:
         if (!isDouble || slot.seeking || slot.stage < Stage::Loaded || !slot.movie)
             return;
-        slot.position = *static_cast<const double*>(property->data);
-        slot.movie->setCurrentTime(slot.position);
-        if (index == m_active)
-            notePosition();
+        takePosition(index, *static_cast<const double*>(property->data));
         return;
     case EofReached:
         if (isFlag)
@@ -493,6 +487,15 @@ void MpvPlayer::reportEnd() {
     slot.endReported = true;
     const std::shared_ptr<Movie> movie = slot.movie;
     emit movieDidEnd(movie);
+}
+
+// A position the engine reported for the slot's movie; the active one's also goes to the listeners.
+void MpvPlayer::takePosition(int index, double seconds) {
+    Slot& slot = m_slots[size_t(index)];
+    slot.position = seconds;
+    slot.movie->setCurrentTime(seconds);
+    if (index == m_active)
+        notePosition();
 }
 
 void MpvPlayer::notePosition() {

@@ -139,6 +139,7 @@ private:
     void reportEndAfterLastFrame();
     int frameMilliseconds(const Slot& slot, double speed) const;
     void releaseFirstFrame();
+    void takePosition(int index, double seconds);
     void notePosition();
 
     std::array<Slot, HandleCount> m_slots;
