@@ -1,6 +1,7 @@
 #include "app/DemoPlaylist.h"
 
 #include "document/OrvantaDocument.h"
+#include "platform/AppPaths.h"
 #include "platform/Presenter.h"
 #include "platform/TypedNumber.h"
 
@@ -81,10 +82,26 @@ QString makeClip(const QString& ffmpeg, const DemoClip& clip, const QString& tar
     return {};
 }
 
+// A demo playlist made before its folder moved (earlier versions kept it elsewhere) still names the
+// old folder: it is pointed at the clips again, keeping the settings the user gave it.
+QString pointAtClipsFolder(const QUrl& playlist) {
+    OrvantaDocument document;
+    DocumentError error;
+    if (!document.readFromURL(playlist, OrvantaDocument::DynamicPlaylistType, &error))
+        return error.localizedDescription;
+    if (!document.isDynamicPlaylist() || document.dynamicSourceFolder().toLocalFile() == clipsFolder())
+        return {};
+    document.setDynamicSourceFolder(QUrl::fromLocalFile(clipsFolder()));
+    if (!document.saveToURL(playlist, OrvantaDocument::DynamicPlaylistType, Document::SaveOperation::Save,
+                            &error))
+        return error.localizedDescription;
+    return {};
+}
+
 } // namespace
 
 QString DemoPlaylist::demoFolder() {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/Demo");
+    return AppPaths::dataFolder() + QStringLiteral("/Demo");
 }
 
 QString DemoPlaylist::playlistPath() {
@@ -129,7 +146,11 @@ DemoPlaylist::Result DemoPlaylist::prepare(const Progress& progress) {
         progress(clipCount(), clipCount());
 
     const QUrl playlist = QUrl::fromLocalFile(playlistPath());
-    if (!QFileInfo::exists(playlistPath())) {
+    if (QFileInfo::exists(playlistPath())) {
+        result.error = pointAtClipsFolder(playlist);
+        if (!result.error.isEmpty())
+            return result;
+    } else {
         DocumentError error;
         auto document = OrvantaDocument::initWithType(OrvantaDocument::StandardPlaylistType, &error);
         document->setIsDynamicPlaylist(true);

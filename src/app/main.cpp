@@ -4,6 +4,7 @@
 #include "app/StartWindow.h"
 #include "app/TerminationSignals.h"
 #include "app/XWaylandPreference.h"
+#include "platform/AppPaths.h"
 #include "platform/HeadlessPresenter.h"
 #include "platform/ui/WidgetPresenter.h"
 #include "window/OrvantaWindowController.h"
@@ -28,8 +29,10 @@ int main(int argc, char** argv) {
     // libmpv parses numbers with the C library: it needs the "C" numeric locale.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("Orvanta"));
-    QApplication::setOrganizationName(QStringLiteral("Orvanta"));
     QApplication::setApplicationVersion(QStringLiteral(ORVANTA_VERSION));
+    // Before anything reads the preferences or the data folder.
+    for (const QString& problem : AppPaths::adoptEarlierLocations())
+        std::fprintf(stderr, "orvanta: %s\n", qPrintable(problem));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/orvanta.svg")));
     QApplication::setDesktopFileName(QStringLiteral("orvanta"));
     // Playlists close and reopen; the start window carries the application while none is open.

@@ -8,7 +8,6 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     QCoreApplication::setApplicationName(ToolContext::ProgramName);
-    QCoreApplication::setOrganizationName(QStringLiteral("Orvanta"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ORVANTA_VERSION));
 
     QTextStream out(stdout);

@@ -4,9 +4,9 @@
 
 #include <QString>
 
-// "HH:MM:SS.mmm" of a movie time, computed in 32-bit floats as the time display has always shown it
-// (so 599996/10000 reads "00:00:60.000": minutes are taken off before the seconds are rounded).
-// "Indefinite" for an indefinite time.
+// "HH:MM:SS.mmm" of a movie time, computed in 32-bit floats and truncated field by field; seconds that
+// print as 60.000 carry into the minutes (599996/10000 reads "00:01:00.000"). "Indefinite" for an
+// indefinite time.
 QString makeTimeDisplayFromQTTime(MovieTime time);
 
 // The hours, minutes and seconds of a time as both time texts compute them.

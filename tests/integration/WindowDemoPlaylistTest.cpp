@@ -3,39 +3,15 @@
 #include "app/DemoPlaylist.h"
 #include "app/OrvantaDocumentController.h"
 #include "document/OrvantaDocument.h"
+#include "platform/AppPaths.h"
 #include "support/RecordingPresenter.h"
+#include "support/TestEnvironment.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-
-namespace {
-
-// Points the user's data folder (and, when asked, the program search path) somewhere else for a while.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, const QByteArray& value)
-        : m_name(name)
-        , m_old(qgetenv(name))
-        , m_had(qEnvironmentVariableIsSet(name)) {
-        qputenv(name, value);
-    }
-    ~ScopedEnvironment() {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    QByteArray m_old;
-    bool m_had;
-};
-
-} // namespace
 
 TEST(WindowDemoPlaylist, WithoutFfmpegItSaysSoAndMakesNoPlaylist) {
     QTemporaryDir data;
@@ -80,6 +56,21 @@ TEST(WindowDemoPlaylist, MakesItsClipsOnceAndOpensAsALoopingDynamicPlaylist) {
     EXPECT_TRUE(document->settings()->autoplay());
     EXPECT_EQ(controller.documents().size(), 1); // the demo and nothing untitled
     EXPECT_TRUE(presenter.alerts.isEmpty());
+    document->settings()->setValue(QStringLiteral("volume"), TypedNumber::float32(0.25f));
     controller.closeAllDocuments();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // A demo left by an earlier version in its "Orvanta/Orvanta" folder moves to the current place
+    // and is pointed at its moved clips, keeping its settings; no clip is made again.
+    ASSERT_TRUE(QDir().mkpath(data.filePath("Orvanta")));
+    ASSERT_TRUE(QDir().rename(AppPaths::dataFolder(), data.filePath("Orvanta/Orvanta")));
+    EXPECT_TRUE(AppPaths::adoptEarlierLocations().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(data.filePath("Orvanta")));
+    const DemoPlaylist::Result moved = DemoPlaylist::prepare();
+    ASSERT_TRUE(moved) << moved.error.toStdString();
+    EXPECT_EQ(QFileInfo(clips.first().filePath()).lastModified(), firstMade);
+    OrvantaDocument reread;
+    ASSERT_TRUE(reread.readFromURL(moved.playlist, OrvantaDocument::DynamicPlaylistType, &error));
+    EXPECT_EQ(reread.dynamicSourceFolder().toLocalFile(), DemoPlaylist::demoFolder() + "/Clips");
+    EXPECT_EQ(reread.settings()->volume(), 0.25f);
 }

@@ -1,6 +1,7 @@
 #include "support/TestMedia.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 QString testMediaPath(const QString& name) {
     return QDir(qEnvironmentVariable("ORVANTA_TEST_MEDIA")).filePath(name);
@@ -8,4 +9,15 @@ QString testMediaPath(const QString& name) {
 
 QString sharedPath(const QString& name) {
     return QDir(qEnvironmentVariable("ORVANTA_SHARED_DIR")).filePath(name);
+}
+
+QString sharedPathProblem(const QString& name) {
+    const QString path = QDir::cleanPath(sharedPath(name));
+    if (QFileInfo::exists(path))
+        return {};
+    return QStringLiteral("needs %1 from the shared folder beside the checkout, which is absent").arg(path);
+}
+
+bool sharedFolderRequired() {
+    return qEnvironmentVariable("CI") == QLatin1String("true");
 }

@@ -1,8 +1,24 @@
 #pragma once
 
 #include <QString>
+#include <gtest/gtest.h>
 
 // Where the fixture script put the test media (ORVANTA_TEST_MEDIA), and the shared folder beside the
 // checkout that holds the sample archives (ORVANTA_SHARED_DIR).
 QString testMediaPath(const QString& name);
 QString sharedPath(const QString& name);
+
+// Why a file of the shared folder cannot be used (empty when it is there). A clone without the folder
+// beside it skips the tests that need it; CI (CI=true) has it, so there its absence is a failure.
+QString sharedPathProblem(const QString& name);
+bool sharedFolderRequired();
+
+#define REQUIRE_SHARED_PATH(name)                                                                            \
+    do {                                                                                                     \
+        const QString problem_ = sharedPathProblem(name);                                                    \
+        if (!problem_.isEmpty()) {                                                                           \
+            if (sharedFolderRequired())                                                                      \
+                FAIL() << problem_.toStdString() << " (CI=true: the shared folder must be there)";           \
+            GTEST_SKIP() << problem_.toStdString();                                                          \
+        }                                                                                                    \
+    } while (false)

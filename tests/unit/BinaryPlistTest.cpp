@@ -279,6 +279,7 @@ TEST(BinaryPlist, LargeTablesUseWiderReferencesAndLongCounts) {
 }
 
 TEST(BinaryPlist, ReadsEverySampleArchiveAsItsReadmeListsIt) {
+    REQUIRE_SHARED_PATH(QStringLiteral("keyed-archive-samples"));
     const QString dir = sharedPath(QStringLiteral("keyed-archive-samples"));
     const QString readme = QString::fromUtf8(readFile(dir + QStringLiteral("/README.md")));
     ASSERT_FALSE(readme.isEmpty()) << "samples not found in " << dir.toStdString();

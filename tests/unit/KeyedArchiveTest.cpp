@@ -164,6 +164,7 @@ TEST(KeyedArchive, IndependentReaderAgreesWithTheLayout) {
 }
 
 TEST(KeyedArchive, ReadsTheNestedSample) {
+    REQUIRE_SHARED_PATH(QStringLiteral("keyed-archive-samples"));
     const V tree = decodeOk(sample("kiler129-NSKeyedUnarchiver__nested.bin.plist"));
     const V expected = V::dictionary(
         {{"level", num(0)},
@@ -181,6 +182,7 @@ TEST(KeyedArchive, ReadsTheNestedSample) {
 }
 
 TEST(KeyedArchive, ReadsTheArraysAndSetsSampleAndKeepsRealWidthsWhenWritingItBack) {
+    REQUIRE_SHARED_PATH(QStringLiteral("keyed-archive-samples"));
     const QByteArray bytes = sample("danielpaulus-nskeyedarchiver__arrays.bin");
     const V one = num(1), real = V::number(TypedNumber::float64(1.0)),
             yes = V::number(TypedNumber::boolean(true)), no = V::number(TypedNumber::boolean(false)),
@@ -200,6 +202,7 @@ TEST(KeyedArchive, ReadsTheArraysAndSetsSampleAndKeepsRealWidthsWhenWritingItBac
 }
 
 TEST(KeyedArchive, RefusesTheSelfContainingSample) {
+    REQUIRE_SHARED_PATH(QStringLiteral("keyed-archive-samples"));
     const KeyedUnarchiveResult result = KeyedUnarchiver::unarchiveObjectWithData(
         sample("michaelwright235-nskeyedunarchiver__circularReference.plist"));
     EXPECT_FALSE(result.ok());
@@ -207,6 +210,7 @@ TEST(KeyedArchive, RefusesTheSelfContainingSample) {
 }
 
 TEST(KeyedArchive, RefusesSampleRootsOfOtherClassesButReadsTheirPlaylistParts) {
+    REQUIRE_SHARED_PATH(QStringLiteral("keyed-archive-samples"));
     const QByteArray complex = sample("swift-corelibs-foundation__NSKeyedUnarchiver-ComplexTest.plist");
     const QByteArray attributed = sample("swift-corelibs-foundation__NSMutableAttributedString.archive");
     const QByteArray scalars = sample("kiler129-NSKeyedUnarchiver__scalarTypes.bin.plist");

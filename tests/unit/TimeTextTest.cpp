@@ -24,16 +24,17 @@ TEST_P(TimeDisplayTable, FormatsThroughSinglePrecision) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, TimeDisplayTable,
-    ::testing::Values(TimeDisplayCase{12345, 600, 1, "Indefinite"}, TimeDisplayCase{0, 0, 1, "Indefinite"},
-                      TimeDisplayCase{0, 600, 0, "00:00:00.000"}, TimeDisplayCase{0, 0, 0, "00:00:00.000"},
-                      TimeDisplayCase{1234, 0, 0, "00:00:00.000"}, // a scale of 0 is no time at all
-                      TimeDisplayCase{5400000, 600, 0, "02:30:00.000"},
-                      TimeDisplayCase{1, 3, 0, "00:00:00.333"},
-                      TimeDisplayCase{2160599, 600, 0, "01:00:00.998"},
-                      TimeDisplayCase{216000000, 600, 0, "100:00:00.000"},
-                      TimeDisplayCase{599996, 10000, 0, "00:00:60.000"},
-                      TimeDisplayCase{100000001, 1000, 0, "27:46:40.000"},
-                      TimeDisplayCase{90, 30, 2, "00:00:03.000"}), // only flags == 1 is indefinite
+    ::testing::Values(
+        TimeDisplayCase{12345, 600, 1, "Indefinite"}, TimeDisplayCase{0, 0, 1, "Indefinite"},
+        TimeDisplayCase{0, 600, 0, "00:00:00.000"}, TimeDisplayCase{0, 0, 0, "00:00:00.000"},
+        TimeDisplayCase{1234, 0, 0, "00:00:00.000"}, // a scale of 0 is no time at all
+        TimeDisplayCase{5400000, 600, 0, "02:30:00.000"}, TimeDisplayCase{1, 3, 0, "00:00:00.333"},
+        TimeDisplayCase{2160599, 600, 0, "01:00:00.998"}, TimeDisplayCase{216000000, 600, 0, "100:00:00.000"},
+        TimeDisplayCase{599996, 10000, 0, "00:01:00.000"},
+        TimeDisplayCase{35999996, 10000, 0, "01:00:00.000"},
+        TimeDisplayCase{599994, 10000, 0, "00:00:59.999"}, TimeDisplayCase{1199996, 10000, 0, "00:02:00.000"},
+        TimeDisplayCase{100000001, 1000, 0, "27:46:40.000"},
+        TimeDisplayCase{90, 30, 2, "00:00:03.000"}), // only flags == 1 is indefinite
     [](const ::testing::TestParamInfo<TimeDisplayCase>& info) {
         return "case" + std::to_string(info.index);
     });

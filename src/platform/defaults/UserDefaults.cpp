@@ -1,8 +1,9 @@
 #include "platform/defaults/UserDefaults.h"
 
+#include "platform/AppPaths.h"
+
 UserDefaults& UserDefaults::standardUserDefaults() {
-    static UserDefaults defaults(std::make_unique<QSettings>(
-        QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Orvanta"), QStringLiteral("Orvanta")));
+    static UserDefaults defaults(std::make_unique<QSettings>(AppPaths::settingsFile(), QSettings::IniFormat));
     return defaults;
 }
 

@@ -7,7 +7,7 @@
 #include <memory>
 
 // The user's preferences over a registration domain. Values the user set live in QSettings (the XDG
-// config folder, "Orvanta/Orvanta.conf"); every key the user has not set answers from the registered
+// config folder, "orvanta/orvanta.conf"); every key the user has not set answers from the registered
 // defaults. Folder locations are stored as file:// URL strings. Main thread only.
 class UserDefaults {
 public:
