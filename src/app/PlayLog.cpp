@@ -60,3 +60,13 @@ void PlayLogPresenter::showAlert(const QString& messageText, const QString& info
     PlayLog::record(entry);
     m_inner.showAlert(messageText, informativeText);
 }
+
+Presenter::FileConflictAnswer PlayLogPresenter::askResolveFileConflict(const QString& documentName,
+                                                                       const QString& conflictCopyPath) {
+    PlayLog::Entry entry;
+    entry.playlist = documentName;
+    entry.event = QStringLiteral("fileConflict");
+    entry.path = conflictCopyPath;
+    PlayLog::record(entry);
+    return m_inner.askResolveFileConflict(documentName, conflictCopyPath);
+}

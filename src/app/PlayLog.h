@@ -10,7 +10,8 @@
 // The play log of an installation: one JSON object per line for each transport event, so that a run
 // nobody watches can be followed and checked afterwards. Each line has "ts" (UTC, ISO 8601 with
 // milliseconds), "playlist" (the document's display name), "event", and where they apply "row", "clip"
-// (the clip's name), "path" (its file), "message" and "informative" (an alert's texts).
+// (the clip's name), "path" (its file; for "fileConflict" the copy that keeps the other version), "message"
+// and "informative" (an alert's texts).
 //
 // One log per process, installed by main(); without one, record() does nothing. Each line is flushed
 // as it is written. Main thread only.
@@ -46,7 +47,7 @@ private:
     QFile m_file;
 };
 
-// Passes everything to another presenter and logs each alert first.
+// Passes everything to another presenter and logs each alert and file conflict first.
 class PlayLogPresenter : public Presenter {
 public:
     explicit PlayLogPresenter(Presenter& inner)
@@ -59,6 +60,9 @@ public:
     SaveChangesAnswer askSaveChangesForDocument(const QString& documentName, bool hasFile) override {
         return m_inner.askSaveChangesForDocument(documentName, hasFile);
     }
+    // Logged as a "fileConflict" event whose path is the conflict copy.
+    FileConflictAnswer askResolveFileConflict(const QString& documentName,
+                                              const QString& conflictCopyPath) override;
     OpenPanelResult runOpenPanel(const OpenPanelRequest& request) override {
         return m_inner.runOpenPanel(request);
     }

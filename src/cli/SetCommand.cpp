@@ -6,10 +6,9 @@
 #include "platform/archive/KeyedArchiveDictionary.h"
 #include "platform/archive/KeyedArchiver.h"
 #include "platform/archive/KeyedUnarchiver.h"
+#include "platform/documents/SafeFile.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 const QString SetCommand::Name = QStringLiteral("set");
 
@@ -25,7 +24,9 @@ QString SetCommand::help() {
                           "Changes settings of the playlist FILE and keeps everything else as it is: the\n"
                           "other settings, keys Orvanta does not know, and the clips with their bookmarks,\n"
                           "even those whose files cannot be reached right now. The file is replaced\n"
-                          "atomically.\n"
+                          "atomically and keeps its owner and permissions; when the disk is full, or\n"
+                          "another program changes the file meanwhile, nothing is written and the\n"
+                          "command fails.\n"
                           "\n"
                           "Options:\n"
                           "  -h, --help  Show this help.\n"
@@ -88,25 +89,23 @@ ExitStatus SetCommand::run(const QStringList& arguments, ToolContext& context) {
         return context.usageError(Name, reason);
 
     const QString name = QFileInfo(path).fileName();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const SafeFile::ReadResult file = SafeFile::read(path);
+    if (!file)
         return context.failure(
-            QStringLiteral("The file “%1” could not be opened: %2.").arg(name, file.errorString()));
-    const QByteArray data = file.readAll();
-    if (file.error() != QFile::NoError)
-        return context.failure(
-            QStringLiteral("The file “%1” could not be read: %2.").arg(name, file.errorString()));
-    file.close();
+            QStringLiteral("The file “%1” could not be opened: %2.").arg(name, file.error));
 
-    const auto changed = assignSettings(data, *assignments, &reason);
+    const auto changed = assignSettings(*file.data, *assignments, &reason);
     if (!changed)
         return context.failure(QStringLiteral("The file “%1” could not be opened. %2").arg(name, reason));
 
-    QSaveFile saved(path);
-    if (!saved.open(QIODevice::WriteOnly) || saved.write(*changed) != changed->size() || !saved.commit()) {
-        const QString why = saved.errorString();
-        saved.cancelWriting();
-        return context.failure(QStringLiteral("The playlist “%1” could not be saved: %2.").arg(name, why));
-    }
+    // Only over the version that was read: another writer's changes are never lost unseen.
+    const SafeFile::WriteResult saved = SafeFile::write(path, *changed, file.identity);
+    if (saved.changedByAnotherWriter)
+        return context.failure(QStringLiteral("The playlist “%1” was changed by another program while the "
+                                              "settings were being set; nothing was written. Try again.")
+                                   .arg(name));
+    if (!saved)
+        return context.failure(
+            QStringLiteral("The playlist “%1” could not be saved: %2.").arg(name, saved.error));
     return ExitStatus::Success;
 }

@@ -3,6 +3,8 @@
 #include "document/PlaylistFileFormat.h"
 #include "platform/defaults/UserDefaults.h"
 
+#include <QSignalBlocker>
+
 const QString OrvantaDocument::StandardPlaylistType = QStringLiteral("OrvantaStandardPlaylist");
 const QString OrvantaDocument::DynamicPlaylistType = QStringLiteral("OrvantaDynamicPlaylist");
 const QString OrvantaDocument::ErrorDomain = QStringLiteral("Orvanta");
@@ -99,11 +101,35 @@ std::optional<QByteArray> OrvantaDocument::dataOfType(const QString&, DocumentEr
 }
 
 bool OrvantaDocument::readFromData(const QByteArray& data, const QString&, DocumentError* error) {
+    // A dynamic playlist's file holds no clips: they come from its folder. Read again (another program
+    // changed the file, or Revert), it keeps the clips built from the same folder, without the window
+    // ever seeing it empty.
+    const bool wasDynamic = m_isDynamicPlaylist;
+    const QList<ClipRecordPtr> dynamicClips = m_clips;
+    const QUrl folder = m_dynamicSourceFolder;
+    const bool includeSubdirectories = m_includeSubdirectories;
     QString reason;
-    if (PlaylistFileFormat::read(data, *this, &reason))
+    bool read = false;
+    {
+        std::optional<QSignalBlocker> quiet;
+        if (wasDynamic)
+            quiet.emplace(this);
+        read = PlaylistFileFormat::read(data, *this, &reason);
+    }
+    if (!read) {
+        setDocumentError(error, ErrorDomain, 2, reason);
+        return false;
+    }
+    if (!wasDynamic)
         return true;
-    setDocumentError(error, ErrorDomain, 2, reason);
-    return false;
+    if (m_isDynamicPlaylist && m_dynamicSourceFolder == folder &&
+        m_includeSubdirectories == includeSubdirectories) {
+        m_clips = dynamicClips;
+    } else {
+        emit dynamicSourceChanged();
+        emit clipsChanged();
+    }
+    return true;
 }
 
 void OrvantaDocument::makeWindowControllers() {

@@ -15,6 +15,15 @@ Presenter::SaveChangesAnswer HeadlessPresenter::askSaveChangesForDocument(const 
     return hasFile ? SaveChangesAnswer::Save : SaveChangesAnswer::DontSave;
 }
 
+Presenter::FileConflictAnswer HeadlessPresenter::askResolveFileConflict(const QString& documentName,
+                                                                        const QString& conflictCopyPath) {
+    std::fprintf(stderr,
+                 "orvanta: the playlist “%s” was changed by another program while it had unsaved changes; "
+                 "keeping this version, the other is kept as “%s”\n",
+                 qPrintable(documentName), qPrintable(conflictCopyPath));
+    return FileConflictAnswer::KeepMine;
+}
+
 Presenter::OpenPanelResult HeadlessPresenter::runOpenPanel(const OpenPanelRequest&) {
     return {};
 }

@@ -4,7 +4,8 @@
 
 // The presenter of runs without a user: alerts go to standard error, beeps are counted, panels and
 // file panels are cancelled at once, the "save changes?" question is answered by whether the document has a
-// file, so nothing ever waits for a person.
+// file, and another program's version of a file is kept as a conflict copy while the document keeps its
+// own (said on standard error), so nothing ever waits for a person.
 class HeadlessPresenter : public Presenter {
 public:
     void showAlert(const QString& messageText, const QString& informativeText) override;
@@ -12,6 +13,8 @@ public:
     // Nobody to ask: a document with a file keeps its changes, an untitled one lets them go.
     SaveChangesAnswer askSaveChanges(const QString& documentName) override;
     SaveChangesAnswer askSaveChangesForDocument(const QString& documentName, bool hasFile) override;
+    FileConflictAnswer askResolveFileConflict(const QString& documentName,
+                                              const QString& conflictCopyPath) override;
     OpenPanelResult runOpenPanel(const OpenPanelRequest& request) override;
     std::optional<QUrl> runSavePanel(const SavePanelRequest& request) override;
 

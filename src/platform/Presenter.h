@@ -7,7 +7,8 @@
 #include <optional>
 
 // Everything that asks or tells the user something goes through the presenter: modal alerts, the
-// system beep, the open and save panels and the save-changes question. The application installs the
+// system beep, the open and save panels, the save-changes question and the question about another
+// program's version of a file. The application installs the
 // widget presenter; tests install one that answers at once and records what was asked, and unattended
 // runs install one that never blocks.
 class Presenter {
@@ -25,6 +26,13 @@ public:
         (void)hasFile;
         return askSaveChanges(documentName);
     }
+
+    // Another program changed a document's file while the document had unsaved changes. Keeping mine
+    // writes the document over the file and keeps the other version beside it, at conflictCopyPath;
+    // taking theirs reads the file again and drops the changes.
+    enum class FileConflictAnswer { KeepMine, TakeTheirs };
+    virtual FileConflictAnswer askResolveFileConflict(const QString& documentName,
+                                                      const QString& conflictCopyPath) = 0;
 
     struct OpenPanelRequest {
         QString title;

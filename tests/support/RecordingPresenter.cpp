@@ -17,6 +17,12 @@ Presenter::SaveChangesAnswer RecordingPresenter::askSaveChanges(const QString& d
     return saveChangesAnswer;
 }
 
+Presenter::FileConflictAnswer RecordingPresenter::askResolveFileConflict(const QString& documentName,
+                                                                         const QString& conflictCopyPath) {
+    fileConflictQuestions.append({documentName, conflictCopyPath});
+    return fileConflictAnswer;
+}
+
 Presenter::OpenPanelResult RecordingPresenter::runOpenPanel(const OpenPanelRequest& request) {
     openPanelRequests.append(request);
     if (openPanelAnswers.empty())

@@ -18,16 +18,20 @@ public:
     void showAlert(const QString& messageText, const QString& informativeText) override;
     void beep() override { ++beeps; }
     SaveChangesAnswer askSaveChanges(const QString& documentName) override;
+    FileConflictAnswer askResolveFileConflict(const QString& documentName,
+                                              const QString& conflictCopyPath) override;
     OpenPanelResult runOpenPanel(const OpenPanelRequest& request) override;
     std::optional<QUrl> runSavePanel(const SavePanelRequest& request) override;
 
     std::deque<OpenPanelResult> openPanelAnswers;
     std::deque<std::optional<QUrl>> savePanelAnswers;
     SaveChangesAnswer saveChangesAnswer = SaveChangesAnswer::Cancel;
+    FileConflictAnswer fileConflictAnswer = FileConflictAnswer::KeepMine;
 
     QList<QPair<QString, QString>> alerts;
     QList<OpenPanelRequest> openPanelRequests;
     QList<SavePanelRequest> savePanelRequests;
     QStringList saveChangesQuestions;
+    QList<QPair<QString, QString>> fileConflictQuestions; // document name, conflict copy
     int beeps = 0;
 };

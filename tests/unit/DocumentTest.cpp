@@ -112,7 +112,47 @@ TEST(Document, AFailedWriteLeavesTheOldFileIntactAndTheChangesPending) {
     EXPECT_EQ(readAll(path), QByteArray("TEXT the old contents"));
     EXPECT_TRUE(doc.isDocumentEdited());
     // No temporary file is left beside it.
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.txt"});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"keep.txt"});
+}
+
+TEST(Document, ASaveMeetsAnotherWritersVersionFirst) {
+    QTemporaryDir dir;
+    RecordingPresenter presenter;
+    const QString path = dir.filePath("shared.txt");
+    writeAll(path, "TEXT first");
+    TextDocument doc;
+    DocumentError error;
+    ASSERT_TRUE(doc.readFromURL(QUrl::fromLocalFile(path), "T", &error));
+    doc.setFileURL(QUrl::fromLocalFile(path));
+
+    // Without edits of its own the document takes the other version and writes nothing.
+    writeAll(path, "TEXT theirs");
+    EXPECT_TRUE(doc.save(&error));
+    EXPECT_EQ(doc.text, QByteArray("TEXT theirs"));
+    EXPECT_TRUE(presenter.fileConflictQuestions.isEmpty());
+
+    // With edits the user is asked; keeping them keeps the other version beside the file.
+    writeAll(path, "TEXT theirs again");
+    doc.text = "TEXT mine";
+    doc.updateChangeCount(Document::ChangeKind::Done);
+    EXPECT_TRUE(doc.save(&error)) << error.localizedDescription.toStdString();
+    EXPECT_EQ(readAll(path), QByteArray("TEXT mine"));
+    ASSERT_EQ(presenter.fileConflictQuestions.size(), 1);
+    const QString copy = presenter.fileConflictQuestions.first().second;
+    EXPECT_TRUE(QFileInfo(copy).fileName().startsWith("shared (conflict ")) << copy.toStdString();
+    EXPECT_TRUE(copy.endsWith(".txt"));
+    EXPECT_EQ(readAll(copy), QByteArray("TEXT theirs again"));
+
+    // Taking theirs drops the edits.
+    writeAll(path, "TEXT theirs at last");
+    doc.text = "TEXT mine again";
+    doc.updateChangeCount(Document::ChangeKind::Done);
+    presenter.fileConflictAnswer = Presenter::FileConflictAnswer::TakeTheirs;
+    EXPECT_TRUE(doc.save(&error));
+    EXPECT_EQ(doc.text, QByteArray("TEXT theirs at last"));
+    EXPECT_FALSE(doc.isDocumentEdited());
+    EXPECT_EQ(readAll(path), QByteArray("TEXT theirs at last"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
 TEST(Document, AutosavesEditsInPlaceAndReportsFailures) {

@@ -1,14 +1,19 @@
 #include "platform/documents/Document.h"
 
 #include "platform/Presenter.h"
+#include "platform/documents/FileChangeWatcher.h"
+#include "platform/documents/SafeFile.h"
 
-#include <QFile>
+#include <QCryptographicHash>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 const QString DocumentDomain = QStringLiteral("OrvantaDocuments");
+
+QByteArray digestOf(const QByteArray& data) {
+    return QCryptographicHash::hash(data, QCryptographicHash::Sha256);
 }
+} // namespace
 
 Document::Document(QObject* parent)
     : QObject(parent) {
@@ -27,6 +32,7 @@ void Document::setFileURL(const QUrl& url) {
     if (m_fileURL == url)
         return;
     m_fileURL = url;
+    watchFile();
     emit displayNameChanged();
     for (auto& controller : m_windowControllers)
         controller->synchronizeWindowTitleWithDocumentName();
@@ -75,23 +81,20 @@ QStringList Document::writableTypesForSaveOperation(SaveOperation) const {
 
 bool Document::readFromURL(const QUrl& url, const QString& typeName, DocumentError* error) {
     const QString path = url.toLocalFile();
-    QFile file(path);
-    if (!url.isLocalFile() || !file.open(QIODevice::ReadOnly)) {
+    const SafeFile::ReadResult file =
+        url.isLocalFile() ? SafeFile::read(path)
+                          : SafeFile::ReadResult{{}, {}, QStringLiteral("it is not a local file")};
+    if (!file) {
         setDocumentError(error, DocumentDomain, 2,
                          QStringLiteral("The file “%1” could not be opened: %2.")
-                             .arg(QFileInfo(path).fileName(), file.errorString()));
-        return false;
-    }
-    const QByteArray data = file.readAll();
-    if (file.error() != QFile::NoError) {
-        setDocumentError(error, DocumentDomain, 2,
-                         QStringLiteral("The file “%1” could not be read: %2.")
-                             .arg(QFileInfo(path).fileName(), file.errorString()));
+                             .arg(QFileInfo(path).fileName(), file.error));
         return false;
     }
     DocumentError readError;
-    if (readFromData(data, typeName, &readError))
+    if (readFromData(*file.data, typeName, &readError)) {
+        noteDiskVersion(path, file.identity, *file.data);
         return true;
+    }
     setDocumentError(error, readError.domain, readError.code,
                      QStringLiteral("The file “%1” could not be opened. %2")
                          .arg(QFileInfo(path).fileName(), readError.localizedDescription));
@@ -114,20 +117,33 @@ bool Document::saveToURL(const QUrl& url, const QString& typeName, SaveOperation
                              .arg(name, dataError.localizedDescription));
         return false;
     }
-    // QSaveFile writes beside the target and renames over it only when every byte is on disk.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*data) != data->size() || !file.commit()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        setDocumentError(error, DocumentDomain, 3,
-                         QStringLiteral("The playlist “%1” could not be saved: %2.").arg(name, reason));
+    // In place, the file must still be the version this document knows; the same bytes again need no write.
+    const bool inPlace = m_diskVersion && m_diskVersion->path == path;
+    const QByteArray digest = digestOf(*data);
+    std::optional<FileIdentity> expected;
+    if (inPlace && operation != SaveOperation::SaveTo) {
+        expected = m_diskVersion->identity;
+        if (digest == m_diskVersion->digest && FileIdentity::of(path) == expected) {
+            updateChangeCount(ChangeKind::Cleared);
+            return true;
+        }
+    }
+    const SafeFile::WriteResult written = SafeFile::write(path, *data, expected);
+    if (!written) {
+        setDocumentError(
+            error, DocumentDomain, written.changedByAnotherWriter ? ChangedByAnotherWriterCode : 3,
+            QStringLiteral("The playlist “%1” could not be saved: %2.").arg(name, written.error));
         return false;
     }
+    if (inPlace || operation != SaveOperation::SaveTo)
+        noteDiskVersion(path, written.identity, *data);
     if (operation != SaveOperation::SaveTo) {
         m_fileType = typeName;
         setFileURL(url);
         updateChangeCount(ChangeKind::Cleared);
     }
+    // A new file of the same name is watched anew; the change seen there is this document's own.
+    watchFile();
     return true;
 }
 
@@ -135,6 +151,15 @@ bool Document::save(DocumentError* error) {
     if (m_fileURL.isEmpty()) {
         setDocumentError(error, DocumentDomain, 3, QStringLiteral("The playlist has no file yet."));
         return false;
+    }
+    switch (reconcileWithFileOnDisk(error)) {
+    case Reconciled::Reloaded: // the other version is the document now: nothing of its own to write
+        return true;
+    case Reconciled::Failed:
+        return false;
+    case Reconciled::Unchanged:
+    case Reconciled::KeptMine:
+        break;
     }
     const QStringList types = writableTypesForSaveOperation(SaveOperation::Save);
     return saveToURL(m_fileURL, types.value(0, m_fileType), SaveOperation::Save, error);
@@ -176,6 +201,10 @@ void Document::showWindows() {
 void Document::autosaveNow() {
     if (m_closed || !isDocumentEdited() || m_fileURL.isEmpty())
         return;
+    if (m_reconciling) { // the user is being asked about another version; try again afterwards
+        m_autosaveTimer.start();
+        return;
+    }
     DocumentError error;
     if (!save(&error))
         reportSaveFailure(error); // the changes stay; the next edit tries again

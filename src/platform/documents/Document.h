@@ -2,6 +2,7 @@
 
 #include "platform/Presenter.h"
 #include "platform/documents/DocumentError.h"
+#include "platform/documents/FileIdentity.h"
 #include "platform/documents/WindowController.h"
 
 #include <QByteArray>
@@ -13,11 +14,20 @@
 #include <optional>
 #include <vector>
 
+class FileChangeWatcher;
+
 // A document of the application: its file, its type, its unsaved changes and its window controllers.
 //
 // Saving writes the whole file anew through a temporary file renamed over the old one, so a crash or
 // a full disk never leaves a half-written file. Documents that autosave in place write their edits
-// to their file a few seconds after each change, and whatever is pending when they close.
+// to their file a few seconds after each change, and whatever is pending when they close. A save whose
+// bytes are those already in the file writes nothing.
+//
+// The document knows the version of its file it last read or wrote, and watches the file: when another
+// program changes it, a document without unsaved changes reads it again; one with changes asks the
+// user whether to keep its own (the other version is then kept beside it as a conflict copy) or to
+// take the other. The same check runs before every save, so another writer's version is never
+// overwritten unseen.
 // Main thread only.
 class Document : public QObject {
     Q_OBJECT
@@ -47,6 +57,7 @@ public:
     virtual QStringList writableTypesForSaveOperation(SaveOperation operation) const;
     virtual bool autosavesInPlace() const { return false; }
 
+    // Reads a regular file of at most SafeFile::MaximumReadSize bytes; anything else is refused unread.
     bool readFromURL(const QUrl& url, const QString& typeName, DocumentError* error);
     // Writes the document to a file, atomically. Save, SaveAs and Autosave make it the document's file
     // and clear the changes; SaveTo writes a copy only.
@@ -61,6 +72,9 @@ public:
 
     // Reads the document's file again, dropping unsaved changes.
     bool revertToSaved(DocumentError* error);
+
+    // The error code of a save refused because another program changed the file meanwhile.
+    static constexpr int ChangedByAnotherWriterCode = 6;
 
     // Delay between an edit and the autosave that writes it. Tests shorten it.
     void setAutosaveDelay(int milliseconds);
@@ -90,12 +104,30 @@ private:
     bool savePendingChangesSilently();
     void reportSaveFailure(const DocumentError& error);
 
+    // The version of a file this document last read or wrote there.
+    struct DiskVersion {
+        QString path;
+        FileIdentity identity;
+        QByteArray digest;
+    };
+    void noteDiskVersion(const QString& path, const FileIdentity& identity, const QByteArray& data);
+    void watchFile();
+    // Another program's version of the file, met before a save or through the watch
+    // (DocumentDiskChanges.cpp).
+    enum class Reconciled { Unchanged, Reloaded, KeptMine, Failed };
+    Reconciled reconcileWithFileOnDisk(DocumentError* error);
+    bool keepConflictCopy(const QString& path, const QString& copyPath, DocumentError* error);
+    void fileDidChangeOnDisk();
+
     QString m_fileType;
     QUrl m_fileURL;
     int m_untitledNumber = 1;
     int m_changeCount = 0;
     int m_autosaveDelay = 3000;
     bool m_closed = false;
+    bool m_reconciling = false;
     QTimer m_autosaveTimer;
+    std::optional<DiskVersion> m_diskVersion;
+    FileChangeWatcher* m_fileWatcher = nullptr; // made with the first file; a child of the document
     std::vector<std::unique_ptr<WindowController>> m_windowControllers;
 };

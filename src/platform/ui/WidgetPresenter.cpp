@@ -88,6 +88,26 @@ Presenter::SaveChangesAnswer WidgetPresenter::askSaveChanges(const QString& docu
     return SaveChangesAnswer::Cancel;
 }
 
+Presenter::FileConflictAnswer WidgetPresenter::askResolveFileConflict(const QString& documentName,
+                                                                      const QString& conflictCopyPath) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Orvanta"),
+                    QStringLiteral("The playlist “%1” was changed by another program.").arg(documentName),
+                    QMessageBox::NoButton, QApplication::activeWindow());
+    box.setInformativeText(
+        QStringLiteral(
+            "This window has changes that are not saved yet. Keep yours to save them over the file; "
+            "the other version is then kept as “%1”. Or take the other version and lose your "
+            "changes.")
+            .arg(QFileInfo(conflictCopyPath).fileName()));
+    QPushButton* keep = box.addButton(QStringLiteral("Keep Mine"), QMessageBox::AcceptRole);
+    QPushButton* take = box.addButton(QStringLiteral("Take Theirs"), QMessageBox::DestructiveRole);
+    box.setDefaultButton(keep);
+    // Closing the alert loses nothing either.
+    box.setEscapeButton(keep);
+    box.exec();
+    return box.clickedButton() == take ? FileConflictAnswer::TakeTheirs : FileConflictAnswer::KeepMine;
+}
+
 Presenter::OpenPanelResult WidgetPresenter::runOpenPanel(const OpenPanelRequest& request) {
     FilesAndFoldersDialog dialog(QApplication::activeWindow(), request.title);
     dialog.setObjectName(QStringLiteral("openPanel"));

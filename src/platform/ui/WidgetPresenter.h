@@ -10,6 +10,8 @@ public:
     void showAlert(const QString& messageText, const QString& informativeText) override;
     void beep() override;
     SaveChangesAnswer askSaveChanges(const QString& documentName) override;
+    FileConflictAnswer askResolveFileConflict(const QString& documentName,
+                                              const QString& conflictCopyPath) override;
     OpenPanelResult runOpenPanel(const OpenPanelRequest& request) override;
     std::optional<QUrl> runSavePanel(const SavePanelRequest& request) override;
 };

@@ -1,0 +1,239 @@
+// Playlist files in hostile places: a full disk, special files where a playlist should be, files owned
+// by someone else. The application's documents and the orvanta-playlist tool are checked side by side.
+#include "document/OrvantaDocument.h"
+#include "platform/documents/DocumentController.h"
+#include "platform/documents/SafeFile.h"
+#include "support/RecordingPresenter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+struct ToolRun {
+    int status = -1;
+    QString err;
+};
+
+ToolRun runTool(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(ORVANTA_PLAYLIST_TOOL), arguments);
+    if (!process.waitForFinished(30000)) {
+        process.kill();
+        process.waitForFinished();
+        ADD_FAILURE() << "orvanta-playlist did not finish: " << arguments.join(' ').toStdString();
+        return {};
+    }
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardError())};
+}
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+struct stat statOf(const QString& path) {
+    struct stat info {};
+    EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0) << path.toStdString();
+    return info;
+}
+
+// The document the application opens a playlist into, read from its file.
+std::unique_ptr<OrvantaDocument> openDocument(const QString& path) {
+    auto document = std::make_unique<OrvantaDocument>();
+    DocumentError error;
+    EXPECT_TRUE(document->readFromURL(QUrl::fromLocalFile(path), QString(), &error))
+        << error.localizedDescription.toStdString();
+    document->setFileURL(QUrl::fromLocalFile(path));
+    return document;
+}
+
+// A small tmpfs, filled up, in a mount namespace of this thread's own: the mount is seen by this (the
+// main) thread and the programs it starts, and goes away with the process whatever happens. Worker
+// threads still see the folder beneath, so nothing they read may live on it.
+class FullDisk : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (::unshare(CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("orvanta-full", QFile::encodeName(disk.path()).constData(), "tmpfs", 0, "size=128k") != 0)
+            GTEST_SKIP() << "a tmpfs cannot be mounted here (" << std::strerror(errno)
+                         << "); needs root or CAP_SYS_ADMIN, so the full-disk checks did not run";
+        mounted = true;
+        ASSERT_EQ(runTool({"new", "--set", "volume=0.25", "-o", playlist}).status, 0);
+        before = contents(playlist);
+        // Fill every block that is left.
+        QFile filler(QDir(disk.path()).filePath("filler"));
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size()) {
+        }
+    }
+    void TearDown() override {
+        if (mounted)
+            ::umount2(QFile::encodeName(disk.path()).constData(), MNT_DETACH);
+    }
+
+    QTemporaryDir disk;
+    bool mounted = false;
+    QString playlist = disk.filePath("full.orvplaylist");
+    QByteArray before;
+};
+
+} // namespace
+
+TEST_F(FullDisk, EverySaveFailsWithTheReasonAndLeavesTheOldFile) {
+    RecordingPresenter presenter;
+    auto document = openDocument(playlist);
+    const QStringList entries = QDir(disk.path()).entryList(QDir::Files | QDir::Hidden);
+
+    struct Writer {
+        const char* name;
+        std::function<QString()> failure; // the message given; empty when it claimed success
+    };
+    const Writer writers[] = {
+        {"save",
+         [&] {
+             document->settings()->setValue("speed", TypedNumber::float32(2.0f));
+             document->updateChangeCount(Document::ChangeKind::Done);
+             DocumentError error;
+             return document->save(&error) ? QString() : error.localizedDescription;
+         }},
+        {"autosave",
+         [&] {
+             document->setAutosaveDelay(20);
+             document->settings()->setValue("muted", TypedNumber::boolean(true));
+             document->updateChangeCount(Document::ChangeKind::Done);
+             if (!QTest::qWaitFor([&] { return !presenter.alerts.isEmpty(); }, 5000))
+                 return QString();
+             return presenter.alerts.last().first + u' ' + presenter.alerts.last().second;
+         }},
+        {"set",
+         [&] {
+             return runTool({"set", playlist, "volume=0.5"}).err;
+         }},
+        {"new --force",
+         [&] {
+             return runTool({"new", "--force", "-o", playlist}).err;
+         }},
+    };
+    for (const Writer& writer : writers) {
+        const QString message = writer.failure();
+        EXPECT_TRUE(message.contains("No space left on device"))
+            << writer.name << ": " << message.toStdString();
+        EXPECT_TRUE(message.contains("full.orvplaylist")) << writer.name << ": " << message.toStdString();
+        EXPECT_EQ(contents(playlist), before) << writer.name;
+        EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), entries) << writer.name;
+    }
+    EXPECT_TRUE(document->isDocumentEdited()); // the edits wait for the next save
+
+    // A new file is not made at all, and the tool says so with its status.
+    const ToolRun fresh = runTool({"new", "-o", disk.filePath("fresh.orvplaylist")});
+    EXPECT_EQ(fresh.status, 1);
+    EXPECT_TRUE(fresh.err.contains("No space left on device")) << fresh.err.toStdString();
+    EXPECT_EQ(runTool({"set", playlist, "volume=0.5"}).status, 1);
+    EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), entries);
+}
+
+TEST(SpecialFiles, AreRefusedUnreadByTheApplicationAndTheTool) {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("pipe.orvplaylist");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    const QString folder = dir.filePath("folder.orvplaylist");
+    ASSERT_TRUE(QDir().mkdir(folder));
+    // Sparse: larger than any playlist without taking the disk.
+    const QString huge = dir.filePath("huge.orvplaylist");
+    QFile hugeFile(huge);
+    ASSERT_TRUE(hugeFile.open(QIODevice::WriteOnly) && hugeFile.resize(SafeFile::MaximumReadSize + 1));
+    hugeFile.close();
+
+    const struct {
+        QString path;
+        const char* reason;
+    } cases[] = {
+        {fifo, "it is a named pipe, not a regular file"},
+        {"/dev/zero", "it is a device, not a regular file"},
+        {folder, "it is a folder, not a file"},
+        {huge, "larger than a playlist file can be (256 MB)"},
+        {dir.filePath("absent.orvplaylist"), "No such file or directory"},
+    };
+    RecordingPresenter presenter;
+    DocumentController controller;
+    controller.registerDocumentType({OrvantaDocument::StandardPlaylistType, "Standard Playlist",
+                                     "orvplaylist", "application/x-orvanta-standard-playlist", nullptr,
+                                     [] { return std::make_unique<OrvantaDocument>(); }});
+    for (const auto& test : cases) {
+        const QString name = QFileInfo(test.path).fileName();
+        const SafeFile::ReadResult read = SafeFile::read(test.path);
+        EXPECT_FALSE(read);
+        EXPECT_TRUE(read.error.contains(test.reason)) << read.error.toStdString();
+
+        controller.openDocumentPresentingErrors(QUrl::fromLocalFile(test.path));
+        ASSERT_FALSE(presenter.alerts.isEmpty());
+        const QString alert = presenter.alerts.takeLast().first;
+        EXPECT_TRUE(alert.contains(name) && alert.contains(test.reason)) << alert.toStdString();
+        EXPECT_TRUE(controller.documents().isEmpty());
+
+        for (const QStringList& command :
+             {QStringList{"show", test.path}, QStringList{"set", test.path, "speed=2"}}) {
+            const ToolRun run = runTool(command);
+            EXPECT_EQ(run.status, 1) << command.join(' ').toStdString();
+            EXPECT_TRUE(run.err.contains(name) && run.err.contains(test.reason)) << run.err.toStdString();
+        }
+    }
+    EXPECT_EQ(statOf(huge).st_blocks, 0); // nothing was written into it
+}
+
+TEST(ReplacingAFile, KeepsItsOwnerAndPermissionsAndRefusesAnotherWritersVersion) {
+    QTemporaryDir dir;
+    const QString playlist = dir.filePath("owned.orvplaylist");
+    ASSERT_EQ(runTool({"new", "-o", playlist}).status, 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(playlist).constData(), 0640), 0);
+    // Root can give the file away, as an installer setting up a user's playlists would.
+    const bool asRoot = ::geteuid() == 0;
+    if (asRoot) {
+        ASSERT_EQ(::chown(QFile::encodeName(playlist).constData(), 4321, 4322), 0);
+    }
+
+    ASSERT_EQ(runTool({"set", playlist, "volume=0.5"}).status, 0);
+    auto document = openDocument(playlist);
+    document->settings()->setValue("speed", TypedNumber::float32(2.0f));
+    document->updateChangeCount(Document::ChangeKind::Done);
+    DocumentError error;
+    ASSERT_TRUE(document->save(&error)) << error.localizedDescription.toStdString();
+    const struct stat after = statOf(playlist);
+    EXPECT_EQ(after.st_mode & 07777, 0640u);
+    if (asRoot) {
+        EXPECT_EQ(after.st_uid, 4321u);
+        EXPECT_EQ(after.st_gid, 4322u);
+    }
+    EXPECT_TRUE(contents(playlist).contains("volume"));
+
+    // A link stays a link: the file it leads to is replaced.
+    const QString link = dir.filePath("link.orvplaylist");
+    ASSERT_TRUE(QFile::link(playlist, link));
+    ASSERT_TRUE(SafeFile::write(link, "new bytes"));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(contents(playlist), "new bytes");
+
+    // The version read is not the one on disk any more: nothing is written.
+    const SafeFile::ReadResult read = SafeFile::read(playlist);
+    ASSERT_TRUE(read);
+    ASSERT_TRUE(SafeFile::write(playlist, "another writer's bytes"));
+    const SafeFile::WriteResult refused = SafeFile::write(playlist, "stale bytes", read.identity);
+    EXPECT_FALSE(refused);
+    EXPECT_TRUE(refused.changedByAnotherWriter);
+    EXPECT_EQ(contents(playlist), "another writer's bytes");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
+}
