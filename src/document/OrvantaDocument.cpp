@@ -4,6 +4,7 @@
 #include "platform/defaults/UserDefaults.h"
 
 #include <QSignalBlocker>
+#include <algorithm>
 
 const QString OrvantaDocument::StandardPlaylistType = QStringLiteral("OrvantaStandardPlaylist");
 const QString OrvantaDocument::DynamicPlaylistType = QStringLiteral("OrvantaDynamicPlaylist");
@@ -101,35 +102,51 @@ std::optional<QByteArray> OrvantaDocument::dataOfType(const QString&, DocumentEr
 }
 
 bool OrvantaDocument::readFromData(const QByteArray& data, const QString&, DocumentError* error) {
-    // A dynamic playlist's file holds no clips: they come from its folder. Read again (another program
-    // changed the file, or Revert), it keeps the clips built from the same folder, without the window
-    // ever seeing it empty.
+    // Read again (another program changed the file, or Revert), a playlist keeps the records of the
+    // clips the file still lists, so the window keeps its selection and the clip that plays; a dynamic
+    // playlist keeps the clips built from its folder, as its file holds none.
+    const QList<ClipRecordPtr> before = m_clips;
     const bool wasDynamic = m_isDynamicPlaylist;
-    const QList<ClipRecordPtr> dynamicClips = m_clips;
     const QUrl folder = m_dynamicSourceFolder;
     const bool includeSubdirectories = m_includeSubdirectories;
     QString reason;
     bool read = false;
     {
-        std::optional<QSignalBlocker> quiet;
-        if (wasDynamic)
-            quiet.emplace(this);
+        const QSignalBlocker quiet(this);
         read = PlaylistFileFormat::read(data, *this, &reason);
     }
     if (!read) {
         setDocumentError(error, ErrorDomain, 2, reason);
         return false;
     }
-    if (!wasDynamic)
-        return true;
-    if (m_isDynamicPlaylist && m_dynamicSourceFolder == folder &&
-        m_includeSubdirectories == includeSubdirectories) {
-        m_clips = dynamicClips;
-    } else {
+    const bool sameSource = wasDynamic == m_isDynamicPlaylist && folder == m_dynamicSourceFolder &&
+                            includeSubdirectories == m_includeSubdirectories;
+    if (wasDynamic && m_isDynamicPlaylist && sameSource)
+        m_clips = before;
+    else
+        m_clips = keepingRecordsOf(before, m_clips);
+    if (!sameSource)
         emit dynamicSourceChanged();
+    if (m_clips != before)
         emit clipsChanged();
-    }
     return true;
+}
+
+QList<ClipRecordPtr> OrvantaDocument::keepingRecordsOf(const QList<ClipRecordPtr>& old,
+                                                       const QList<ClipRecordPtr>& read) {
+    QList<ClipRecordPtr> kept = read;
+    QList<ClipRecordPtr> unused = old;
+    for (ClipRecordPtr& clip : kept) {
+        const auto same = std::find_if(unused.begin(), unused.end(), [&](const ClipRecordPtr& candidate) {
+            return candidate && clip && candidate->URL == clip->URL &&
+                   bool(candidate->movie) == bool(clip->movie);
+        });
+        if (same != unused.end()) {
+            clip = *same;
+            unused.erase(same);
+        }
+    }
+    return kept;
 }
 
 void OrvantaDocument::makeWindowControllers() {

@@ -61,6 +61,10 @@ signals:
     void dynamicSourceChanged();
 
 private:
+    // The clips read, each replaced by an old record of the same file (in order) where there is one.
+    static QList<ClipRecordPtr> keepingRecordsOf(const QList<ClipRecordPtr>& old,
+                                                 const QList<ClipRecordPtr>& read);
+
     QList<ClipRecordPtr> m_clips;
     std::unique_ptr<PlaylistSettings> m_settings;
     QSet<QString> m_missingItems;

@@ -280,6 +280,8 @@ private:
     // The current movie's volume: the setting's, or none while muted.
     float effectiveVolume(float volume) const;
     void applyVolumeSetting();
+    // The speed setting given to the current movie (and the player while playing).
+    void applySpeedSetting();
     // One line of the play log, about the current clip.
     void logEvent(const QString& event) const;
 

@@ -81,11 +81,15 @@ void OrvantaWindowController::setupPlayer() {
     connect(m_scrubSlider, &QSlider::valueChanged, this,
             [this](int value) { scrub(float(value) / float(m_scrubSlider->maximum())); });
     if (m_datasource) {
-        m_connections.push_back(connect(m_datasource->settings(), &PlaylistSettings::valueChanged, this,
-                                        [this](const QString& key) {
-                                            if (key == QLatin1String("muted"))
-                                                applyVolumeSetting();
-                                        }));
+        m_connections.push_back(connect(
+            m_datasource->settings(), &PlaylistSettings::valueChanged, this, [this](const QString& key) {
+                // Also settings changed elsewhere (the file read again
+                // after another program changed it) reach the clip playing.
+                if (key == QLatin1String("muted") || key == QLatin1String("volume"))
+                    applyVolumeSetting();
+                else if (key == QLatin1String("speed"))
+                    applySpeedSetting();
+            }));
     }
 }
 
@@ -230,6 +234,15 @@ void OrvantaWindowController::applyVolumeSetting() {
     m_currentMovie->setVolume(volume);
     if (m_player)
         m_player->setVolume(volume);
+}
+
+void OrvantaWindowController::applySpeedSetting() {
+    if (!m_datasource || !m_currentMovie)
+        return;
+    const float rate = m_datasource->settings()->speed();
+    m_currentMovie->setPreferredRate(rate);
+    if (m_isPlaying && m_player)
+        m_player->setRate(rate);
 }
 
 void OrvantaWindowController::setVolume(float volume) {
