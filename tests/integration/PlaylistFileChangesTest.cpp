@@ -114,6 +114,11 @@ TEST_F(PlaylistFileChanges, ToolChangesWhileTheWindowIsOpenAreReadAndKept) {
     EXPECT_TRUE(saved->settings()->muted());
     EXPECT_EQ(reloads.count(), 0);
     EXPECT_TRUE(presenter.fileConflictQuestions.isEmpty());
+
+    // Each write replaced the file; the watch follows the file that has the name now.
+    ASSERT_EQ(runTool({"set", file, "muted=false"}), 0);
+    WAIT_UNTIL(!document->settings()->muted(), 5000);
+    EXPECT_FALSE(part<QCheckBox>(document, "muted")->isChecked());
     EXPECT_TRUE(presenter.alerts.isEmpty());
 }
 

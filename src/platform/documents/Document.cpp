@@ -1,18 +1,12 @@
 #include "platform/documents/Document.h"
 
 #include "platform/Presenter.h"
-#include "platform/documents/FileChangeWatcher.h"
 #include "platform/documents/SafeFile.h"
 
-#include <QCryptographicHash>
 #include <QFileInfo>
 
 namespace {
 const QString DocumentDomain = QStringLiteral("OrvantaDocuments");
-
-QByteArray digestOf(const QByteArray& data) {
-    return QCryptographicHash::hash(data, QCryptographicHash::Sha256);
-}
 } // namespace
 
 Document::Document(QObject* parent)
@@ -117,26 +111,26 @@ bool Document::saveToURL(const QUrl& url, const QString& typeName, SaveOperation
                              .arg(name, dataError.localizedDescription));
         return false;
     }
-    // In place, the file must still be the version this document knows; the same bytes again need no write.
+    // In place, the file must still be the version this document knows; the same bytes again need no
+    // write.
     const bool inPlace = m_diskVersion && m_diskVersion->path == path;
-    const QByteArray digest = digestOf(*data);
     std::optional<FileIdentity> expected;
+    bool unchanged = false;
     if (inPlace && operation != SaveOperation::SaveTo) {
         expected = m_diskVersion->identity;
-        if (digest == m_diskVersion->digest && FileIdentity::of(path) == expected) {
-            updateChangeCount(ChangeKind::Cleared);
-            return true;
+        unchanged = digestOf(*data) == m_diskVersion->digest && FileIdentity::of(path) == expected;
+    }
+    if (!unchanged) {
+        const SafeFile::WriteResult written = SafeFile::write(path, *data, expected);
+        if (!written) {
+            setDocumentError(
+                error, DocumentDomain, written.changedByAnotherWriter ? ChangedByAnotherWriterCode : 3,
+                QStringLiteral("The playlist “%1” could not be saved: %2.").arg(name, written.error));
+            return false;
         }
+        if (inPlace || operation != SaveOperation::SaveTo)
+            noteDiskVersion(path, written.identity, *data);
     }
-    const SafeFile::WriteResult written = SafeFile::write(path, *data, expected);
-    if (!written) {
-        setDocumentError(
-            error, DocumentDomain, written.changedByAnotherWriter ? ChangedByAnotherWriterCode : 3,
-            QStringLiteral("The playlist “%1” could not be saved: %2.").arg(name, written.error));
-        return false;
-    }
-    if (inPlace || operation != SaveOperation::SaveTo)
-        noteDiskVersion(path, written.identity, *data);
     if (operation != SaveOperation::SaveTo) {
         m_fileType = typeName;
         setFileURL(url);

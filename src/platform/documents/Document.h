@@ -110,6 +110,7 @@ private:
         FileIdentity identity;
         QByteArray digest;
     };
+    static QByteArray digestOf(const QByteArray& data);
     void noteDiskVersion(const QString& path, const FileIdentity& identity, const QByteArray& data);
     void watchFile();
     // Another program's version of the file, met before a save or through the watch

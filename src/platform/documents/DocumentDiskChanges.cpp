@@ -31,8 +31,12 @@ QString conflictCopyPath(const QString& path) {
 
 } // namespace
 
+QByteArray Document::digestOf(const QByteArray& data) {
+    return QCryptographicHash::hash(data, QCryptographicHash::Sha256);
+}
+
 void Document::noteDiskVersion(const QString& path, const FileIdentity& identity, const QByteArray& data) {
-    m_diskVersion = DiskVersion{path, identity, QCryptographicHash::hash(data, QCryptographicHash::Sha256)};
+    m_diskVersion = DiskVersion{path, identity, digestOf(data)};
 }
 
 void Document::watchFile() {

@@ -38,7 +38,8 @@ void FileChangeWatcher::settle() {
     if (m_path.isEmpty())
         return;
     // The watch follows the file that now has the name.
-    m_watcher.removePath(m_path);
+    if (m_watcher.files().contains(m_path))
+        m_watcher.removePath(m_path);
     if (QFileInfo::exists(m_path))
         m_watcher.addPath(m_path);
     emit changed();
