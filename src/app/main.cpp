@@ -1,6 +1,6 @@
 #include "app/DemoPlaylist.h"
 #include "app/OrvantaDocumentController.h"
-#include "app/PlayLog.h"
+#include "platform/PlayLog.h"
 #include "app/StartWindow.h"
 #include "app/TerminationSignals.h"
 #include "app/XWaylandPreference.h"

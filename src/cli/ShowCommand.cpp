@@ -3,8 +3,8 @@
 #include "cli/JsonWriter.h"
 #include "document/ClipImporter.h"
 #include "document/OrvantaDocument.h"
-#include "playback/ComputePlaylistDuration.h"
-#include "playback/TimeDisplay.h"
+#include "document/ComputePlaylistDuration.h"
+#include "platform/media/TimeDisplay.h"
 
 #include <QFileInfo>
 #include <algorithm>

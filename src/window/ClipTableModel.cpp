@@ -1,6 +1,6 @@
 #include "window/ClipTableModel.h"
 
-#include "playback/TimeDisplay.h"
+#include "platform/media/TimeDisplay.h"
 
 ClipTableModel::ClipTableModel(QObject* parent)
     : QAbstractTableModel(parent) {}

@@ -1,11 +1,11 @@
 #include "window/OrvantaWindowController.h"
 
-#include "app/OrvantaDocumentController.h"
-#include "document/OpenAccessoryViewController.h"
 #include "document/OrvantaDocument.h"
 #include "document/PlaylistSettings.h"
 #include "platform/Presenter.h"
+#include "platform/documents/DocumentController.h"
 #include "platform/media/MpvPlayer.h"
+#include "platform/ui/OpenAccessoryViewController.h"
 #include "playback/BorderlessWindow.h"
 #include "window/ClipsController.h"
 #include "window/DisplayIdentifierWindowController.h"
@@ -27,12 +27,14 @@ constexpr int DragOperationMove = 16;
 } // namespace
 
 std::unique_ptr<OrvantaWindowController>
-OrvantaWindowController::orvantaWindowController(OrvantaDocumentController* controller) {
-    return std::unique_ptr<OrvantaWindowController>(new OrvantaWindowController(controller));
+OrvantaWindowController::orvantaWindowController(DocumentController* controller, MenuInstaller installMenus) {
+    return std::unique_ptr<OrvantaWindowController>(
+        new OrvantaWindowController(controller, std::move(installMenus)));
 }
 
-OrvantaWindowController::OrvantaWindowController(OrvantaDocumentController* controller)
-    : m_documentController(controller) {}
+OrvantaWindowController::OrvantaWindowController(DocumentController* controller, MenuInstaller installMenus)
+    : m_documentController(controller)
+    , m_installMenus(std::move(installMenus)) {}
 
 OrvantaWindowController::~OrvantaWindowController() {
     tearDown();

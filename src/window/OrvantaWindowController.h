@@ -25,7 +25,7 @@ class Movie;
 class MpvPlayer;
 class OpenAccessoryViewController;
 class OrvantaDocument;
-class OrvantaDocumentController;
+class DocumentController;
 class PlaylistWindow;
 class QAbstractButton;
 class QAction;
@@ -67,8 +67,12 @@ class TypedNumber;
 class OrvantaWindowController : public WindowController {
     Q_OBJECT
 public:
-    static std::unique_ptr<OrvantaWindowController>
-    orvantaWindowController(OrvantaDocumentController* controller);
+    // What the application puts on each playlist window (its menus), given the window and its document.
+    using MenuInstaller = std::function<void(QMainWindow* window, Document* document)>;
+    // The controller of a playlist window of the document controller's; closeOthersAtStartup reaches
+    // the other documents through it.
+    static std::unique_ptr<OrvantaWindowController> orvantaWindowController(DocumentController* controller,
+                                                                            MenuInstaller installMenus = {});
     ~OrvantaWindowController() override;
 
     // --- The window and its start-up
@@ -241,7 +245,7 @@ public:
     std::shared_ptr<Movie> movieThatComesNext() const;
 
 private:
-    explicit OrvantaWindowController(OrvantaDocumentController* controller);
+    OrvantaWindowController(DocumentController* controller, MenuInstaller installMenus);
 
     // OrvantaWindowControllerInterface.cpp
     void loadWindow();
@@ -291,7 +295,8 @@ private:
     void prepareNextClipAfter(int milliseconds);
     void prepareNextClip();
 
-    OrvantaDocumentController* m_documentController;
+    DocumentController* m_documentController;
+    MenuInstaller m_installMenus;
     OrvantaDocument* m_datasource = nullptr;
 
     // Properties

@@ -1,12 +1,11 @@
 // The playlist window's widgets, and how its controls show and edit the playlist's settings.
 #include "window/OrvantaWindowController.h"
 
-#include "app/ApplicationMenus.h"
+#include "document/ComputePlaylistDuration.h"
 #include "document/OrvantaDocument.h"
 #include "platform/TypedNumber.h"
 #include "platform/ValueTransformerRegistry.h"
 #include "playback/ClickableMovieView.h"
-#include "playback/ComputePlaylistDuration.h"
 #include "window/ClipPosterDelegate.h"
 #include "window/ClipTableModel.h"
 #include "window/ClipsController.h"
@@ -65,8 +64,8 @@ void OrvantaWindowController::loadWindow() {
 
     m_window = std::make_unique<PlaylistWindow>([this] { return windowShouldClose(); });
     m_window->setObjectName(QStringLiteral("OrvantaDocument"));
-    if (m_documentController)
-        ApplicationMenus::install(m_window.get(), m_documentController, document());
+    if (m_installMenus)
+        m_installMenus(m_window.get(), document());
     makeToolbarAndMenu();
 
     auto* clipsSide = new QWidget(m_window.get());

@@ -5,7 +5,7 @@
 // selected clip; the selection handler (OrvantaWindowControllerTableDelegate.cpp) attaches it.
 #include "window/OrvantaWindowController.h"
 
-#include "app/PlayLog.h"
+#include "platform/PlayLog.h"
 #include "document/OrvantaDocument.h"
 #include "platform/TypedNumber.h"
 #include "platform/media/Movie.h"
@@ -17,7 +17,7 @@
 #include "playback/BorderlessWindow.h"
 #include "playback/ClickableMovieView.h"
 #include "playback/OutputFrames.h"
-#include "playback/TimeDisplay.h"
+#include "platform/media/TimeDisplay.h"
 #include "window/ClipsController.h"
 #include "window/PlaylistWindow.h"
 

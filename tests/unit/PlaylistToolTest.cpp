@@ -4,8 +4,8 @@
 #include "platform/archive/KeyedUnarchiver.h"
 #include "platform/bookmarks/Bookmark.h"
 #include "platform/media/Movie.h"
-#include "playback/ComputePlaylistDuration.h"
-#include "playback/TimeDisplay.h"
+#include "document/ComputePlaylistDuration.h"
+#include "platform/media/TimeDisplay.h"
 #include "support/QtPrinters.h"
 #include "support/TestMedia.h"
 
