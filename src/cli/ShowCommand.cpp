@@ -2,8 +2,8 @@
 
 #include "cli/JsonWriter.h"
 #include "document/ClipImporter.h"
-#include "document/OrvantaDocument.h"
 #include "document/ComputePlaylistDuration.h"
+#include "document/OrvantaDocument.h"
 #include "platform/media/TimeDisplay.h"
 
 #include <QFileInfo>

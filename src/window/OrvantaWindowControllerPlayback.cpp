@@ -5,20 +5,20 @@
 // selected clip; the selection handler (OrvantaWindowControllerTableDelegate.cpp) attaches it.
 #include "window/OrvantaWindowController.h"
 
-#include "platform/PlayLog.h"
 #include "document/OrvantaDocument.h"
+#include "platform/PlayLog.h"
 #include "platform/Presenter.h"
 #include "platform/TypedNumber.h"
 #include "platform/media/Movie.h"
 #include "platform/media/MovieTime.h"
 #include "platform/media/MpvPlayer.h"
+#include "platform/media/TimeDisplay.h"
 #include "platform/notifications/NotificationCenter.h"
 #include "platform/ui/VideoOutput.h"
 #include "platform/ui/VideoView.h"
 #include "playback/BorderlessWindow.h"
 #include "playback/ClickableMovieView.h"
 #include "playback/OutputFrames.h"
-#include "platform/media/TimeDisplay.h"
 #include "window/ClipsController.h"
 #include "window/PlaylistWindow.h"
 

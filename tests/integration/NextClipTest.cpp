@@ -3,11 +3,11 @@
 // switch to it when the selection (by hand or by sequencing) makes it current.
 #include "app/OrvantaDocumentController.h"
 #include "document/ClipImporter.h"
+#include "document/ComputePlaylistDuration.h"
 #include "document/OrvantaDocument.h"
 #include "platform/TypedNumber.h"
 #include "platform/media/Movie.h"
 #include "platform/media/MpvPlayer.h"
-#include "playback/ComputePlaylistDuration.h"
 #include "support/PlaylistFixture.h"
 #include "support/RecordingPresenter.h"
 #include "support/TestMedia.h"
