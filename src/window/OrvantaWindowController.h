@@ -243,7 +243,7 @@ public:
     // The movie that movieDidEnd moves on to from the current one: the first clip that can play after
     // the last selected row, or, when looping is on and there is none, from the first row on (the
     // selected row included, so a lone playable clip plays again); null when playing would stop.
-    // Missing clips are passed over (this query does not try their files again; movieDidEnd does).
+    // Missing clips are passed over (this query does not try their files again; preparing does).
     std::shared_ptr<Movie> movieThatComesNext() const;
     // The rule behind it: the first row after `from` (-1: before the first row) for which canPlay
     // answers true, then, when looping, the rows from 0 up to and including `from`; -1 when none.

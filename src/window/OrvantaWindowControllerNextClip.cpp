@@ -2,8 +2,8 @@
 // loaded on its second handle, paused on its first frame with the playlist's volume and speed, so that
 // the selection handler's attach switches to it at once. Whatever changes what comes next (an edit of
 // the clips, the looping setting, the selection) prepares it again. Clips whose file is missing are
-// passed over; each one on the way is tried again when the next clip is prepared and when the current
-// one ends, so a clip whose file has come back plays when its turn comes.
+// passed over; each one on the way is tried again when the next clip is prepared (a stat each, about
+// 5 ms for a thousand), so a clip whose file has come back plays when its turn comes.
 #include "window/OrvantaWindowController.h"
 
 #include "document/MissingClip.h"

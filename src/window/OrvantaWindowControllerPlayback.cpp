@@ -313,9 +313,10 @@ void OrvantaWindowController::movieDidEnd(const QVariant& movie) {
         m_player->gotoBeginning();
     ended->gotoBeginning();
     // 2-3. The next clip, or the first when looping; the selection handler makes it current and starts
-    // it. Missing clips are passed over, each after a look whether its file has come back. A clip that
-    // is the only one able to play, looping, plays again.
-    const int next = rowThatComesNext([this](int row) { return rowCanPlay(row, true); });
+    // it. Missing clips are passed over: their files were looked for when this next clip was prepared,
+    // so the switch waits for no file system. A clip that is the only one able to play, looping, plays
+    // again.
+    const int next = rowThatComesNext([this](int row) { return rowCanPlay(row, false); });
     if (next >= 0) {
         m_clipsController->setSelectionIndexes({next});
         if (m_currentMovie == ended && m_isPlaying && m_player)
