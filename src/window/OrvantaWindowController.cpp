@@ -2,6 +2,7 @@
 
 #include "document/OrvantaDocument.h"
 #include "document/PlaylistSettings.h"
+#include "platform/NaturalOrder.h"
 #include "platform/Presenter.h"
 #include "platform/documents/DocumentController.h"
 #include "platform/media/MpvPlayer.h"
@@ -16,6 +17,7 @@
 #include <QMimeDatabase>
 #include <QStackedWidget>
 #include <QTabBar>
+#include <algorithm>
 
 namespace {
 
@@ -151,9 +153,11 @@ void OrvantaWindowController::windowDidLoad() {
                 (*it)->close();
         }
     }
-    // 10.
+    // 10. The set has no order of its own; sorted as a file manager sorts, a folder's files stand
+    // together in their order.
     if (m_datasource && !m_datasource->missingItems().isEmpty()) {
-        const QStringList paths(m_datasource->missingItems().cbegin(), m_datasource->missingItems().cend());
+        QStringList paths(m_datasource->missingItems().cbegin(), m_datasource->missingItems().cend());
+        std::sort(paths.begin(), paths.end(), naturalLess);
         Presenter::shared().showAlert(
             QStringLiteral("Missing Items"),
             QStringLiteral("Orvanta was not able to locate the following files:\n\n%1")

@@ -40,6 +40,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -487,9 +488,15 @@ void OrvantaWindowController::refreshTotalTime() {
     if (!m_totalTimeText || !m_clipsController)
         return;
     const QList<ClipRecordPtr>& clips = m_clipsController->arrangedObjects();
+    // Missing clips have no duration: the total is that of the clips that can play.
     m_totalTimeText->setText(ComputePlaylistDuration::totalTimeText(clips));
-    m_clipCountText->setText(clips.size() == 1 ? QStringLiteral("1 clip")
-                                               : QStringLiteral("%1 clips").arg(clips.size()));
+    const auto missing = std::count_if(clips.begin(), clips.end(),
+                                       [](const ClipRecordPtr& clip) { return clip && clip->isMissing(); });
+    QString count =
+        clips.size() == 1 ? QStringLiteral("1 clip") : QStringLiteral("%1 clips").arg(clips.size());
+    if (missing > 0)
+        count += QStringLiteral(", %1 missing").arg(missing);
+    m_clipCountText->setText(count);
 }
 
 void OrvantaWindowController::showImportProgress(int done, int total) {
