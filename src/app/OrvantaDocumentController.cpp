@@ -1,5 +1,7 @@
 #include "app/OrvantaDocumentController.h"
 
+#include "app/ApplicationMenus.h"
+
 #include "document/OrvantaDocument.h"
 #include "platform/ValueTransformerRegistry.h"
 #include "platform/defaults/InitialUserDefaults.h"
@@ -42,7 +44,10 @@ OrvantaDocumentController::OrvantaDocumentController(QObject* parent)
                           makeForReading});
     OrvantaDocument::setWindowControllerFactory(
         [this](OrvantaDocument& document) -> std::unique_ptr<WindowController> {
-            auto controller = OrvantaWindowController::orvantaWindowController(this);
+            auto controller = OrvantaWindowController::orvantaWindowController(
+                this, [this](QMainWindow* window, Document* document) {
+                    ApplicationMenus::install(window, this, document);
+                });
             controller->setDatasource(&document);
             return controller;
         });

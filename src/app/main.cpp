@@ -1,11 +1,11 @@
 #include "app/DemoPlaylist.h"
 #include "app/OrvantaDocumentController.h"
-#include "app/PlayLog.h"
 #include "app/StartWindow.h"
 #include "app/TerminationSignals.h"
 #include "app/XWaylandPreference.h"
 #include "platform/AppPaths.h"
 #include "platform/HeadlessPresenter.h"
+#include "platform/PlayLog.h"
 #include "platform/ui/WidgetPresenter.h"
 #include "window/OrvantaWindowController.h"
 

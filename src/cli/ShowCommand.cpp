@@ -2,9 +2,9 @@
 
 #include "cli/JsonWriter.h"
 #include "document/ClipImporter.h"
+#include "document/ComputePlaylistDuration.h"
 #include "document/OrvantaDocument.h"
-#include "playback/ComputePlaylistDuration.h"
-#include "playback/TimeDisplay.h"
+#include "platform/media/TimeDisplay.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -50,14 +50,15 @@ QString ShowCommand::help() {
         "\n"
         "Opens the playlist FILE as Orvanta opens it and prints it: its kind, its settings, one line per\n"
         "clip with its duration, the files found missing and the total time. The clips of a dynamic\n"
-        "playlist are rebuilt from its source folder. Clips whose movies do not open are not shown, as\n"
-        "the player leaves them out.\n"
+        "playlist are rebuilt from its source folder. A clip whose movie is missing or does not open is\n"
+        "shown as missing, with the reason, and adds nothing to the total time.\n"
         "\n"
         "Options:\n"
         "  --json      Print a JSON object instead: type, isDynamicPlaylist, settings (in the file's\n"
         "              order; floats always with a decimal point), clips (url, name, qttimeDuration,\n"
-        "              duration, bookmark, secureBookmark), missingItems, dynamicSourceFolder,\n"
-        "              includeSubdirectories and totalTime.\n"
+        "              duration, bookmark, secureBookmark; a missing clip adds missing: true and\n"
+        "              missingReason), missingItems, dynamicSourceFolder, includeSubdirectories\n"
+        "              and totalTime.\n"
         "  -h, --help  Show this help.\n");
 }
 
@@ -121,6 +122,12 @@ QByteArray ShowCommand::jsonText(const OrvantaDocument& document) {
         w.writeBool(clip->bookmark.has_value());
         w.key(QStringLiteral("secureBookmark"));
         w.writeBool(clip->secureBookmark.has_value());
+        if (clip->isMissing()) {
+            w.key(QStringLiteral("missing"));
+            w.writeBool(true);
+            w.key(QStringLiteral("missingReason"));
+            w.writeString(clip->missing->reason);
+        }
         w.endObject();
     }
     w.endArray();
@@ -162,12 +169,23 @@ QString ShowCommand::plainText(const OrvantaDocument& document, const QString& p
         text += QStringLiteral("  %1 %2\n").arg(key, -22).arg(JsonWriter::numberText(value));
 
     const QList<ClipRecordPtr>& clips = document.clips();
-    text += QStringLiteral("Clips:     %1\n").arg(clips.size());
+    const auto missingClips = std::count_if(clips.begin(), clips.end(),
+                                            [](const ClipRecordPtr& clip) { return clip->isMissing(); });
+    text += missingClips == 0
+                ? QStringLiteral("Clips:     %1\n").arg(clips.size())
+                : QStringLiteral("Clips:     %1 (%2 missing)\n").arg(clips.size()).arg(missingClips);
     const int width = int(QString::number(clips.size()).size());
     for (qsizetype i = 0; i < clips.size(); ++i) {
-        text += QStringLiteral("  %1  %2  %3  %4\n")
+        const ClipRecord& clip = *clips[i];
+        // A missing clip says so where the duration stands, and why after its location.
+        const QString duration =
+            clip.isMissing() ? QStringLiteral("MISSING").leftJustified(12) : durationText(clip);
+        text += QStringLiteral("  %1  %2  %3  %4")
                     .arg(i + 1, width)
-                    .arg(durationText(*clips[i]), clips[i]->name, displayedLocation(clips[i]->URL));
+                    .arg(duration, clip.name, displayedLocation(clip.URL));
+        if (clip.isMissing())
+            text += QStringLiteral("  (%1)").arg(clip.missing->reason);
+        text += u'\n';
     }
 
     const QStringList missing = sortedMissingItems(document);

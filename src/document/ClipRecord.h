@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <memory>
 #include <optional>
+#include <utility>
 
 // What the clip table shows in the poster column.
 struct PosterImage {
@@ -16,9 +17,21 @@ struct PosterImage {
     VideoImage frame;       // Kind::Frame only
 };
 
+// Why a clip has no movie: its file was not there, or did not open as a movie, when its playlist was
+// read or when it was last tried (see MissingClip).
+struct MissingFile {
+    QString reason; // a sentence for the user
+    // Size and modification time (ms since the epoch) of a file that was there but did not open; it is
+    // probed again only once either changes. Nothing when the file was not there.
+    std::optional<std::pair<qint64, qint64>> triedFile;
+};
+
 // One playlist entry. Only URL (stored as "url"), bookmark and secureBookmark ever reach a file.
 // Records are shared (a table row, a drag, the current movie's clip); copying a clip makes a new
 // record with a new Movie.
+//
+// A missing clip (missing set) has no movie, poster or duration; its URL and bookmarks are the data its
+// playlist file held, unchanged, so that saving writes them back as they were.
 struct ClipRecord {
     QUrl URL;
     QString name; // last path component of the file
@@ -27,6 +40,9 @@ struct ClipRecord {
     QString qttimeDuration; // MovieTime::toString() of the movie's duration
     std::optional<QByteArray> bookmark;
     std::optional<QByteArray> secureBookmark;
+    std::optional<MissingFile> missing;
+
+    bool isMissing() const { return missing.has_value(); }
 };
 
 using ClipRecordPtr = std::shared_ptr<ClipRecord>;

@@ -1,13 +1,12 @@
 #include "document/PlaylistFileFormat.h"
 
+#include "document/MissingClip.h"
 #include "document/OrvantaDocument.h"
 #include "platform/ParallelFor.h"
 #include "platform/archive/KeyedArchiveDictionary.h"
 #include "platform/archive/KeyedArchiver.h"
 #include "platform/archive/KeyedUnarchiver.h"
 #include "platform/bookmarks/Bookmark.h"
-
-#include <QFileInfo>
 
 namespace {
 
@@ -24,52 +23,51 @@ const QString kBookmark = QStringLiteral("bookmark");
 const QString kSecureBookmark = QStringLiteral("secureBookmark");
 const QString kUrl = QStringLiteral("url");
 
-// Where a reference led, and the bookmark that led there when one resolved cleanly.
-struct Reference {
-    QUrl url;
-    std::optional<Bookmark> bookmark;
-};
+using Reference = MissingClip::Location;
 
-// A resolution is clean when it gives a URL, not stale, with no error.
-std::optional<Reference> resolveClean(const Value& data) {
-    if (data.type() != Type::Data)
-        return std::nullopt;
-    BookmarkResolution r = resolveBookmarkData(data.toData());
-    if (r.url.isEmpty() || r.isStale || !r.error.isEmpty())
-        return std::nullopt;
-    return Reference{r.url, std::move(r.bookmark)};
+std::optional<QByteArray> dataValue(const KeyedArchiveDictionary& holder, const QString& key) {
+    const Value value = holder.value(key);
+    return value.type() == Type::Data ? std::optional<QByteArray>(value.toData()) : std::nullopt;
+}
+
+QUrl urlValue(const KeyedArchiveDictionary& holder, const QString& key) {
+    const Value value = holder.value(key);
+    return value.type() == Type::Url ? value.toUrl() : QUrl();
 }
 
 // The fall-back order of one reference: security-scoped bookmark, plain bookmark, stored URL.
 std::optional<Reference> findReference(const KeyedArchiveDictionary& holder, const QString& urlKey) {
-    if (holder.contains(kSecureBookmark)) {
-        if (auto found = resolveClean(holder.value(kSecureBookmark))) {
-            startAccessingSecurityScopedResource(found->url);
-            return found;
-        }
-    }
-    if (holder.contains(kBookmark)) {
-        if (auto found = resolveClean(holder.value(kBookmark)))
-            return found;
-    }
-    const Value stored = holder.value(urlKey);
-    if (stored.type() == Type::Url && !stored.toUrl().isEmpty())
-        return Reference{stored.toUrl(), std::nullopt};
-    return std::nullopt;
+    return MissingClip::locate(dataValue(holder, kSecureBookmark), dataValue(holder, kBookmark),
+                               urlValue(holder, urlKey));
 }
 
-// Fresh bookmarks of a clip. A bookmark that has just resolved cleanly is byte for byte the one a new
-// bookmark of its file would be, so it is reused rather than made again.
-void setFreshBookmarks(ClipRecord& clip, const Reference& reference) {
-    std::optional<Bookmark> made =
-        reference.bookmark ? reference.bookmark : Bookmark::forUrl(reference.url, false);
-    if (!made) {
-        clip.bookmark.reset();
-        clip.secureBookmark.reset();
-        return;
+// One clip of a standard playlist as its file holds it, and where reading looks for its movie.
+struct StoredClip {
+    QUrl url;
+    std::optional<QByteArray> bookmark;
+    std::optional<QByteArray> secureBookmark;
+    Reference reference;
+};
+
+// A clip entry: where its references lead. An entry that refers to nowhere at all, not even through a
+// bookmark that no longer resolves cleanly, is no clip.
+std::optional<StoredClip> storedClip(const KeyedArchiveDictionary& entry) {
+    StoredClip clip{
+        urlValue(entry, kUrl), dataValue(entry, kBookmark), dataValue(entry, kSecureBookmark), {}};
+    if (auto found = MissingClip::locate(clip.secureBookmark, clip.bookmark, clip.url)) {
+        clip.reference = std::move(*found);
+        return clip;
     }
-    clip.bookmark = made->withSecurityScope(false).toData();
-    clip.secureBookmark = made->withSecurityScope(true).toData();
+    for (const auto& data : {clip.secureBookmark, clip.bookmark}) {
+        if (!data)
+            continue;
+        if (const auto named = Bookmark::fromData(*data)) {
+            clip.url = QUrl::fromLocalFile(named->path());
+            clip.reference = Reference{clip.url, std::nullopt};
+            return clip;
+        }
+    }
+    return std::nullopt;
 }
 
 QString lastPathComponent(const QString& path) {
@@ -179,23 +177,22 @@ bool PlaylistFileFormat::read(const QByteArray& data, OrvantaDocument& document,
     bool includeSubdirectories = false;
     QUrl folder;
     QSet<QString> missingItems;
-    QList<Reference> references;
+    QList<StoredClip> stored;
     if (isDynamic) {
         includeSubdirectories = root.value(kIncludeSubdirectories).toNumber().boolValue();
         if (auto found = findReference(root, kDynamicSourceFolder))
             folder = found->url;
     } else if (root.contains(kClipCollection)) {
         // Each entry resolves on its own (a stat per bookmark), so the entries resolve in parallel.
-        std::vector<std::optional<Reference>> found(size_t(collection.size()));
-        parallelFor(collection.size(), [&](qsizetype i) {
-            found[size_t(i)] = findReference(collection[i].toDictionary(), kUrl);
-        });
-        for (auto& reference : found) {
-            if (reference)
-                references.append(std::move(*reference));
+        std::vector<std::optional<StoredClip>> found(size_t(collection.size()));
+        parallelFor(collection.size(),
+                    [&](qsizetype i) { found[size_t(i)] = storedClip(collection[i].toDictionary()); });
+        for (auto& clip : found) {
+            if (clip)
+                stored.append(std::move(*clip));
         }
     } else {
-        // Files that hold only bookmark data: resolved whatever their staleness; gone files are listed.
+        // Files that hold only bookmark data: resolved whatever their staleness.
         for (const Value& element : root.value(kClips).elements()) {
             if (element.type() != Type::Data)
                 continue;
@@ -203,37 +200,41 @@ bool PlaylistFileFormat::read(const QByteArray& data, OrvantaDocument& document,
             if (r.url.isEmpty())
                 continue;
             startAccessingSecurityScopedResource(r.url);
-            if (QFileInfo::exists(r.url.toLocalFile()))
-                references.append(Reference{r.url, r.isStale ? std::nullopt : r.bookmark});
-            else
-                missingItems.insert(r.url.toLocalFile());
+            stored.append(StoredClip{r.url, element.toData(), std::nullopt,
+                                     Reference{r.url, r.isStale ? std::nullopt : r.bookmark}});
         }
     }
 
     // Opening the movies is the long part of reading a playlist; it runs on every core, the clips kept
-    // in their stored order.
-    std::vector<ClipRecordPtr> made(size_t(references.size()));
-    parallelFor(references.size(), [&](qsizetype i) {
-        const Reference& reference = references[i];
+    // in their stored order. A clip whose movie does not open stays, as a missing clip that keeps the
+    // references its file held.
+    std::vector<ClipRecordPtr> made(size_t(stored.size()));
+    parallelFor(stored.size(), [&](qsizetype i) {
+        const StoredClip& clip = stored[i];
+        const Reference& reference = clip.reference;
         auto record = std::make_shared<ClipRecord>();
         if (options.openMovies) {
             auto opened = Movie::open(reference.url);
-            if (!opened)
+            if (!opened) {
+                made[size_t(i)] = MissingClip::makeRecord(clip.url, clip.bookmark, clip.secureBookmark,
+                                                          reference.url, opened.error.message);
                 return;
+            }
             record->movie = std::move(opened.movie);
             record->qttimeDuration = record->movie->duration().toString();
         }
         record->URL = reference.url;
         record->name =
             lastPathComponent(reference.bookmark ? reference.bookmark->path() : reference.url.path());
-        setFreshBookmarks(*record, reference);
+        MissingClip::setFreshBookmarks(*record, reference);
         made[size_t(i)] = std::move(record);
     });
     QList<ClipRecordPtr> clips;
-    clips.reserve(references.size());
-    for (auto& record : made) {
-        if (record)
-            clips.append(std::move(record));
+    clips.reserve(qsizetype(made.size()));
+    for (qsizetype i = 0; i < stored.size(); ++i) {
+        if (made[size_t(i)]->isMissing())
+            missingItems.insert(MissingClip::displayedPath(stored[i].reference.url));
+        clips.append(std::move(made[size_t(i)]));
     }
 
     document.settings()->setEntries(settings);

@@ -13,15 +13,18 @@ class OrvantaDocument;
 //   clipCollection        standard: per clip {url, bookmark?, secureBookmark?}
 //   dynamicSourceFolder, includeSubdirectories, bookmark?, secureBookmark?   dynamic only
 // Reading resolves each reference (security-scoped bookmark, then plain bookmark, then the stored URL;
-// each resolution judged on its own), opens every movie, drops the clips that do not open and, for a
-// file that holds only `clips`, collects the files that are gone in missingItems. Clips read back
-// carry fresh bookmarks and no poster.
+// each resolution judged on its own) and opens every movie. Clips read back carry fresh bookmarks and
+// no poster. A clip whose movie does not open (its file gone, or not a movie) is kept in its place as
+// a missing clip (see MissingClip) holding the url and bookmark data of its entry unchanged, so that
+// writing puts them back as they were; its path is listed in missingItems. Only an entry that refers
+// to nothing at all, and an element of `clips` that is not bookmark data, are left out.
 namespace PlaylistFileFormat {
 
 std::optional<QByteArray> write(const OrvantaDocument& document, QString* error);
 
 struct ReadOptions {
-    bool openMovies = true; // false: every resolved URL becomes a clip without a movie or duration
+    // false: every resolved URL becomes a clip without a movie or duration, none of them missing
+    bool openMovies = true;
 };
 
 // Fills the document from the data. Anything that is not a playlist of this layout is refused with a

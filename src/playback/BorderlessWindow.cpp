@@ -13,6 +13,10 @@
 
 namespace {
 
+bool requestSpan(QWindow* window, const OutputFrames::EdgeDisplays& edges) {
+    return X11FullscreenMonitors::request(window, {edges.top, edges.bottom, edges.left, edges.right});
+}
+
 // Whole pixels of a frame given in floats.
 QRect pixelRect(const QRectF& frame) {
     return QRect(qRound(frame.x()), qRound(frame.y()), qRound(frame.width()), qRound(frame.height()));
@@ -109,7 +113,7 @@ void BorderlessWindow::orderFront(bool abovePanels) {
     }
     // Asked now and again once the window is on the screen, when the window manager manages it.
     if (m_span)
-        X11FullscreenMonitors::request(windowHandle(), *m_span);
+        requestSpan(windowHandle(), *m_span);
     raise();
     activateWindow();
 }
@@ -150,7 +154,7 @@ void BorderlessWindow::showCursor() {
 
 bool BorderlessWindow::eventFilter(QObject* watched, QEvent* event) {
     if (m_span && event->type() == QEvent::Expose && windowHandle() && windowHandle()->isExposed())
-        X11FullscreenMonitors::request(windowHandle(), *std::exchange(m_span, std::nullopt));
+        requestSpan(windowHandle(), *std::exchange(m_span, std::nullopt));
     // Showing a window under the pointer can bring a move to where the pointer already was.
     if (m_cursorHidden && event->type() == QEvent::MouseMove &&
         static_cast<QMouseEvent*>(event)->globalPosition().toPoint() != m_cursorHiddenAt)

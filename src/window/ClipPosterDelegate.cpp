@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <QPen>
 
 ClipPosterDelegate::ClipPosterDelegate(QObject* parent)
     : QStyledItemDelegate(parent) {}
@@ -42,7 +43,12 @@ void ClipPosterDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     const QImage image = clip ? imageForPoster(clip->posterImage) : QImage();
     painter->save();
     painter->setRenderHint(QPainter::SmoothPixmapTransform);
-    if (image.isNull()) {
+    if (image.isNull() && clip && clip->isMissing()) {
+        // Nothing to show: an empty outline, as faint as the rest of the row.
+        painter->setPen(QPen(option.palette.color(QPalette::Disabled, QPalette::Text), 1, Qt::DashLine));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(cell.adjusted(0, 0, -1, -1));
+    } else if (image.isNull()) {
         painter->setPen(QColor(90, 90, 90));
         painter->setBrush(QColor(30, 30, 30));
         painter->drawRect(cell.adjusted(0, 0, -1, -1));

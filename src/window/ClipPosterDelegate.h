@@ -6,8 +6,8 @@
 struct PosterImage;
 
 // Paints the poster column of the clip table: the clip's poster frame fitted into the cell, the
-// missing-item picture for clips without a frame one second in, and an empty frame for clips read
-// from a file (they carry no poster).
+// missing-item picture for clips without a frame one second in, an empty frame for clips read from a
+// file (they carry no poster), and a faint outline for a clip whose file is missing.
 class ClipPosterDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:

@@ -1,6 +1,9 @@
 #include "window/ClipTableModel.h"
 
-#include "playback/TimeDisplay.h"
+#include "platform/media/TimeDisplay.h"
+
+#include <QGuiApplication>
+#include <QPalette>
 
 ClipTableModel::ClipTableModel(QObject* parent)
     : QAbstractTableModel(parent) {}
@@ -54,10 +57,15 @@ QVariant ClipTableModel::data(const QModelIndex& index, int role) const {
         if (index.column() == NameColumn)
             return clip->name;
         if (index.column() == DurationColumn)
-            return durationText(*clip);
+            return clip->isMissing() ? QStringLiteral("—") : durationText(*clip);
         return {};
     case Qt::ToolTipRole:
-        return clip->URL.toLocalFile();
+        return clip->isMissing() ? clip->missing->reason : clip->URL.toLocalFile();
+    case Qt::ForegroundRole:
+        // A missing clip is greyed as a disabled row would be, but stays selectable and removable.
+        if (clip->isMissing())
+            return QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text);
+        return {};
     case Qt::TextAlignmentRole:
         if (index.column() == DurationColumn)
             return QVariant(Qt::AlignRight | Qt::AlignVCenter);
@@ -65,6 +73,12 @@ QVariant ClipTableModel::data(const QModelIndex& index, int role) const {
     default:
         return {};
     }
+}
+
+void ClipTableModel::clipDidChange(int row) {
+    if (row < 0 || row >= m_clips.size())
+        return;
+    emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
 }
 
 QVariant ClipTableModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -8,7 +8,9 @@
 
 Q_DECLARE_METATYPE(ClipRecordPtr)
 
-// The rows of the clip table: one per arranged clip, with the columns poster, name and duration.
+// The rows of the clip table: one per arranged clip, with the columns poster, name and duration. A
+// missing clip's row is greyed, shows a dash for its duration and the reason it is missing as its tool
+// tip (other rows show their file's path).
 // The model only shows what its clips controller gives it; every edit goes through the controller,
 // which tells the model what changed so that views keep their selection and scroll position.
 // Main thread only.
@@ -27,6 +29,8 @@ public:
     void resetClips(const QList<ClipRecordPtr>& clips);
     void insertClips(int row, const QList<ClipRecordPtr>& clips);
     void removeClipsAt(int row, int count);
+    // The record shown in the row changed (a missing clip's file came back): the row is drawn anew.
+    void clipDidChange(int row);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

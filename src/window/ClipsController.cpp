@@ -175,3 +175,7 @@ void ClipsController::rearrangeObjects() {
         emit selectionDidChange();
     emit arrangedObjectsChanged();
 }
+
+void ClipsController::objectDidChangeAtArrangedObjectIndex(int row) {
+    m_model->clipDidChange(row);
+}

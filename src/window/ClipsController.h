@@ -55,6 +55,9 @@ public:
     QList<int> moveObjectsAtArrangedObjectIndexes(const QList<int>& rows, int before);
     // Brings the arranged clips in line with the document's list.
     void rearrangeObjects();
+    // The clip at the row changed in place (a missing clip's file came back): its row is drawn anew.
+    // The list itself is the same, so nothing else is told.
+    void objectDidChangeAtArrangedObjectIndex(int row);
 
     ClipTableModel* model() const { return m_model; }
     QItemSelectionModel* selectionModel() const { return m_selection; }

@@ -1,11 +1,12 @@
 #include "window/OrvantaWindowController.h"
 
-#include "app/OrvantaDocumentController.h"
-#include "document/OpenAccessoryViewController.h"
 #include "document/OrvantaDocument.h"
 #include "document/PlaylistSettings.h"
+#include "platform/NaturalOrder.h"
 #include "platform/Presenter.h"
+#include "platform/documents/DocumentController.h"
 #include "platform/media/MpvPlayer.h"
+#include "platform/ui/OpenAccessoryViewController.h"
 #include "playback/BorderlessWindow.h"
 #include "window/ClipsController.h"
 #include "window/DisplayIdentifierWindowController.h"
@@ -16,6 +17,7 @@
 #include <QMimeDatabase>
 #include <QStackedWidget>
 #include <QTabBar>
+#include <algorithm>
 
 namespace {
 
@@ -27,12 +29,14 @@ constexpr int DragOperationMove = 16;
 } // namespace
 
 std::unique_ptr<OrvantaWindowController>
-OrvantaWindowController::orvantaWindowController(OrvantaDocumentController* controller) {
-    return std::unique_ptr<OrvantaWindowController>(new OrvantaWindowController(controller));
+OrvantaWindowController::orvantaWindowController(DocumentController* controller, MenuInstaller installMenus) {
+    return std::unique_ptr<OrvantaWindowController>(
+        new OrvantaWindowController(controller, std::move(installMenus)));
 }
 
-OrvantaWindowController::OrvantaWindowController(OrvantaDocumentController* controller)
-    : m_documentController(controller) {}
+OrvantaWindowController::OrvantaWindowController(DocumentController* controller, MenuInstaller installMenus)
+    : m_documentController(controller)
+    , m_installMenus(std::move(installMenus)) {}
 
 OrvantaWindowController::~OrvantaWindowController() {
     tearDown();
@@ -149,9 +153,11 @@ void OrvantaWindowController::windowDidLoad() {
                 (*it)->close();
         }
     }
-    // 10.
+    // 10. The set has no order of its own; sorted as a file manager sorts, a folder's files stand
+    // together in their order.
     if (m_datasource && !m_datasource->missingItems().isEmpty()) {
-        const QStringList paths(m_datasource->missingItems().cbegin(), m_datasource->missingItems().cend());
+        QStringList paths(m_datasource->missingItems().cbegin(), m_datasource->missingItems().cend());
+        std::sort(paths.begin(), paths.end(), naturalLess);
         Presenter::shared().showAlert(
             QStringLiteral("Missing Items"),
             QStringLiteral("Orvanta was not able to locate the following files:\n\n%1")

@@ -25,7 +25,7 @@ class Movie;
 class MpvPlayer;
 class OpenAccessoryViewController;
 class OrvantaDocument;
-class OrvantaDocumentController;
+class DocumentController;
 class PlaylistWindow;
 class QAbstractButton;
 class QAction;
@@ -67,8 +67,12 @@ class TypedNumber;
 class OrvantaWindowController : public WindowController {
     Q_OBJECT
 public:
-    static std::unique_ptr<OrvantaWindowController>
-    orvantaWindowController(OrvantaDocumentController* controller);
+    // What the application puts on each playlist window (its menus), given the window and its document.
+    using MenuInstaller = std::function<void(QMainWindow* window, Document* document)>;
+    // The controller of a playlist window of the document controller's; closeOthersAtStartup reaches
+    // the other documents through it.
+    static std::unique_ptr<OrvantaWindowController> orvantaWindowController(DocumentController* controller,
+                                                                            MenuInstaller installMenus = {});
     ~OrvantaWindowController() override;
 
     // --- The window and its start-up
@@ -236,12 +240,19 @@ public:
     QList<int> moveObjectsInArrangedObjectsFromIndexes(const QList<int>& rows, int toIndex);
 
     // --- The next clip (OrvantaWindowControllerNextClip.cpp)
-    // The movie that movieDidEnd moves on to from the current one: the row after the last selected one,
-    // or the first row when looping is on and there is none after it; null when playing would stop.
+    // The movie that movieDidEnd moves on to from the current one: the first clip that can play after
+    // the last selected row, or, when looping is on and there is none, from the first row on (the
+    // selected row included, so a lone playable clip plays again); null when playing would stop.
+    // Missing clips are passed over (this query does not try their files again; preparing does).
     std::shared_ptr<Movie> movieThatComesNext() const;
+    // The rule behind it: the first row after `from` (-1: before the first row) for which canPlay
+    // answers true, then, when looping, the rows from 0 up to and including `from`; -1 when none.
+    // Each row is asked at most once.
+    static int nextPlayableRow(int rowCount, int from, bool looping,
+                               const std::function<bool(int row)>& canPlay);
 
 private:
-    explicit OrvantaWindowController(OrvantaDocumentController* controller);
+    OrvantaWindowController(DocumentController* controller, MenuInstaller installMenus);
 
     // OrvantaWindowControllerInterface.cpp
     void loadWindow();
@@ -292,8 +303,17 @@ private:
     void setupNextClip();
     void prepareNextClipAfter(int milliseconds);
     void prepareNextClip();
+    // Whether the row's clip has a movie to play. A missing clip's file is tried again first when
+    // reopenMissing is set; when it has come back, its row and the total time are refreshed.
+    bool rowCanPlay(int row, bool reopenMissing);
+    // nextPlayableRow from the last selected row, with the playlist's looping setting.
+    int rowThatComesNext(const std::function<bool(int row)>& canPlay) const;
+    // With a missing clip selected and nothing current, play starts that clip if its file has come
+    // back, or else selects the clip that comes after it. False when no clip can play.
+    bool leaveMissingSelection();
 
-    OrvantaDocumentController* m_documentController;
+    DocumentController* m_documentController;
+    MenuInstaller m_installMenus;
     OrvantaDocument* m_datasource = nullptr;
 
     // Properties

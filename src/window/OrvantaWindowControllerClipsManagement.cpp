@@ -1,11 +1,11 @@
 // Clip import and removal: the add and source-folder panels, import runs, removal.
 #include "window/OrvantaWindowController.h"
 
-#include "document/OpenAccessoryViewController.h"
 #include "document/OrvantaDocument.h"
 #include "platform/Presenter.h"
 #include "platform/defaults/UserDefaults.h"
 #include "platform/media/Movie.h"
+#include "platform/ui/OpenAccessoryViewController.h"
 #include "window/ClipsController.h"
 
 #include <QElapsedTimer>

@@ -1,12 +1,11 @@
 // The playlist window's widgets, and how its controls show and edit the playlist's settings.
 #include "window/OrvantaWindowController.h"
 
-#include "app/ApplicationMenus.h"
+#include "document/ComputePlaylistDuration.h"
 #include "document/OrvantaDocument.h"
 #include "platform/TypedNumber.h"
 #include "platform/ValueTransformerRegistry.h"
 #include "playback/ClickableMovieView.h"
-#include "playback/ComputePlaylistDuration.h"
 #include "window/ClipPosterDelegate.h"
 #include "window/ClipTableModel.h"
 #include "window/ClipsController.h"
@@ -41,6 +40,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -65,8 +65,8 @@ void OrvantaWindowController::loadWindow() {
 
     m_window = std::make_unique<PlaylistWindow>([this] { return windowShouldClose(); });
     m_window->setObjectName(QStringLiteral("OrvantaDocument"));
-    if (m_documentController)
-        ApplicationMenus::install(m_window.get(), m_documentController, document());
+    if (m_installMenus)
+        m_installMenus(m_window.get(), document());
     makeToolbarAndMenu();
 
     auto* clipsSide = new QWidget(m_window.get());
@@ -488,9 +488,15 @@ void OrvantaWindowController::refreshTotalTime() {
     if (!m_totalTimeText || !m_clipsController)
         return;
     const QList<ClipRecordPtr>& clips = m_clipsController->arrangedObjects();
+    // Missing clips have no duration: the total is that of the clips that can play.
     m_totalTimeText->setText(ComputePlaylistDuration::totalTimeText(clips));
-    m_clipCountText->setText(clips.size() == 1 ? QStringLiteral("1 clip")
-                                               : QStringLiteral("%1 clips").arg(clips.size()));
+    const auto missing = std::count_if(clips.begin(), clips.end(),
+                                       [](const ClipRecordPtr& clip) { return clip && clip->isMissing(); });
+    QString count =
+        clips.size() == 1 ? QStringLiteral("1 clip") : QStringLiteral("%1 clips").arg(clips.size());
+    if (missing > 0)
+        count += QStringLiteral(", %1 missing").arg(missing);
+    m_clipCountText->setText(count);
 }
 
 void OrvantaWindowController::showImportProgress(int done, int total) {

@@ -5,19 +5,20 @@
 // selected clip; the selection handler (OrvantaWindowControllerTableDelegate.cpp) attaches it.
 #include "window/OrvantaWindowController.h"
 
-#include "app/PlayLog.h"
 #include "document/OrvantaDocument.h"
+#include "platform/PlayLog.h"
+#include "platform/Presenter.h"
 #include "platform/TypedNumber.h"
 #include "platform/media/Movie.h"
 #include "platform/media/MovieTime.h"
 #include "platform/media/MpvPlayer.h"
+#include "platform/media/TimeDisplay.h"
 #include "platform/notifications/NotificationCenter.h"
 #include "platform/ui/VideoOutput.h"
 #include "platform/ui/VideoView.h"
 #include "playback/BorderlessWindow.h"
 #include "playback/ClickableMovieView.h"
 #include "playback/OutputFrames.h"
-#include "playback/TimeDisplay.h"
 #include "window/ClipsController.h"
 #include "window/PlaylistWindow.h"
 
@@ -154,7 +155,32 @@ void OrvantaWindowController::tearDownPlayback() {
     }
 }
 
+bool OrvantaWindowController::leaveMissingSelection() {
+    if (m_currentMovie || !m_clipsController)
+        return true;
+    const QList<int> selected = m_clipsController->selectionIndexes();
+    if (selected.isEmpty())
+        return true;
+    const ClipRecordPtr clip = m_clipsController->arrangedObjects()[selected.first()];
+    if (!clip || !clip->isMissing())
+        return true;
+    if (rowCanPlay(selected.first(), true)) {
+        tableViewSelectionDidChange();
+        return true;
+    }
+    const int next = rowThatComesNext([this](int row) { return rowCanPlay(row, true); });
+    if (next < 0)
+        return false;
+    m_clipsController->setSelectionIndexes({next});
+    return true;
+}
+
 void OrvantaWindowController::play() {
+    // A missing clip cannot play: the one after it does, and with none that can, nothing starts.
+    if (!leaveMissingSelection()) {
+        Presenter::shared().beep();
+        return;
+    }
     if (!m_isPreviewPlayback) {
         // 1-2. An output window that encloses the main screen goes above the desktop's panels.
         const QScreen* main = QGuiApplication::primaryScreen();
@@ -299,20 +325,19 @@ void OrvantaWindowController::movieDidEnd(const QVariant& movie) {
     if (m_player)
         m_player->gotoBeginning();
     ended->gotoBeginning();
-    // 2. The next clip; the selection handler makes it current and starts it.
-    if (m_clipsController->selectNext()) {
-        ended->gotoBeginning();
-        return;
-    }
-    const PlaylistSettings* settings = m_datasource ? m_datasource->settings() : nullptr;
-    // 3. The first clip when looping. A playlist of one clip plays it again.
-    if (settings && settings->looping() != 0) {
-        m_clipsController->setSelectionIndexes({0});
+    // 2-3. The next clip, or the first when looping; the selection handler makes it current and starts
+    // it. Missing clips are passed over: their files were looked for when this next clip was prepared,
+    // so the switch waits for no file system. A clip that is the only one able to play, looping, plays
+    // again.
+    const int next = rowThatComesNext([this](int row) { return rowCanPlay(row, false); });
+    if (next >= 0) {
+        m_clipsController->setSelectionIndexes({next});
         if (m_currentMovie == ended && m_isPlaying && m_player)
             m_player->play();
         ended->gotoBeginning();
         return;
     }
+    const PlaylistSettings* settings = m_datasource ? m_datasource->settings() : nullptr;
     // 4-5. Run out.
     stop();
     if (settings && settings->closeWhenFinished()) {

@@ -19,9 +19,16 @@ void OrvantaWindowController::tableViewSelectionDidChange() {
         return;
     // Whatever the selection did, what comes next may have changed.
     const auto prepareNext = qScopeGuard([this] { nextClipFollowsSelection(); });
+    const QList<int> rows = m_clipsController->selectionIndexes();
     const QList<ClipRecordPtr> selected = m_clipsController->selectedObjects();
     if (selected.isEmpty() || !selected.first())
         return;
+    if (selected.first()->isMissing()) {
+        // Chosen by the user (sequencing passes missing clips over): its file is tried again at once.
+        // While one plays, it carries on, and the clip after the missing one follows it.
+        if (!rowCanPlay(rows.first(), true) && m_isPlaying && m_currentMovie)
+            return;
+    }
     std::shared_ptr<Movie> movie = selected.first()->movie;
     if (movie == m_currentMovie)
         return;

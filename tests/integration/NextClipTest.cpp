@@ -3,6 +3,7 @@
 // switch to it when the selection (by hand or by sequencing) makes it current.
 #include "app/OrvantaDocumentController.h"
 #include "document/ClipImporter.h"
+#include "document/ComputePlaylistDuration.h"
 #include "document/OrvantaDocument.h"
 #include "platform/TypedNumber.h"
 #include "platform/media/Movie.h"
@@ -11,11 +12,13 @@
 #include "support/RecordingPresenter.h"
 #include "support/TestMedia.h"
 #include "support/Wait.h"
+#include "window/ClipTableModel.h"
 #include "window/ClipsController.h"
 #include "window/OrvantaWindowController.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -51,6 +54,10 @@ public:
                                   const std::function<void(PlaylistSettings&)>& settings = {}) {
         const QUrl where = writeTestPlaylist(dir.path(), file, QStringList(count, clip), settings);
         EXPECT_FALSE(where.isEmpty()) << file.toStdString();
+        return openURL(where);
+    }
+
+    OrvantaWindowController* openURL(const QUrl& where) {
         DocumentError error;
         auto* opened =
             qobject_cast<OrvantaDocument*>(controller.openDocumentWithContentsOfURL(where, true, &error));
@@ -213,4 +220,92 @@ TEST_F(NextClipTest, SequencingSwitchesToThePreparedClipsAndStopsAtTheEndAsBefor
     WAIT_UNTIL(wc->player()->isPaused(), Wait);
     EXPECT_DOUBLE_EQ(movieAt(wc, 0)->currentTime(), 0.0);
     EXPECT_DOUBLE_EQ(movieAt(wc, 1)->currentTime(), 0.0);
+}
+
+TEST(NextPlayableRowTest, PassesOverRowsThatCannotPlayAndWrapsOnlyWhenLooping) {
+    const struct {
+        const char* name;
+        int rowCount, from;
+        bool looping;
+        QList<int> playable;
+        int expected;
+    } cases[] = {
+        {"the row after", 4, 0, false, {0, 1, 2, 3}, 1},
+        {"a missing row passed over", 4, 0, false, {0, 2, 3}, 2},
+        {"nothing after, not looping", 4, 2, false, {0, 1, 2}, -1},
+        {"nothing after, looping: from the top", 4, 2, true, {1, 2}, 1},
+        {"looping, the current row the only one that plays", 3, 1, true, {1}, 1},
+        {"no selection: the first row that plays", 3, -1, false, {2}, 2},
+        {"nothing plays", 3, 1, true, {}, -1},
+        {"an empty list", 0, -1, true, {}, -1},
+    };
+    for (const auto& c : cases) {
+        QList<int> asked;
+        const int row = OrvantaWindowController::nextPlayableRow(c.rowCount, c.from, c.looping, [&](int r) {
+            asked.append(r);
+            return c.playable.contains(r);
+        });
+        EXPECT_EQ(row, c.expected) << c.name;
+        // Each row is asked at most once: a playlist of missing clips cannot keep the player spinning.
+        EXPECT_EQ(QSet<int>(asked.begin(), asked.end()).size(), asked.size()) << c.name;
+    }
+}
+
+TEST_F(NextClipTest, AMissingClipIsPassedOverUntilItsFileIsBackAndThenPlays) {
+    const QUrl where =
+        writeTestPlaylist(dir.path(), "gaps", QStringList(3, "clip-0.5s.mp4"),
+                          [](PlaylistSettings& s) { s.setValue("looping", TypedNumber::integer(1)); });
+    const QString gone = dir.filePath("gaps-c1.mp4");
+    ASSERT_TRUE(QFile::remove(gone));
+    OrvantaWindowController* wc = openURL(where);
+    ASSERT_NE(wc, nullptr);
+    ASSERT_EQ(presenter.alerts.size(), 1);
+    EXPECT_EQ(presenter.alerts[0].first, "Missing Items");
+    EXPECT_TRUE(presenter.alerts[0].second.endsWith("\n\n" + gone))
+        << presenter.alerts[0].second.toStdString();
+
+    // In the table: greyed, the reason as its tool tip, a dash for its duration; the total leaves it out.
+    const ClipTableModel* model = wc->clipsController()->model();
+    auto cell = [&](int row, int column, int role) { return model->index(row, column).data(role); };
+    EXPECT_TRUE(cell(1, ClipTableModel::NameColumn, Qt::ForegroundRole).isValid());
+    EXPECT_FALSE(cell(0, ClipTableModel::NameColumn, Qt::ForegroundRole).isValid());
+    EXPECT_EQ(cell(1, ClipTableModel::NameColumn, Qt::ToolTipRole).toString(),
+              "The file “" + gone + "” cannot be found.");
+    EXPECT_EQ(cell(1, ClipTableModel::DurationColumn, Qt::DisplayRole).toString(), "—");
+    const QString duration = wc->clipsController()->arrangedObjects()[0]->qttimeDuration;
+    EXPECT_EQ(wc->totalTimeText()->text(), ComputePlaylistDuration::totalTimeText(QStringList(2, duration)));
+
+    // Chosen by hand while stopped, it has nothing to show; play starts the clip after it.
+    wc->clipsController()->setSelectionIndexes({1});
+    EXPECT_EQ(wc->currentMovie(), nullptr);
+    QList<int> rows;
+    QObject::connect(wc->clipsController(), &ClipsController::selectionDidChange, wc, [&] {
+        rows.append(wc->clipsController()->selectionIndexes().value(0, -1));
+        // The second time the last clip comes, the file is back (a drive mounted late).
+        if (rows.count(2) == 2 && !QFileInfo::exists(gone)) {
+            EXPECT_TRUE(QFile::copy(testMediaPath("clip-0.5s.mp4"), gone));
+        }
+    });
+    wc->play();
+    EXPECT_TRUE(wc->isPlaying());
+    WAIT_UNTIL(rows.size() >= 5, 3 * Wait);
+    wc->stop();
+    // Passed over on the first round, played on the next once its file was there.
+    EXPECT_EQ(rows.mid(0, 5), (QList<int>{2, 0, 2, 0, 1}));
+    EXPECT_FALSE(movieAt(wc, 1) == nullptr);
+    EXPECT_FALSE(cell(1, ClipTableModel::NameColumn, Qt::ForegroundRole).isValid());
+    EXPECT_EQ(wc->totalTimeText()->text(), ComputePlaylistDuration::totalTimeText(QStringList(3, duration)));
+    EXPECT_EQ(presenter.beeps, 0);
+
+    // Where no clip can play, play only beeps.
+    const QUrl none = writeTestPlaylist(dir.path(), "none", QStringList(2, "clip-0.5s.mp4"));
+    ASSERT_TRUE(QFile::remove(dir.filePath("none-c0.mp4")) && QFile::remove(dir.filePath("none-c1.mp4")));
+    OrvantaWindowController* empty = openURL(none);
+    ASSERT_NE(empty, nullptr);
+    EXPECT_TRUE(presenter.alerts.last().second.endsWith(dir.filePath("none-c0.mp4") + "\n" +
+                                                        dir.filePath("none-c1.mp4")));
+    empty->play();
+    EXPECT_FALSE(empty->isPlaying());
+    EXPECT_EQ(presenter.beeps, 1);
+    EXPECT_EQ(empty->player()->movie(), nullptr);
 }

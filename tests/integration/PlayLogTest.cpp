@@ -1,5 +1,5 @@
 // The play log: the lines it writes, and whole unattended runs of the real program read through it.
-#include "app/PlayLog.h"
+#include "platform/PlayLog.h"
 #include "document/ClipImporter.h"
 #include "document/OrvantaDocument.h"
 #include "platform/HeadlessPresenter.h"

@@ -1,7 +1,9 @@
 #include "document/PlaylistFileFormat.h"
+#include "document/MissingClip.h"
 #include "document/OrvantaDocument.h"
 #include "platform/archive/KeyedArchiveDictionary.h"
 #include "platform/archive/KeyedArchiver.h"
+#include "platform/archive/KeyedUnarchiver.h"
 #include "platform/bookmarks/Bookmark.h"
 #include "support/QtPrinters.h"
 #include "support/TestMedia.h"
@@ -201,10 +203,125 @@ TEST_F(PlaylistFiles, AFileOfBookmarksAloneListsTheFilesThatAreGone) {
     ASSERT_TRUE(QFile::remove(gone));
     auto doc = readBack(data);
     ASSERT_NE(doc, nullptr);
-    EXPECT_EQ(names(*doc), (QStringList{"a.mp4", "c.mp4"}));
+    // The gone file stays in its place as a missing clip; elements that are not bookmarks are no clips.
+    EXPECT_EQ(names(*doc), (QStringList{"a.mp4", "gone.mp4", "c.mp4"}));
+    EXPECT_TRUE(doc->clips()[1]->isMissing());
     EXPECT_EQ(doc->missingItems(), QSet<QString>{gone});
     // No settings in the file: the playlist gets the settings of a new one.
     EXPECT_EQ(doc->settings()->entries(), PlaylistSettings::defaultEntries());
+    // Written back, it keeps its bookmark data byte for byte.
+    QString error;
+    const auto written = KeyedUnarchiver::unarchiveObjectWithData(*PlaylistFileFormat::write(*doc, &error));
+    ASSERT_TRUE(written.ok());
+    EXPECT_TRUE(written.value.toDictionary().value("clips").elements()[1] ==
+                root.value("clips").elements()[1]);
+}
+
+TEST_F(PlaylistFiles, ClipsWhoseMoviesDoNotOpenStayInPlaceAndAreWrittenBackAsTheyWere) {
+    const QString a = clip("a.mp4");
+    const QString gone = clip("gone.mp4");
+    const QString c = clip("c.mp4", "clip-2s.mp4");
+    const QString damaged = clip("damaged.mp4");
+    auto entry = [](const QString& path, std::optional<QByteArray> plain, std::optional<QByteArray> secure) {
+        KeyedArchiveDictionary e{{"url", V::url(fileUrl(path))}};
+        if (plain)
+            e.insert("bookmark", V::data(*plain));
+        if (secure)
+            e.insert("secureBookmark", V::data(*secure));
+        return e;
+    };
+    const QList<KeyedArchiveDictionary> entries{
+        entry(a, bookmarkData(fileUrl(a), false), bookmarkData(fileUrl(a), true)),
+        entry(gone, bookmarkData(fileUrl(gone), false), bookmarkData(fileUrl(gone), true)),
+        entry(c, std::nullopt, std::nullopt),
+        // Bookmarks made by another platform do not parse here; they are kept all the same.
+        entry(dir.filePath("unmounted/other.mov"), QByteArray("book\0data"), QByteArray("secure\1data")),
+        entry(damaged, bookmarkData(fileUrl(damaged), false), std::nullopt)};
+    QList<V> collection;
+    QList<V> clips;
+    for (const KeyedArchiveDictionary& e : entries) {
+        collection.append(V::dictionary(e));
+        clips.append(e.contains("bookmark") ? e.value("bookmark") : V::null());
+    }
+    const QByteArray data = archive({{"settings", V::dictionary({})},
+                                     {"isDynamicPlaylist", V::number(TypedNumber::boolean(false))},
+                                     {"clips", V::array(clips)},
+                                     {"clipCollection", V::array(collection)}});
+    ASSERT_TRUE(QFile::remove(gone));
+    {
+        QFile file(damaged);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("not a movie");
+    }
+
+    auto doc = readBack(data);
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(names(*doc), (QStringList{"a.mp4", "gone.mp4", "c.mp4", "other.mov", "damaged.mp4"}));
+    const QList<bool> missing{false, true, false, true, true};
+    for (int i = 0; i < 5; ++i) {
+        const ClipRecord& clipRead = *doc->clips()[i];
+        EXPECT_EQ(clipRead.isMissing(), missing[i]) << i;
+        if (!clipRead.isMissing())
+            continue;
+        EXPECT_TRUE(!clipRead.movie && clipRead.qttimeDuration.isEmpty() &&
+                    clipRead.posterImage.kind == PosterImage::Kind::None);
+    }
+    EXPECT_TRUE(doc->clips()[1]->missing->reason.contains("cannot be found"));
+    EXPECT_TRUE(doc->clips()[4]->missing->reason.contains("does not open as a movie"));
+    EXPECT_EQ(doc->missingItems(), (QSet<QString>{gone, dir.filePath("unmounted/other.mov"), damaged}));
+
+    // Written back: the missing clips' entries and bookmarks exactly as read, the others fresh.
+    QString error;
+    const auto written = KeyedUnarchiver::unarchiveObjectWithData(*PlaylistFileFormat::write(*doc, &error));
+    ASSERT_TRUE(written.ok());
+    const KeyedArchiveDictionary root = written.value.toDictionary();
+    const QList<V> writtenEntries = root.value("clipCollection").elements();
+    ASSERT_EQ(writtenEntries.size(), 5);
+    for (int i = 0; i < 5; ++i) {
+        const KeyedArchiveDictionary e = writtenEntries[i].toDictionary();
+        if (missing[i]) {
+            EXPECT_EQ(e.keys(), entries[i].keys()) << i;
+            for (const QString& key : e.keys())
+                EXPECT_TRUE(e.value(key) == entries[i].value(key)) << i << " " << key.toStdString();
+            EXPECT_TRUE(root.value("clips").elements()[i] == clips[i]) << i;
+        } else {
+            EXPECT_TRUE(e.value("url") == entries[i].value("url")) << i;
+            EXPECT_TRUE(resolveBookmarkData(e.value("secureBookmark").toData()).error.isEmpty()) << i;
+        }
+    }
+}
+
+TEST_F(PlaylistFiles, AMissingClipOpensOnceItsFileIsBack) {
+    const QString path = clip("back.mp4", "clip-2s.mp4");
+    const QByteArray plain = *bookmarkData(fileUrl(path), false);
+    const QByteArray secure = *bookmarkData(fileUrl(path), true);
+    ASSERT_TRUE(QFile::remove(path));
+    ClipRecordPtr missing = MissingClip::makeRecord(fileUrl(path), plain, secure, fileUrl(path), "gone");
+    EXPECT_FALSE(MissingClip::reopen(*missing));
+    EXPECT_TRUE(missing->missing->reason.contains("cannot be found"));
+
+    // There, but not a movie yet (still being copied, say): still missing, for that reason.
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("partial");
+    }
+    EXPECT_FALSE(MissingClip::reopen(*missing));
+    EXPECT_TRUE(missing->missing->reason.contains("does not open as a movie"))
+        << missing->missing->reason.toStdString();
+    EXPECT_EQ(missing->bookmark, plain);
+
+    ASSERT_TRUE(QFile::remove(path));
+    clip("back.mp4", "clip-2s.mp4");
+    ASSERT_TRUE(MissingClip::reopen(*missing));
+    EXPECT_FALSE(missing->isMissing());
+    ASSERT_NE(missing->movie, nullptr);
+    EXPECT_EQ(missing->qttimeDuration, missing->movie->duration().toString());
+    EXPECT_EQ(missing->posterImage.kind, PosterImage::Kind::Frame);
+    EXPECT_EQ(missing->name, "back.mp4");
+    // Fresh bookmarks of the file as it is now.
+    EXPECT_TRUE(resolveBookmarkData(*missing->bookmark).error.isEmpty());
+    EXPECT_TRUE(Bookmark::fromData(*missing->secureBookmark)->isSecurityScoped());
 }
 
 TEST_F(PlaylistFiles, ADynamicPlaylistFindsItsFolderThroughBookmarksOrTheStoredUrl) {

@@ -1,11 +1,11 @@
+#include "document/ComputePlaylistDuration.h"
 #include "document/PlaylistSettings.h"
 #include "platform/archive/KeyedArchiveDictionary.h"
 #include "platform/archive/KeyedArchiver.h"
 #include "platform/archive/KeyedUnarchiver.h"
 #include "platform/bookmarks/Bookmark.h"
 #include "platform/media/Movie.h"
-#include "playback/ComputePlaylistDuration.h"
-#include "playback/TimeDisplay.h"
+#include "platform/media/TimeDisplay.h"
 #include "support/QtPrinters.h"
 #include "support/TestMedia.h"
 
@@ -367,11 +367,13 @@ TEST_F(PlaylistTool, ShowJsonDescribesEveryField) {
     EXPECT_TRUE(shown["totalTime"].toString().startsWith("Total Time:  0:00:03.0"));
 }
 
-TEST_F(PlaylistTool, ShowListsTheFilesThatAreGone) {
-    // A file that holds only bookmark data: the road on which missing files are collected.
+TEST_F(PlaylistTool, ShowListsTheFilesThatAreGoneInPlace) {
     const QString kept = copy("clip-1s.mp4", "kept.mp4");
     const QString zeta = copy("clip-1s.mp4", "zeta.mp4");
     const QString alpha = copy("clip-1s.mp4", "alpha.mp4");
+    // A playlist as Orvanta writes it, and an older layout that holds only bookmark data.
+    const QString current = path("current.orvplaylist");
+    ASSERT_EQ(runTool({"new", "-o", current, zeta, kept}).status, 0);
     QList<V> bookmarks;
     for (const QString& clip : {kept, zeta, alpha})
         bookmarks.append(V::data(*bookmarkData(QUrl::fromLocalFile(clip), false)));
@@ -385,16 +387,28 @@ TEST_F(PlaylistTool, ShowListsTheFilesThatAreGone) {
                      {"isDynamicPlaylist", V::number(TypedNumber::boolean(false))},
                      {"clips", V::array(bookmarks)}});
 
+    const QJsonObject shownCurrent = showJson(current);
+    EXPECT_EQ(clipNamesShown(shownCurrent), (QStringList{"zeta.mp4", "kept.mp4"}));
+    EXPECT_EQ(shownCurrent["missingItems"], QJsonValue(QJsonArray{zeta}));
     const QJsonObject shown = showJson(file);
-    EXPECT_EQ(clipNamesShown(shown), QStringList{"kept.mp4"});
+    EXPECT_EQ(clipNamesShown(shown), (QStringList{"kept.mp4", "zeta.mp4", "alpha.mp4"}));
     EXPECT_EQ(shown["missingItems"], QJsonValue(QJsonArray{alpha, zeta}));
+    const QJsonArray clips = shown["clips"].toArray();
+    EXPECT_FALSE(clips[0].toObject().contains("missing")); // present clips keep their six keys
+    EXPECT_EQ(clips[1]["missing"], QJsonValue(true));
+    EXPECT_EQ(clips[1]["duration"].toString(), "");
+    EXPECT_EQ(clips[1]["missingReason"].toString(), "The file “" + zeta + "” cannot be found.");
+    EXPECT_EQ(shown["totalTime"].toString(), "Total Time:  0:00:01.000");
 
     const ToolRun text = runTool({"show", file});
     ASSERT_EQ(text.status, 0);
     const QString out = text.out;
     EXPECT_TRUE(out.contains("Kind:      standard")) << out.toStdString();
     EXPECT_TRUE(out.contains(QRegularExpression("\\n  speed +1\\.0\\n")));
-    EXPECT_TRUE(out.contains("Clips:     1\n  1  00:00:01.000  kept.mp4  " + kept + "\n"));
+    EXPECT_TRUE(out.contains("Clips:     3 (2 missing)\n  1  00:00:01.000  kept.mp4  " + kept +
+                             "\n  2  MISSING       zeta.mp4  " + zeta + "  (The file “" + zeta +
+                             "” cannot be found.)\n"))
+        << out.toStdString();
     EXPECT_TRUE(out.contains("Missing:   2\n  " + alpha + "\n  " + zeta + "\n"));
     EXPECT_TRUE(out.endsWith("Total Time:  0:00:01.000\n"));
 }

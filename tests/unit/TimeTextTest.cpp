@@ -1,6 +1,6 @@
 #include "document/ClipRecord.h"
-#include "playback/ComputePlaylistDuration.h"
-#include "playback/TimeDisplay.h"
+#include "document/ComputePlaylistDuration.h"
+#include "platform/media/TimeDisplay.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "platform/ui/WidgetPresenter.h"
 
-#include "document/OpenAccessoryViewController.h"
+#include "platform/ui/OpenAccessoryViewController.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -58,7 +58,7 @@ bool isSupported() {
     return false;
 }
 
-bool request(QWindow* window, const OutputFrames::EdgeDisplays& edges) {
+bool request(QWindow* window, const Edges& edges) {
     xcb_connection_t* c = connection();
     if (!c || !window || !window->handle())
         return false;

@@ -1,6 +1,6 @@
-#include "playback/ComputePlaylistDuration.h"
+#include "document/ComputePlaylistDuration.h"
 
-#include "playback/TimeDisplay.h"
+#include "platform/media/TimeDisplay.h"
 
 QString ComputePlaylistDuration::totalTimeText(const QStringList& durations) {
     MovieTime total = MovieTime::make(0, 2997);

@@ -1,4 +1,4 @@
-#include "document/OpenAccessoryViewController.h"
+#include "platform/ui/OpenAccessoryViewController.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "playback/TimeDisplay.h"
+#include "platform/media/TimeDisplay.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "app/PlayLog.h"
+#include "platform/PlayLog.h"
 
 #include <QDateTime>
 #include <QJsonDocument>
