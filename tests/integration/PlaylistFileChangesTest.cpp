@@ -1,9 +1,9 @@
 // An open playlist window and other writers of its file: the playlist tool changing it meanwhile, a
 // conflict with unsaved edits, and a dynamic playlist that opens without rewriting its file.
 #include "app/OrvantaDocumentController.h"
-#include "app/PlayLog.h"
 #include "document/OrvantaDocument.h"
 #include "platform/HeadlessPresenter.h"
+#include "platform/PlayLog.h"
 #include "support/PlaylistFixture.h"
 #include "support/RecordingPresenter.h"
 #include "support/TestMedia.h"
