@@ -3,14 +3,37 @@
 #include "app/ApplicationMenus.h"
 
 #include "document/OrvantaDocument.h"
+#include "platform/PlayLog.h"
 #include "platform/ValueTransformerRegistry.h"
 #include "platform/defaults/InitialUserDefaults.h"
 #include "playback/IsCustomFrameTransformer.h"
 #include "playback/IsSelectedDisplayTransformer.h"
+#include "playback/PlaylistPlayback.h"
 #include "window/OrvantaWindowController.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <cstdio>
+
+namespace {
+
+// The play log hears every transport event of a playlist window, under the playlist's name.
+void logTransportEvents(OrvantaWindowController& controller, Document& document) {
+    QObject::connect(controller.playback(), &PlaylistPlayback::transportEvent, &controller,
+                     [playlist = QPointer<Document>(&document)](const QString& event, int row,
+                                                                const QString& clip, const QString& path) {
+                         PlayLog::Entry entry;
+                         entry.playlist = playlist ? playlist->displayName() : QString();
+                         entry.event = event;
+                         if (row >= 0)
+                             entry.row = row;
+                         entry.clip = clip;
+                         entry.path = path;
+                         PlayLog::record(entry);
+                     });
+}
+
+} // namespace
 
 void OrvantaDocumentController::initialize() {
     static bool initialized = false;
@@ -49,6 +72,7 @@ OrvantaDocumentController::OrvantaDocumentController(QObject* parent)
                     ApplicationMenus::install(window, this, document);
                 });
             controller->setDatasource(&document);
+            logTransportEvents(*controller, document);
             return controller;
         });
 }

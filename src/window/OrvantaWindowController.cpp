@@ -36,7 +36,9 @@ OrvantaWindowController::orvantaWindowController(DocumentController* controller,
 
 OrvantaWindowController::OrvantaWindowController(DocumentController* controller, MenuInstaller installMenus)
     : m_documentController(controller)
-    , m_installMenus(std::move(installMenus)) {}
+    , m_installMenus(std::move(installMenus)) {
+    makePlayback();
+}
 
 OrvantaWindowController::~OrvantaWindowController() {
     tearDown();
@@ -68,7 +70,6 @@ void OrvantaWindowController::tearDown() {
     m_importedClips.clear();
     m_DRMClips.clear();
     m_datasource = nullptr;
-    m_currentMovie.reset();
     m_openAccessoryViewController.reset();
     m_allowedTypes.clear();
 }
@@ -99,10 +100,6 @@ void OrvantaWindowController::awakeFromNib() {
     registerDisplayReconfigurationCallBack();
     // 5.
     setupSelectDisplayPopUp();
-    // 6.
-    m_notificationTokens.push_back(
-        center.addObserver(this, NotificationCenter::MovieDidEndNotification,
-                           [this](const QString&, const QVariant& movie) { movieDidEnd(movie); }));
     // 7. "Became active" and "unhidden" are both the application turning active here.
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         m_connections.push_back(
@@ -114,10 +111,9 @@ void OrvantaWindowController::awakeFromNib() {
 }
 
 void OrvantaWindowController::windowDidLoad() {
-    logEvent(QStringLiteral("windowDidLoad"));
-    // 1.
-    m_isPlaying = false;
-    m_isPreviewPlayback = true;
+    m_playback->announce(QStringLiteral("windowDidLoad"));
+    // The transport starts stopped, in the preview.
+    m_playback->reset();
     // 2.
     m_importedClips.clear();
     m_DRMClips.clear();
@@ -215,7 +211,7 @@ bool OrvantaWindowController::windowShouldClose() {
 
 void OrvantaWindowController::orvantanDidBecomeActive() {
     // Output playback keeps the output window in front of the playlist window.
-    if (m_isPreviewPlayback || !m_isPlaying || !m_outputWindow)
+    if (isPreviewPlayback() || !isPlaying() || !m_outputWindow)
         return;
     if (m_window)
         m_window->lower();

@@ -6,6 +6,7 @@
 #include "platform/media/MovieTime.h"
 #include "platform/notifications/NotificationCenter.h"
 #include "playback/ClickableMovieView.h"
+#include "playback/PlaylistPlayback.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -41,7 +42,6 @@ class QSpinBox;
 class QStackedWidget;
 class QTabBar;
 class QTableView;
-class QTimer;
 class QToolBar;
 class TypedNumber;
 
@@ -57,8 +57,7 @@ class TypedNumber;
 //   OrvantaWindowControllerTableDelegate.cpp       the movie-file test and the table's selection
 //   OrvantaWindowControllerDragAndDrop.cpp         the table's drag and drop
 //   OrvantaWindowControllerSettingsManagement.cpp  the display chooser and the output mode
-//   OrvantaWindowControllerPlayback.cpp            the transport (play, end of movie, time display)
-//   OrvantaWindowControllerNextClip.cpp            preparing the clip that plays after the current one
+//   OrvantaWindowControllerPlayback.cpp            the transport's controls and views over PlaylistPlayback
 //
 // The window is loaded on first use (window() or showWindow()): its widgets are built, then
 // awakeFromNib and windowDidLoad run, once each. Every connection and subscription the controller makes
@@ -103,15 +102,15 @@ public:
     const QStringList& DRMClips() const { return m_DRMClips; }
     OrvantaDocument* datasource() const { return m_datasource; }
     void setDatasource(OrvantaDocument* document) { m_datasource = document; }
-    std::shared_ptr<Movie> currentMovie() const { return m_currentMovie; }
-    void setCurrentMovie(std::shared_ptr<Movie> movie) { m_currentMovie = std::move(movie); }
+    std::shared_ptr<Movie> currentMovie() const { return m_playback->currentMovie(); }
     OpenAccessoryViewController* openAccessoryViewController() const {
         return m_openAccessoryViewController.get();
     }
-    bool isPlaying() const { return m_isPlaying; }
-    void setIsPlaying(bool value) { m_isPlaying = value; }
-    bool isPreviewPlayback() const { return m_isPreviewPlayback; }
-    void setIsPreviewPlayback(bool value) { m_isPreviewPlayback = value; }
+    bool isPlaying() const { return m_playback->isPlaying(); }
+    bool isPreviewPlayback() const { return m_playback->where() == PlaylistPlayback::Where::Preview; }
+    void setIsPreviewPlayback(bool value) {
+        m_playback->setWhere(value ? PlaylistPlayback::Where::Preview : PlaylistPlayback::Where::Output);
+    }
     QRectF fullscreenFrame() const { return m_fullscreenFrame; }
     void setFullscreenFrame(const QRectF& frame) { m_fullscreenFrame = frame; }
     bool dragIsActive() const { return m_dragIsActive; }
@@ -181,14 +180,14 @@ public:
         return m_displayIdentifierController.get();
     }
 
-    // --- Transport
+    // --- Transport (the work is PlaylistPlayback's; the window adds its controls and windows)
+    PlaylistPlayback* playback() const { return m_playback.get(); }
     void play();
     void pause();
     void stop();
     // Moves the current movie to the fraction of its duration (see scrubTime).
     void scrub(float fraction);
-    // The time a scrub to the fraction reaches: the duration's value times the fraction in single
-    // precision, truncated, at the duration's scale.
+    // The time a scrub to the fraction reaches (Sequencing::scrubTime).
     static MovieTime scrubTime(const MovieTime& duration, float fraction);
     // The volume and speed controls; both keep the playlist's setting in step.
     void setVolume(float volume);
@@ -197,13 +196,13 @@ public:
     void setupPlayButton();
     void setupPauseButton();
     // The end of a movie; only the end of this window's current movie moves it on.
-    void movieDidEnd(const QVariant& movie);
+    void movieDidEnd(const std::shared_ptr<Movie>& movie);
     void installMovieIdleCallback();
     void removeMovieIdleCallback();
     void updateTimeRelatedViews();
     void setupFullscreenWindowFromSettings();
     // The player of the preview; null when none could be made (the reason is in playerError()).
-    MpvPlayer* player() const { return m_player.get(); }
+    MpvPlayer* player() const { return m_playback->player(); }
     const QString& playerError() const { return m_playerError; }
 
     // The output window, made with the playlist window.
@@ -238,18 +237,8 @@ public:
                              Qt::KeyboardModifiers modifiers);
     // Moves the clips at the rows before the target row; answers their new rows.
     QList<int> moveObjectsInArrangedObjectsFromIndexes(const QList<int>& rows, int toIndex);
-
-    // --- The next clip (OrvantaWindowControllerNextClip.cpp)
-    // The movie that movieDidEnd moves on to from the current one: the first clip that can play after
-    // the last selected row, or, when looping is on and there is none, from the first row on (the
-    // selected row included, so a lone playable clip plays again); null when playing would stop.
-    // Missing clips are passed over (this query does not try their files again; preparing does).
-    std::shared_ptr<Movie> movieThatComesNext() const;
-    // The rule behind it: the first row after `from` (-1: before the first row) for which canPlay
-    // answers true, then, when looping, the rows from 0 up to and including `from`; -1 when none.
-    // Each row is asked at most once.
-    static int nextPlayableRow(int rowCount, int from, bool looping,
-                               const std::function<bool(int row)>& canPlay);
+    // The movie that movieDidEnd moves on to from the current one (see PlaylistPlayback).
+    std::shared_ptr<Movie> movieThatComesNext() const { return m_playback->movieThatComesNext(); }
 
 private:
     OrvantaWindowController(DocumentController* controller, MenuInstaller installMenus);
@@ -285,32 +274,11 @@ private:
     void tearDown();
 
     // OrvantaWindowControllerPlayback.cpp
+    // The playback over this window's clip list; made with the controller.
+    void makePlayback();
     // Makes the player and puts its view into the preview; called once while the window is built.
     void setupPlayer();
     void tearDownPlayback();
-    // The current movie's volume: the setting's, or none while muted.
-    float effectiveVolume(float volume) const;
-    void applyVolumeSetting();
-    // The speed setting given to the current movie (and the player while playing).
-    void applySpeedSetting();
-    // One line of the play log, about the current clip.
-    void logEvent(const QString& event) const;
-
-    // OrvantaWindowControllerNextClip.cpp
-    // Called whenever the selection changed: prepares what comes next now, or a moment after the
-    // current movie changed (its own first frame goes first).
-    void nextClipFollowsSelection();
-    void setupNextClip();
-    void prepareNextClipAfter(int milliseconds);
-    void prepareNextClip();
-    // Whether the row's clip has a movie to play. A missing clip's file is tried again first when
-    // reopenMissing is set; when it has come back, its row and the total time are refreshed.
-    bool rowCanPlay(int row, bool reopenMissing);
-    // nextPlayableRow from the last selected row, with the playlist's looping setting.
-    int rowThatComesNext(const std::function<bool(int row)>& canPlay) const;
-    // With a missing clip selected and nothing current, play starts that clip if its file has come
-    // back, or else selects the clip that comes after it. False when no clip can play.
-    bool leaveMissingSelection();
 
     DocumentController* m_documentController;
     MenuInstaller m_installMenus;
@@ -319,10 +287,7 @@ private:
     // Properties
     QList<ClipRecordPtr> m_importedClips;
     QStringList m_DRMClips;
-    std::shared_ptr<Movie> m_currentMovie;
     std::unique_ptr<OpenAccessoryViewController> m_openAccessoryViewController;
-    bool m_isPlaying = false;
-    bool m_isPreviewPlayback = false;
     QRectF m_fullscreenFrame;
     bool m_dragIsActive = false;
     qint32 m_dropLocation = 0;
@@ -344,16 +309,11 @@ private:
     std::unique_ptr<BorderlessWindow> m_outputWindow;
     ClickableMovieView* m_fullscreenMovieView = nullptr;
     std::unique_ptr<DisplayIdentifierWindowController> m_displayIdentifierController;
-    // The player is the controller's; the connections below reach it and are withdrawn with it.
-    std::unique_ptr<MpvPlayer> m_player;
+    // The transport and the player it owns; made with the controller, its player with the window.
+    std::unique_ptr<PlaylistPlayback> m_playback;
     QString m_playerError;
     QMetaObject::Connection m_idleConnection;
-    QMetaObject::Connection m_endConnection;
     QMetaObject::Connection m_playButtonConnection;
-    // Prepares the next clip when it fires; made on first use, a child of the controller.
-    QTimer* m_nextClipTimer = nullptr;
-    // The current movie when the next clip was last scheduled.
-    std::weak_ptr<Movie> m_nextClipBasis;
     std::unique_ptr<ClipsController> m_clipsController;
     // The window owns every widget below; they live exactly as long as m_window.
     std::unique_ptr<PlaylistWindow> m_window;

@@ -125,8 +125,8 @@ void OrvantaWindowController::applyOutputMode() {
         OutputFrames::outputMode(settings->fullScreenType(), inputs);
     if (!mode)
         return;
-    m_isPreviewPlayback = mode->isPreviewPlayback;
-    if (m_isPreviewPlayback)
+    setIsPreviewPlayback(mode->isPreviewPlayback);
+    if (isPreviewPlayback())
         m_fullscreenFrame = QRectF();
     if (mode->frame && m_outputWindow)
         m_outputWindow->setFrame(*mode->frame);
@@ -155,7 +155,7 @@ void OrvantaWindowController::handleCustomFrame() {
     if (!m_datasource)
         return;
     // Entering a value chooses the output window, whatever the mode.
-    m_isPreviewPlayback = false;
+    setIsPreviewPlayback(false);
     const std::optional<OutputFrames::OutputMode> custom =
         OutputFrames::outputMode(CustomFrameMode, customFrameInputs(*m_datasource->settings()));
     if (m_outputWindow && custom && custom->frame)

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 const QString NotificationCenter::DisplayChangeNotice = QStringLiteral("displayChangeNotice");
-const QString NotificationCenter::MovieDidEndNotification = QStringLiteral("movieDidEndNotification");
 
 NotificationCenter& NotificationCenter::defaultCenter() {
     static NotificationCenter center;

@@ -20,8 +20,7 @@ public:
     static NotificationCenter& defaultCenter();
 
     // Names the system posts.
-    static const QString DisplayChangeNotice;     // "displayChangeNotice": the displays changed
-    static const QString MovieDidEndNotification; // a movie reached its end; the object is the Movie
+    static const QString DisplayChangeNotice; // "displayChangeNotice": the displays changed
 
     Token addObserver(const void* owner, const QString& name, Handler handler);
     void removeObserver(Token token);

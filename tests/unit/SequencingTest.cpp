@@ -1,0 +1,122 @@
+// The transport's decisions as tables: the row that comes next, what the end of a clip does, where a
+// scrub lands and when the clip after next is loaded.
+#include "playback/Sequencing.h"
+
+#include <QSet>
+#include <gtest/gtest.h>
+
+using Sequencing::End;
+using Sequencing::EndAction;
+
+namespace {
+
+// canPlay over a set of playable rows, failing the test when a row is asked twice: a playlist of
+// missing clips must not keep anyone asking.
+Sequencing::CanPlay playableRows(const QList<int>& playable, const char* name) {
+    auto asked = std::make_shared<QSet<int>>();
+    return [=](int row) {
+        EXPECT_FALSE(asked->contains(row)) << name << ": row " << row << " asked twice";
+        asked->insert(row);
+        return playable.contains(row);
+    };
+}
+
+} // namespace
+
+TEST(SequencingTest, TheNextRowFollowsTheLastSelectedPassesOverMissingClipsAndWrapsOnlyWhenLooping) {
+    const struct {
+        const char* name;
+        int rowCount;
+        QList<int> selected;
+        bool looping;
+        QList<int> playable;
+        int expected;
+    } cases[] = {
+        {"the row after", 4, {0}, false, {0, 1, 2, 3}, 1},
+        {"after the last of several selected", 4, {0, 1}, false, {0, 1, 2, 3}, 2},
+        {"a missing row passed over", 4, {0}, false, {0, 2, 3}, 2},
+        {"the last row, not looping", 4, {3}, false, {0, 1, 2, 3}, -1},
+        {"nothing after, not looping", 4, {2}, false, {0, 1, 2}, -1},
+        {"the last row, looping: the first", 4, {3}, true, {0, 1, 2, 3}, 0},
+        {"nothing after, looping: the first that plays", 4, {2}, true, {1, 2}, 1},
+        {"looping, the selected row the only one that plays", 3, {1}, true, {1}, 1},
+        {"no selection: the first row that plays", 3, {}, false, {2}, 2},
+        {"a selection beyond the end (rows just removed)", 2, {5}, true, {0, 1}, 0},
+        {"nothing plays", 3, {1}, true, {}, -1},
+        {"an empty list", 0, {}, true, {}, -1},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(
+            Sequencing::rowThatComesNext(c.selected, c.rowCount, c.looping, playableRows(c.playable, c.name)),
+            c.expected)
+            << c.name;
+    }
+}
+
+TEST(SequencingTest, TheEndOfAClipMovesOnLoopsReplaysStopsOrCloses) {
+    using enum EndAction;
+    const struct {
+        const char* name;
+        int rowCount;
+        QList<int> selected;
+        int currentRow;
+        bool looping, closeWhenFinished;
+        QList<int> playable;
+        End expected;
+    } cases[] = {
+        {"a clip follows", 3, {0}, 0, false, true, {0, 1, 2}, {Next, 1}},
+        {"a missing clip is passed over", 3, {0}, 0, false, false, {0, 2}, {Next, 2}},
+        {"the last, looping", 3, {2}, 2, true, true, {0, 1, 2}, {LoopToFirst, 0}},
+        {"the last, looping, the first missing", 3, {2}, 2, true, false, {1, 2}, {LoopToFirst, 1}},
+        {"a single clip, looping", 1, {0}, 0, true, false, {0}, {ReplaySingle, 0}},
+        {"the only clip that plays, looping", 3, {1}, 1, true, false, {1}, {ReplaySingle, 1}},
+        // The user selected the missing last clip while the first played on: the first follows itself.
+        {"a missing clip selected, looping", 3, {2}, 0, true, false, {0, 1}, {ReplaySingle, 0}},
+        {"the same, the second playing", 3, {2}, 1, true, false, {0, 1}, {LoopToFirst, 0}},
+        {"two rows selected: after the last", 4, {0, 1}, 0, false, false, {0, 1, 2, 3}, {Next, 2}},
+        {"the last, not looping", 3, {2}, 2, false, false, {0, 1, 2}, {Stop, -1}},
+        {"the last, not looping, closing", 3, {2}, 2, false, true, {0, 1, 2}, {StopAndClose, -1}},
+        {"only missing clips follow", 3, {0}, 0, false, false, {0}, {Stop, -1}},
+        {"none plays any more, looping, closing", 2, {0}, -1, true, true, {}, {StopAndClose, -1}},
+    };
+    for (const auto& c : cases) {
+        const End end = Sequencing::endOfClip(c.selected, c.currentRow, c.rowCount, c.looping,
+                                              c.closeWhenFinished, playableRows(c.playable, c.name));
+        EXPECT_EQ(end, c.expected) << c.name << ": action " << int(end.action) << " row " << end.row;
+    }
+}
+
+TEST(SequencingTest, AScrubTruncatesTheSinglePrecisionProductAtTheDurationsScale) {
+    const struct {
+        MovieTime duration;
+        float fraction;
+        MovieTime expected;
+    } cases[] = {
+        {MovieTime::make(1234, 600), 0.5f, MovieTime::make(617, 600)},
+        {MovieTime::make(600, 600), 0.999f, MovieTime::make(599, 600)},
+        // Above 2^24 the float product loses the lowest bits.
+        {MovieTime::make(16777217, 90000), 1.0f, MovieTime::make(16777216, 90000)},
+        {MovieTime::make(0, 0), 0.7f, MovieTime::make(0, 0)},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Sequencing::scrubTime(c.duration, c.fraction), c.expected)
+            << c.duration.timeValue << " " << c.fraction;
+}
+
+TEST(SequencingTest, TheClipAfterNextLoadsASecondLaterOrAQuarterOfWhatIsLeftWhenSooner) {
+    const struct {
+        double duration, current;
+        float rate;
+        int expected;
+    } cases[] = {
+        {10.0, 0.0, 1.0f, 1000}, // long clips: a second
+        {2.0, 0.0, 1.0f, 500},   // a quarter of two seconds
+        {2.0, 1.0, 2.0f, 125},   // a second left at double speed
+        {1.0, 0.0, 0.0f, 250},   // no rate: as at normal speed
+        {1.0, 1.5, 1.0f, 0},     // past its end
+        {0.0, 0.0, 1.0f, 1000},  // no duration known
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Sequencing::preparationDelayMs(c.duration, c.current, c.rate), c.expected)
+            << c.duration << " " << c.current << " " << c.rate;
+}
