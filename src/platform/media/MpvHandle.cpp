@@ -1,9 +1,12 @@
 #include "platform/media/MpvHandle.h"
 
+#include "platform/media/AudioOutputs.h"
 #include "platform/media/MpvRenderAttachment.h"
 
 #include <QMetaObject>
 #include <QtDebug>
+#include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -27,6 +30,7 @@ void MpvHandle::Deleter::operator()(mpv_handle* handle) const {
 
 MpvHandle::CreateResult MpvHandle::create(const Options& options) {
     CreateResult result;
+    AudioOutputs::quietProbing();
     mpv_handle* raw = mpv_create();
     if (!raw) {
         // mpv_create fails when LC_NUMERIC is not "C" or when out of memory.
@@ -44,6 +48,10 @@ MpvHandle::CreateResult MpvHandle::create(const Options& options) {
         {"osd-level", "0"},
         {"ytdl", "no"},
         {"load-scripts", "no"},
+        // The built-in scripts too: each would be one more thread per core, for nothing.
+        {"load-stats-overlay", "no"},
+        {"load-osd-console", "no"},
+        {"load-auto-profiles", "no"},
         {"idle", "yes"},
         {"keep-open", "yes"},
         // Otherwise the pause at the end lands after eof-reached and a reused core starts paused.
@@ -52,9 +60,8 @@ MpvHandle::CreateResult MpvHandle::create(const Options& options) {
         {"hwdec", "auto-safe"},
         {"audio-fallback-to-null", "yes"},
         {"vo", options.renderApi ? "libmpv" : "null"},
+        {"ao", AudioOutputs::outputList(options.audioOutput)},
     };
-    if (!options.audioOutput)
-        values.push_back({"ao", "null"});
     for (const OptionValue& option : values) {
         const int error = mpv_set_option_string(raw, option.name, option.value);
         if (error < 0) {
@@ -65,6 +72,8 @@ MpvHandle::CreateResult MpvHandle::create(const Options& options) {
         }
     }
     mpv_set_wakeup_callback(raw, &MpvHandle::wakeup, handle.get());
+    if (AudioOutputs::debugRequested())
+        mpv_request_log_messages(raw, "v");
     const int error = mpv_initialize(raw);
     if (error < 0) {
         result.error = QStringLiteral("libmpv did not start: %1").arg(QLatin1String(mpv_error_string(error)));
@@ -144,6 +153,13 @@ bool MpvHandle::handleOwnEvent(const mpv_event& event) {
             m_videoSize = size;
             emit videoSizeChanged(size);
         }
+        return true;
+    }
+    case MPV_EVENT_LOG_MESSAGE: {
+        // Only requested when audio debugging is asked for: the audio outputs' messages.
+        const auto* message = static_cast<const mpv_event_log_message*>(event.data);
+        if (std::strncmp(message->prefix, "ao", 2) == 0)
+            std::fprintf(stderr, "mpv [%s] %s", message->prefix, message->text);
         return true;
     }
     default:
