@@ -15,10 +15,6 @@ AppProcess::AppProcess(Options options)
     home.mkpath(QStringLiteral("runtime"));
     QFile::setPermissions(home.filePath(QStringLiteral("runtime")),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    // An ALSA configuration without devices: what a machine without sound has.
-    QFile alsa(home.filePath(QStringLiteral("alsa.conf")));
-    alsa.open(QIODevice::WriteOnly);
-
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("ORVANTA_AUDIO"));
     env.remove(QStringLiteral("ORVANTA_DEBUG_AUDIO"));
@@ -26,7 +22,6 @@ AppProcess::AppProcess(Options options)
     env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
     // Nobody's sound server is found there, and PulseAudio starts none when given an address.
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.filePath(QStringLiteral("runtime")));
-    env.insert(QStringLiteral("ALSA_CONFIG_PATH"), alsa.fileName());
     env.insert(QStringLiteral("PULSE_SERVER"),
                m_options.pulseServer.isEmpty()
                    ? QStringLiteral("unix:") + home.filePath(QStringLiteral("none"))

@@ -11,8 +11,9 @@
 // files, given the sound the test chooses (the real choice of audio outputs, never ORVANTA_AUDIO=null),
 // unattended and writing its play log to standard output.
 //
-// Sound: none at all (no ALSA device, no sound server: the outputs are tried and the null one is
-// taken, as on a machine without sound), or the PulseAudio server at the given address.
+// Sound: no sound server (the outputs are tried and, on a machine without a sound card such as this
+// one and CI's, the null one is taken; ALSA keeps the system's configuration, which is what made SDL's
+// output crash), or the PulseAudio server at the given address.
 class AppProcess {
 public:
     struct Options {
