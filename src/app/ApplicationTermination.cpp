@@ -54,7 +54,8 @@ void ApplicationTermination::request() {
     m_requested = true;
     useQuietPresenter();
     cancelRunningWork();
-    attempt();
+    // From the event loop, never from inside the caller (the Quit command's handler, say).
+    QMetaObject::invokeMethod(this, &ApplicationTermination::attempt, Qt::QueuedConnection);
 }
 
 void ApplicationTermination::attempt() {
