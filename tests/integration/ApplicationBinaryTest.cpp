@@ -127,3 +127,20 @@ TEST(ApplicationQuitWhileStarting, SigtermWhileTheDemoMakesItsClipsEndsTheProgra
     EXPECT_EQ(clips.entryList({QStringLiteral("*.part.mp4")}, QDir::Files), QStringList());
     EXPECT_FALSE(app.standardError().contains("could not be prepared")) << app.standardError().toStdString();
 }
+
+TEST(ApplicationQuitWhileStarting, SigtermWhileAnAlertWaitsForAPersonEndsTheProgram) {
+    QTemporaryDir dir;
+    QFile notAPlaylist(dir.filePath("shopping list.orvplaylist"));
+    ASSERT_TRUE(notAPlaylist.open(QIODevice::WriteOnly));
+    notAPlaylist.write("eggs, milk\n");
+    notAPlaylist.close();
+    AppProcess::Options options = appOptions(dir);
+    options.unattended = false;
+    AppProcess app(options);
+    // The refusal is an alert that waits for its button, before the event loop runs.
+    ASSERT_TRUE(app.start({notAPlaylist.fileName()}));
+    ASSERT_TRUE(app.waitForLogged(QStringLiteral("alert"), 30000)) << app.standardError().toStdString();
+    app.sendSignal(SIGTERM);
+    ASSERT_TRUE(app.waitForExit(3000)) << app.backtrace().toStdString();
+    EXPECT_EQ(app.exitCode(), 0) << app.standardError().toStdString();
+}

@@ -42,8 +42,10 @@ AppProcess::~AppProcess() {
 
 bool AppProcess::start(const QStringList& arguments) {
     QStringList command = m_options.wrapper;
-    command << m_options.binary << QStringLiteral("--unattended") << QStringLiteral("--log")
-            << QStringLiteral("-") << arguments;
+    command << m_options.binary;
+    if (m_options.unattended)
+        command << QStringLiteral("--unattended");
+    command << QStringLiteral("--log") << QStringLiteral("-") << arguments;
     m_process.start(command.takeFirst(), command);
     return m_process.waitForStarted(10000);
 }

@@ -9,7 +9,7 @@
 
 // The real orvanta program as a test runs it: in a folder of its own for settings, data and runtime
 // files, given the sound the test chooses (the real choice of audio outputs, never ORVANTA_AUDIO=null),
-// unattended and writing its play log to standard output.
+// unattended unless told otherwise, and writing its play log to standard output.
 //
 // Sound: no sound server (the outputs are tried and, on a machine without a sound card such as this
 // one and CI's, the null one is taken; ALSA keeps the system's configuration, which is what made SDL's
@@ -22,6 +22,7 @@ public:
         QString pulseServer; // "unix:/path"; empty: no sound at all
         bool offscreen = true;
         QStringList wrapper; // a command that runs the program (it must exec it, keeping the pid)
+        bool unattended = true;
     };
 
     explicit AppProcess(Options options);
