@@ -1,7 +1,6 @@
 #include "document/OrvantaDocument.h"
 #include "platform/TypedNumber.h"
 #include "support/AppProcess.h"
-#include "support/PlaylistFixture.h"
 #include "support/TestMedia.h"
 
 #include <QDir>
