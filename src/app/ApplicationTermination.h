@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/PlayLog.h"
 #include "platform/HeadlessPresenter.h"
+#include "platform/PlayLog.h"
 
 #include <QObject>
 #include <QTimer>
