@@ -134,13 +134,6 @@ TEST(PlaylistPlaybackTest, ThePreparedClipFollowsEditsLoopingAndSelection) {
              rig.playback->clipsDidChange();
          },
          3},
-        {"the current row moved to the end, selected there",
-         [](Rig& rig) {
-             rig.clips.move(0, 3);
-             rig.select({3});
-             rig.playback->clipsDidChange();
-         },
-         -1},
         {"another clip selected by hand", [](Rig& rig) { rig.select({2}); }, 3},
         {"the last clip selected, then looping turned on",
          [](Rig& rig) {
