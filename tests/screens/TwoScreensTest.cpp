@@ -262,6 +262,14 @@ TEST_F(TwoScreensTest, PlayingGoesAboveThePanelsOnlyWhereTheOutputCoversTheMainD
     }
     EXPECT_TRUE(presenter.alerts.isEmpty());
 
+    // Stopped after a change to the preview mode: the panels come back over the output all the same.
+    chooseMode(wc, 1);
+    wc->play();
+    chooseMode(wc, 0);
+    wc->stop();
+    EXPECT_FALSE(output->isAbovePanels());
+    EXPECT_FALSE(output->isFullScreen());
+
     // Another display chosen while playing fullscreen: the window stays until it is shown again.
     chooseMode(wc, 1);
     wc->play();
