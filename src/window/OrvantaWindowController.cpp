@@ -7,9 +7,7 @@
 #include "platform/documents/DocumentController.h"
 #include "platform/media/MpvPlayer.h"
 #include "platform/ui/OpenAccessoryViewController.h"
-#include "playback/BorderlessWindow.h"
 #include "window/ClipsController.h"
-#include "window/DisplayIdentifierWindowController.h"
 #include "window/PlaylistWindow.h"
 
 #include <QAction>
@@ -91,16 +89,10 @@ void OrvantaWindowController::awakeFromNib() {
                                 QStringLiteral("application/x-orvanta-moved-rows"),
                                 QStringLiteral("text/uri-list")};
 
-    NotificationCenter& center = NotificationCenter::defaultCenter();
-    // 3. The display chooser follows the displays.
-    m_notificationTokens.push_back(
-        center.addObserver(this, NotificationCenter::DisplayChangeNotice,
-                           [this](const QString&, const QVariant&) { setupSelectDisplayPopUp(); }));
-    // 4. Display changes reach the hub through one application-wide registration.
-    registerDisplayReconfigurationCallBack();
-    // 5.
+    // The display chooser lists the displays now and again on every change of them.
+    m_output->followDisplayChanges();
     setupSelectDisplayPopUp();
-    // 7. "Became active" and "unhidden" are both the application turning active here.
+    // "Became active" and "unhidden" are both the application turning active here.
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         m_connections.push_back(
             connect(app, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
@@ -211,11 +203,8 @@ bool OrvantaWindowController::windowShouldClose() {
 
 void OrvantaWindowController::orvantanDidBecomeActive() {
     // Output playback keeps the output window in front of the playlist window.
-    if (isPreviewPlayback() || !isPlaying() || !m_outputWindow)
-        return;
-    if (m_window)
-        m_window->lower();
-    m_outputWindow->orderFront(m_outputWindow->isAbovePanels());
+    if (!isPreviewPlayback() && isPlaying())
+        m_output->bringToFront(m_window.get());
 }
 
 bool OrvantaWindowController::validateMenuItem(const QAction* item) const {

@@ -6,6 +6,7 @@
 #include "platform/media/MovieTime.h"
 #include "platform/notifications/NotificationCenter.h"
 #include "playback/ClickableMovieView.h"
+#include "playback/OutputController.h"
 #include "playback/PlaylistPlayback.h"
 
 #include <QList>
@@ -57,7 +58,7 @@ class TypedNumber;
 //   OrvantaWindowControllerClipsManagement.cpp     import and removal of clips
 //   OrvantaWindowControllerTableDelegate.cpp       the movie-file test and the table's selection
 //   OrvantaWindowControllerDragAndDrop.cpp         the table's drag and drop
-//   OrvantaWindowControllerSettingsManagement.cpp  the display chooser and the output mode
+//   OrvantaWindowControllerSettingsManagement.cpp  calls into OutputController: displays, output
 //   OrvantaWindowControllerPlayback.cpp            the transport's controls and views over PlaylistPlayback
 //
 // The window is loaded on first use (window() or showWindow()): its widgets are built, then
@@ -112,8 +113,8 @@ public:
     void setIsPreviewPlayback(bool value) {
         m_playback->setWhere(value ? PlaylistPlayback::Where::Preview : PlaylistPlayback::Where::Output);
     }
-    QRectF fullscreenFrame() const { return m_fullscreenFrame; }
-    void setFullscreenFrame(const QRectF& frame) { m_fullscreenFrame = frame; }
+    QRectF fullscreenFrame() const { return m_output->fullscreenFrame(); }
+    void setFullscreenFrame(const QRectF& frame) { m_output->setFullscreenFrame(frame); }
     bool dragIsActive() const { return m_dragIsActive; }
     void setDragIsActive(bool value) { m_dragIsActive = value; }
     qint32 dropLocation() const { return m_dropLocation; }
@@ -170,7 +171,8 @@ public:
     };
     QList<RowAction> tableViewRowActionsForRow(int row, int edge);
 
-    // --- Displays and output mode
+    // --- Displays and output mode (the work is the OutputController's)
+    OutputController* output() const { return m_output.get(); }
     void setupSelectDisplayPopUp();
     void handleFullscreenSelection();
     // The chooser's action: the output window moves to the chosen display, which identifies itself.
@@ -178,10 +180,10 @@ public:
     // The custom frame fields' action: the output window moves to the custom frame.
     void handleCustomFrame();
     // The display the chooser's item stands for; null for a separator or a display that has gone.
-    QScreen* representedScreen(int index) const;
+    QScreen* representedScreen(int index) const { return m_output->representedScreen(index); }
     // Made on the first display choice, kept while the controller lives.
     DisplayIdentifierWindowController* displayIdentifierController() const {
-        return m_displayIdentifierController.get();
+        return m_output->displayIdentifierController();
     }
 
     // --- Transport (the work is PlaylistPlayback's; the window adds its controls and windows)
@@ -210,10 +212,10 @@ public:
     const QString& playerError() const { return m_playerError; }
 
     // The output window, made with the playlist window.
-    QWidget* fullscreenWindow() const { return m_fullscreenWindow.data(); }
-    BorderlessWindow* outputWindow() const { return m_outputWindow.get(); }
+    QWidget* fullscreenWindow() const;
+    BorderlessWindow* outputWindow() const { return m_output->outputWindow(); }
     // The output window's movie view: a second view of the preview's player.
-    ClickableMovieView* fullscreenMovieView() const { return m_fullscreenMovieView; }
+    ClickableMovieView* fullscreenMovieView() const { return m_output->movieView(); }
 
     // What awakeFromNib set up for dragging, for the table's drag and drop.
     int draggingSourceOperationMaskForLocal(bool local) const {
@@ -268,8 +270,6 @@ private:
     void takeImportResult(ClipImporter::Result result);
     OpenAccessoryViewController& accessoryController();
 
-    // Connects the application's screen changes to "displayChangeNotice", once per application.
-    static void registerDisplayReconfigurationCallBack();
     // The output mode's frame and isPreviewPlayback, as handleFullscreenSelection and
     // setupFullscreenWindowFromSettings both apply them.
     void applyOutputMode();
@@ -292,7 +292,6 @@ private:
     QList<ClipRecordPtr> m_importedClips;
     QStringList m_DRMClips;
     std::unique_ptr<OpenAccessoryViewController> m_openAccessoryViewController;
-    QRectF m_fullscreenFrame;
     bool m_dragIsActive = false;
     qint32 m_dropLocation = 0;
     bool m_fileErrorOnImport = false;
@@ -309,11 +308,9 @@ private:
     std::vector<QMetaObject::Connection> m_connections;
     std::vector<NotificationCenter::Token> m_notificationTokens;
 
-    QPointer<QWidget> m_fullscreenWindow;
-    // The output window is a top-level window of its own; it goes before the player it shows.
-    std::unique_ptr<BorderlessWindow> m_outputWindow;
-    ClickableMovieView* m_fullscreenMovieView = nullptr;
-    std::unique_ptr<DisplayIdentifierWindowController> m_displayIdentifierController;
+    // The output window, the display chooser's list and the output modes. The output window goes
+    // before the player it shows (tearDownPlayback).
+    std::unique_ptr<OutputController> m_output = std::make_unique<OutputController>();
     // The transport and the player it owns; made with the controller, its player with the window.
     std::unique_ptr<PlaylistPlayback> m_playback;
     QString m_playerError;

@@ -15,19 +15,14 @@
 #include "platform/media/MpvPlayer.h"
 #include "platform/media/TimeDisplay.h"
 #include "platform/ui/VideoOutput.h"
-#include "platform/ui/VideoView.h"
-#include "playback/BorderlessWindow.h"
 #include "playback/ClickableMovieView.h"
-#include "playback/OutputFrames.h"
 #include "playback/Sequencing.h"
 #include "window/ClipsController.h"
 #include "window/PlaylistWindow.h"
 
 #include <QAbstractButton>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QScopeGuard>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStyle>
@@ -111,37 +106,13 @@ void OrvantaWindowController::setupPlayer() {
             [this](int value) { scrub(float(value) / float(m_scrubSlider->maximum())); });
 }
 
-void OrvantaWindowController::setupOutputWindow() {
-    if (m_outputWindow)
-        return;
-    m_outputWindow = std::make_unique<BorderlessWindow>();
-    m_fullscreenWindow = m_outputWindow.get();
-    m_fullscreenMovieView = new ClickableMovieView();
-    m_fullscreenMovieView->setObjectName(QStringLiteral("fullscreenMovieView"));
-    m_outputWindow->setContentView(m_fullscreenMovieView);
-    if (player()) {
-        // A second view of the preview's player: both show the same picture of the current movie.
-        const bool openGL = qobject_cast<VideoView*>(m_previewMovieView->videoView()) != nullptr;
-        m_fullscreenMovieView->setVideoView(VideoOutput::createView(
-            player(), openGL ? VideoOutput::Kind::OpenGL : VideoOutput::Kind::Software));
-        m_fullscreenMovieView->setMovieSource([this] { return player() ? player()->movie() : nullptr; });
-    }
-    connect(m_fullscreenMovieView, &ClickableMovieView::playRequested, this, [this] { play(); });
-    connect(m_fullscreenMovieView, &ClickableMovieView::pauseRequested, this, [this] { pause(); });
-    connect(m_fullscreenMovieView, &ClickableMovieView::stopRequested, this, [this] { stop(); });
-}
-
 void OrvantaWindowController::tearDownPlayback() {
     if (m_window && m_datasource)
         m_playback->announce(QStringLiteral("documentClosed"));
     removeMovieIdleCallback();
     disconnect(m_playButtonConnection);
     // The views show the player's frames: they go first.
-    if (m_outputWindow) {
-        m_outputWindow->orderOut();
-        m_fullscreenMovieView = nullptr;
-        m_outputWindow.reset();
-    }
+    m_output->releaseOutputWindow();
     if (m_previewMovieView) {
         m_previewMovieView->setMovieSource({});
         m_previewMovieView->setVideoView(nullptr);
@@ -156,24 +127,9 @@ void OrvantaWindowController::play() {
         return;
     }
     if (!isPreviewPlayback()) {
-        // 1-2. An output window that encloses the main screen goes above the desktop's panels.
-        const QScreen* main = QGuiApplication::primaryScreen();
-        const QRectF mainFrame = main ? QRectF(main->geometry()) : QRectF();
-        const QRectF frame = m_outputWindow ? m_outputWindow->frame() : QRectF();
-        const bool abovePanels = OutputFrames::containsRect(frame, mainFrame);
-        // 4.
-        if (m_window)
-            m_window->lower();
-        // 5. The output view takes the keys; then the window comes to the front, active.
-        if (m_outputWindow) {
-            m_fullscreenMovieView->setFocus(Qt::OtherFocusReason);
-            m_outputWindow->orderFront(abovePanels);
-            // 3. Recorded once shown, so that showing it under the pointer does not count as a move.
-            m_outputWindow->setCursorHiddenUntilMouseMoves();
-        }
+        m_output->presentForPlayback(m_window.get());
     } else {
-        if (m_outputWindow && m_outputWindow->isVisible())
-            m_outputWindow->orderOut();
+        m_output->dismissForPreview();
         if (m_window) {
             m_window->raise();
             m_window->activateWindow();
@@ -193,11 +149,7 @@ void OrvantaWindowController::pause() {
 void OrvantaWindowController::stop() {
     m_playback->stop();
     setupPlayButton();
-    if (!isPreviewPlayback() && m_outputWindow)
-        m_outputWindow->orderOut();
-    // The desktop's panels come back over the output, in both modes.
-    if (m_outputWindow)
-        m_outputWindow->endAbovePanels();
+    m_output->dismissAfterStop(isPreviewPlayback());
 }
 
 MovieTime OrvantaWindowController::scrubTime(const MovieTime& duration, float fraction) {
