@@ -138,8 +138,8 @@ TEST_F(ClipModelDropTest, ClipsFromElsewhereAreMadeFromRegularFilesByTheImportAt
     file("clip-1s.mp4", "folder/inside.mp4");
     file("notes.txt", "notes.txt");
     ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("pipe.mp4")).constData(), 0600), 0);
-    const QList<QUrl> useless = {url("folder"),
-                                 url("notes.txt"),
+    const QList<QUrl> useless = {url("notes.txt"),
+                                 url("folder"),
                                  url("pipe.mp4"),
                                  url("gone.mp4"),
                                  QUrl::fromLocalFile("/dev/zero"),
@@ -153,7 +153,7 @@ TEST_F(ClipModelDropTest, ClipsFromElsewhereAreMadeFromRegularFilesByTheImportAt
     QMimeData references;
     references.setData(ClipPasteboard::CopiedRowsType, "x");
     QList<PrivateClipReference> nowhere;
-    for (const QUrl& to : useless.mid(2))
+    for (const QUrl& to : useless.mid(1))
         nowhere.append({to, std::nullopt, std::nullopt});
     references.setData(ClipPasteboard::PrivateClipsType, ClipPasteboard::encodePrivateClips(nowhere));
     EXPECT_TRUE(drop(&references, Qt::CopyAction, 0));
