@@ -34,8 +34,9 @@ QString clipsFolder() {
     return DemoPlaylist::demoFolder() + QStringLiteral("/Clips");
 }
 
+// Answers why the clip could not be made, or nothing. whileWaiting answers true to stop the making.
 QString makeClip(const QString& ffmpeg, const DemoClip& clip, const QString& target,
-                 const std::function<void()>& whileWaiting) {
+                 const std::function<bool()>& whileWaiting) {
     const QString partial = target + QStringLiteral(".part.mp4");
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
@@ -67,8 +68,12 @@ QString makeClip(const QString& ffmpeg, const DemoClip& clip, const QString& tar
     while (!process.waitForFinished(30)) {
         if (process.state() == QProcess::NotRunning)
             break;
-        if (whileWaiting)
-            whileWaiting();
+        if (whileWaiting && whileWaiting()) {
+            process.kill();
+            process.waitForFinished(5000);
+            QFile::remove(partial);
+            return QStringLiteral("The demo was not finished.");
+        }
     }
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
         QFile::remove(partial);
@@ -112,16 +117,21 @@ int DemoPlaylist::clipCount() {
     return int(std::size(Clips));
 }
 
-DemoPlaylist::Result DemoPlaylist::prepare(const Progress& progress) {
+DemoPlaylist::Result DemoPlaylist::prepare(const Progress& progress, const Cancelled& cancelled) {
     Result result;
     if (!QDir().mkpath(clipsFolder())) {
         result.error = QStringLiteral("The folder %1 could not be made.").arg(clipsFolder());
         return result;
     }
     QString ffmpeg;
+    const auto stopped = [&] { return cancelled && cancelled(); };
     for (int i = 0; i < clipCount(); ++i) {
         if (progress)
             progress(i, clipCount());
+        if (stopped()) {
+            result.cancelled = true;
+            return result;
+        }
         const QString target = clipsFolder() + u'/' + QString::fromLatin1(Clips[i].name);
         if (QFileInfo(target).size() > 0)
             continue;
@@ -136,7 +146,12 @@ DemoPlaylist::Result DemoPlaylist::prepare(const Progress& progress) {
         const QString problem = makeClip(ffmpeg, Clips[i], target, [&] {
             if (progress)
                 progress(i, clipCount());
+            return stopped();
         });
+        if (stopped()) {
+            result.cancelled = true;
+            return result;
+        }
         if (!problem.isEmpty()) {
             result.error = problem;
             return result;
@@ -169,19 +184,23 @@ DemoPlaylist::Result DemoPlaylist::prepare(const Progress& progress) {
     return result;
 }
 
-QUrl DemoPlaylist::prepareShowingProgress() {
+QUrl DemoPlaylist::prepareShowingProgress(const Cancelled& cancelled) {
     QProgressDialog dialog(QStringLiteral("Preparing the demo…"), QString(), 0, clipCount());
     dialog.setWindowTitle(QStringLiteral("Orvanta"));
     dialog.setMinimumDuration(300);
     dialog.setCancelButton(nullptr);
-    const Result result = prepare([&dialog](int done, int total) {
-        dialog.setLabelText(QStringLiteral("Preparing the demo: making clip %1 of %2…")
-                                .arg(std::min(done + 1, total))
-                                .arg(total));
-        dialog.setValue(done);
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    });
+    const Result result = prepare(
+        [&dialog](int done, int total) {
+            dialog.setLabelText(QStringLiteral("Preparing the demo: making clip %1 of %2…")
+                                    .arg(std::min(done + 1, total))
+                                    .arg(total));
+            dialog.setValue(done);
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        },
+        cancelled);
     dialog.reset();
+    if (result.cancelled)
+        return {};
     if (!result) {
         Presenter::shared().showAlert(QStringLiteral("The demo could not be prepared"), result.error);
         return {};

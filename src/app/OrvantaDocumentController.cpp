@@ -77,6 +77,10 @@ void OrvantaDocumentController::showPreferencePanel() {
 }
 
 bool OrvantaDocumentController::terminate() {
+    if (m_quitHandler) {
+        m_quitHandler();
+        return true;
+    }
     if (!reviewUnsavedDocumentsForQuit())
         return false;
     closeAllDocuments();

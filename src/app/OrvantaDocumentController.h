@@ -3,6 +3,7 @@
 #include "app/PreferencesWindowController.h"
 #include "platform/documents/DocumentController.h"
 
+#include <functional>
 #include <memory>
 
 // The application's document controller and delegate: it registers the initial defaults and the named
@@ -34,9 +35,12 @@ public:
     bool applicationShouldTerminateAfterLastWindowClosed() const { return false; }
 
     // The Quit command: saves or asks as closing each playlist would, then quits. False when cancelled.
+    // With a quit handler (unattended runs), the handler ends the program instead, asking nobody.
     bool terminate();
+    void setQuitHandler(std::function<void()> handler) { m_quitHandler = std::move(handler); }
 
 private:
     std::unique_ptr<PreferencesWindowController> m_preferenceController;
     QString m_documentType;
+    std::function<void()> m_quitHandler;
 };

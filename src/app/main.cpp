@@ -1,3 +1,4 @@
+#include "app/ApplicationTermination.h"
 #include "app/DemoPlaylist.h"
 #include "app/OrvantaDocumentController.h"
 #include "app/StartWindow.h"
@@ -6,8 +7,8 @@
 #include "platform/AppPaths.h"
 #include "platform/HeadlessPresenter.h"
 #include "platform/PlayLog.h"
+#include "platform/media/AudioOutputs.h"
 #include "platform/ui/WidgetPresenter.h"
-#include "window/OrvantaWindowController.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -20,6 +21,10 @@
 #include <memory>
 
 int main(int argc, char** argv) {
+    // First of all: a signal while the program starts must end it, not kill it or be lost.
+    TerminationSignals::install();
+    // Sets the environment the sound libraries read, before any thread could read it at the same time.
+    AudioOutputs::quietProbing();
     // Every video view shares one OpenGL context family; this must precede the application object.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QSurfaceFormat::setDefaultFormat(QSurfaceFormat::defaultFormat());
@@ -88,38 +93,50 @@ int main(int argc, char** argv) {
     {
         OrvantaDocumentController controller;
         StartWindow startWindow(&controller);
-        // Asked to stop by the system: write what playlists have pending and quit without questions.
-        TerminationSignals termination;
-        QObject::connect(&termination, &TerminationSignals::terminationRequested, &app, [&controller] {
-            for (Document* document : controller.documents()) {
-                for (WindowController* windowController : document->windowControllers()) {
-                    if (auto* playlistWindow = dynamic_cast<OrvantaWindowController*>(windowController))
-                        playlistWindow->stop();
-                }
-            }
-            controller.closeAllDocuments();
-            QApplication::quit();
-        });
-        for (const QString& argument : parser.positionalArguments())
+        // Asked to stop by the system (or, unattended, by the Quit command): write what playlists have
+        // pending and end without questions, at any moment.
+        ApplicationTermination termination(controller, parser.isSet(unattended));
+        TerminationSignals signalNotifier;
+        QObject::connect(&signalNotifier, &TerminationSignals::terminationRequested, &termination,
+                         &ApplicationTermination::request);
+        if (parser.isSet(unattended))
+            controller.setQuitHandler([&termination] { termination.request(); });
+
+        // Each step of the start can take long (a dynamic playlist's import, the demo's clips); a request
+        // made meanwhile cancels it and skips the rest.
+        for (const QString& argument : parser.positionalArguments()) {
+            if (termination.isRequested())
+                break;
             controller.openDocumentPresentingErrors(
                 QUrl::fromLocalFile(QFileInfo(argument).absoluteFilePath()));
-        if (parser.isSet(demo) && parser.positionalArguments().isEmpty()) {
-            const QUrl playlist = DemoPlaylist::prepareShowingProgress();
-            if (!playlist.isEmpty())
+        }
+        if (parser.isSet(demo) && parser.positionalArguments().isEmpty() && !termination.isRequested()) {
+            const QUrl playlist =
+                DemoPlaylist::prepareShowingProgress([&termination] { return termination.isRequested(); });
+            if (!playlist.isEmpty() && !termination.isRequested())
                 controller.openDocumentPresentingErrors(playlist);
         }
-        startWindow.updateVisibility();
-        if (parser.isSet(quitWhenDone)) {
-            auto quitIfDone = [&controller] {
-                if (!controller.hasOpenDocuments())
-                    QApplication::quit();
-            };
-            QObject::connect(&controller, &DocumentController::documentsChanged, &app, quitIfDone,
-                             Qt::QueuedConnection);
-            QTimer::singleShot(0, &app, quitIfDone);
+        if (termination.isRequested()) {
+            status = termination.closeEverything();
+        } else {
+            startWindow.updateVisibility();
+            if (parser.isSet(quitWhenDone)) {
+                auto quitIfDone = [&controller] {
+                    if (!controller.hasOpenDocuments())
+                        QApplication::quit();
+                };
+                QObject::connect(&controller, &DocumentController::documentsChanged, &app, quitIfDone,
+                                 Qt::QueuedConnection);
+                QTimer::singleShot(0, &app, quitIfDone);
+            }
+            termination.mainLoopWillRun();
+            status = app.exec();
+            // Whatever is still open (nothing, after a Quit command) closes as a signal would close it.
+            const int closing = termination.closeEverything();
+            if (status == 0)
+                status = closing;
         }
-        status = app.exec();
-        controller.closeAllDocuments();
+        // The closed documents go now, with their windows and players, while the application exists.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     Presenter::setShared(nullptr);

@@ -104,6 +104,8 @@ void ClipImporter::addClipsWithURL(const QUrl& url, bool isDirectory, QList<QUrl
         return;
     }
     for (const QString& name : *names) {
+        if (isCancelled())
+            return;
         const QString entryPath = path.endsWith(u'/') ? path + name : path + u'/' + name;
         const QUrl entry = QUrl::fromLocalFile(entryPath);
         if (!QFileInfo(entryPath).isDir())
@@ -126,13 +128,14 @@ ClipImporter::Result ClipImporter::run(const QList<QUrl>& urls, const Progress& 
     std::vector<Probed> probed(files.size());
     std::atomic<qsizetype> next{0};
     std::atomic<int> done{0};
+    int finishedWorkers = 0;
     std::mutex mutex;
     std::condition_variable changed;
     const int threadCount =
         std::max(1, std::min<int>(m_options.threads > 0 ? m_options.threads : QThread::idealThreadCount(),
                                   int(files.size())));
     auto work = [&] {
-        for (qsizetype i = next++; i < files.size(); i = next++) {
+        for (qsizetype i = next++; i < files.size() && !isCancelled(); i = next++) {
             probed[size_t(i)] = probe(files[i], m_options.makePosters);
             {
                 std::lock_guard lock(mutex);
@@ -140,6 +143,11 @@ ClipImporter::Result ClipImporter::run(const QList<QUrl>& urls, const Progress& 
             }
             changed.notify_one();
         }
+        {
+            std::lock_guard lock(mutex);
+            ++finishedWorkers;
+        }
+        changed.notify_one();
     };
     std::vector<std::thread> workers;
     if (threadCount > 1) {
@@ -147,7 +155,7 @@ ClipImporter::Result ClipImporter::run(const QList<QUrl>& urls, const Progress& 
             workers.emplace_back(work);
     }
     if (threadCount == 1) {
-        for (qsizetype i = 0; i < files.size(); ++i) {
+        for (qsizetype i = 0; i < files.size() && !isCancelled(); ++i) {
             probed[size_t(i)] = probe(files[i], m_options.makePosters);
             if (progress)
                 progress(int(i + 1), int(files.size()));
@@ -155,7 +163,7 @@ ClipImporter::Result ClipImporter::run(const QList<QUrl>& urls, const Progress& 
     } else {
         // The calling thread reports progress while the workers probe.
         std::unique_lock lock(mutex);
-        while (done < files.size()) {
+        while (finishedWorkers < threadCount) {
             changed.wait(lock);
             if (progress) {
                 const int now = done;
@@ -167,6 +175,11 @@ ClipImporter::Result ClipImporter::run(const QList<QUrl>& urls, const Progress& 
     }
     for (auto& worker : workers)
         worker.join();
+    if (isCancelled()) {
+        result.cancelled = true;
+        result.DRMClips.clear();
+        return result;
+    }
 
     for (qsizetype i = 0; i < files.size(); ++i) {
         Probed& p = probed[size_t(i)];

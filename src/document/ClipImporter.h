@@ -6,6 +6,7 @@
 #include <QSet>
 #include <QStringList>
 #include <QUrl>
+#include <atomic>
 #include <functional>
 
 // The widget-free heart of an import run: walks the given files and folders, keeps the movie files
@@ -31,12 +32,17 @@ public:
         QList<ClipRecordPtr> importedClips; // in import order
         QStringList DRMClips;               // full paths of the protected movies met, in import order
         bool fileErrorOnImport = false;     // a folder could not be listed
+        bool cancelled = false;             // the run stopped early: nothing was imported
     };
 
     // Called on the calling thread as files are probed: how many are done of how many found.
     using Progress = std::function<void(int done, int total)>;
 
     explicit ClipImporter(Options options);
+
+    // A flag that, once true, stops a run soon after (any thread may set it; the run checks it between
+    // files). The flag must outlive the run.
+    void setCancellation(const std::atomic<bool>* cancelled) { m_cancelled = cancelled; }
 
     Result run(const QList<QUrl>& urls, const Progress& progress = {});
 
@@ -49,6 +55,8 @@ public:
 private:
     void addClipsWithURL(const QUrl& url, bool isDirectory, QList<QUrl>& files, QSet<QString>& entered,
                          bool& fileError) const;
+    bool isCancelled() const { return m_cancelled && m_cancelled->load(); }
 
     Options m_options;
+    const std::atomic<bool>* m_cancelled = nullptr;
 };

@@ -48,6 +48,8 @@ QByteArray PlayLog::line(const Entry& entry, const QDateTime& when) {
     if (entry.event == QLatin1String("alert")) {
         object.insert(QStringLiteral("message"), entry.message);
         object.insert(QStringLiteral("informative"), entry.informative);
+    } else if (!entry.message.isEmpty()) {
+        object.insert(QStringLiteral("message"), entry.message);
     }
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }

@@ -11,7 +11,8 @@
 // nobody watches can be followed and checked afterwards. Each line has "ts" (UTC, ISO 8601 with
 // milliseconds), "playlist" (the document's display name), "event", and where they apply "row", "clip"
 // (the clip's name), "path" (its file; for "fileConflict" the copy that keeps the other version), "message"
-// and "informative" (an alert's texts).
+// and "informative" (an alert's texts). The event "recoveryCopy" names in "path" the copy a playlist's
+// edits went to when they could not be saved at the end, with the reason in "message".
 //
 // One log per process, installed by main(); without one, record() does nothing. Each line is flushed
 // as it is written. Main thread only.

@@ -14,6 +14,7 @@
 #include <QRectF>
 #include <QStringList>
 #include <QUrl>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -153,6 +154,9 @@ public:
     static bool hasDRM(const Movie& movie);
     // Whether an import run is under way (the window ignores user input meanwhile).
     bool isImporting() const { return m_isImporting; }
+    // Stops the running import soon, and every later one at once: nothing of them reaches the playlist,
+    // which stays as it was. For the end of the program.
+    void cancelImport() { m_importCancelled = true; }
 
     // --- Table
     static bool isMovieURL(const QUrl& url);
@@ -322,6 +326,7 @@ private:
     QStringList m_allowedTypes;
 
     bool m_isImporting = false;
+    std::atomic<bool> m_importCancelled{false};
     bool m_observingChanges = false;
 
     // Subscriptions to objects that outlive the controller; all withdrawn in tearDown().

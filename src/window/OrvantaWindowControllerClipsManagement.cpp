@@ -80,6 +80,7 @@ ClipImporter::Result OrvantaWindowController::runImporter(const QList<QUrl>& url
     ClipImporter::Options options;
     options.descendIntoSubdirectories = descendsIntoSubdirectories();
     ClipImporter importer(options);
+    importer.setCancellation(&m_importCancelled);
     if (!m_window)
         return importer.run(urls);
 
@@ -127,7 +128,17 @@ void OrvantaWindowController::addClipsWithURLs(const QList<QUrl>& urls) {
     // The whole list goes to one walk, so probing is shared across the items and a folder reached twice
     // through links is entered once; the clips come out in the order that adding each item in turn
     // (addClipsWithURL with the item's directory flag) gives.
-    takeImportResult(runImporter(urls));
+    ClipImporter::Result result = runImporter(urls);
+    if (result.cancelled) {
+        // The program is ending: the playlist keeps what it had, unchanged.
+        m_isImporting = false;
+        if (m_importSpinner) {
+            m_importSpinner->hide();
+            m_importProgressText->hide();
+        }
+        return;
+    }
+    takeImportResult(std::move(result));
     finalizeClipsImport();
     m_isImporting = false;
     if (m_fileErrorOnImport) {

@@ -1,9 +1,19 @@
+#include "document/OrvantaDocument.h"
+#include "platform/TypedNumber.h"
+#include "support/AppProcess.h"
+#include "support/TestMedia.h"
+
+#include <QDir>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <unistd.h>
 
 // The real program, started as a user starts it.
 TEST(ApplicationBinary, StartsRefusesANonPlaylistByNameAndStopsCleanlyOnSigterm) {
@@ -37,4 +47,99 @@ TEST(ApplicationBinary, StartsRefusesANonPlaylistByNameAndStopsCleanlyOnSigterm)
     ASSERT_TRUE(app.waitForFinished(20000));
     EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(app.exitCode(), 0);
+}
+
+// --- Asked to quit while starting, and a playlist that cannot be saved at the end.
+
+namespace {
+
+// A dynamic playlist over the folder, written by the test, playing when opened.
+QUrl writeDynamicPlaylist(const QString& file, const QString& folder) {
+    auto document = OrvantaDocument::initWithType(OrvantaDocument::StandardPlaylistType, nullptr);
+    document->setIsDynamicPlaylist(true);
+    document->setDynamicSourceFolder(QUrl::fromLocalFile(folder));
+    document->setIncludeSubdirectories(false);
+    document->settings()->setValue(QStringLiteral("autoplay"), TypedNumber::boolean(true));
+    DocumentError error;
+    const QUrl url = QUrl::fromLocalFile(file);
+    if (!document->saveToURL(url, OrvantaDocument::DynamicPlaylistType, Document::SaveOperation::SaveAs,
+                             &error))
+        return {};
+    return url;
+}
+
+QByteArray contentsOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+AppProcess::Options appOptions(const QTemporaryDir& dir) {
+    return {QStringLiteral(ORVANTA_APP_BINARY), dir.filePath(QStringLiteral("home")), {}, true, {}};
+}
+
+} // namespace
+
+TEST(ApplicationQuitWhileStarting, SigtermDuringTheStartUpImportEndsTheProgramAndLeavesThePlaylist) {
+    QTemporaryDir dir;
+    // Two thousand small movies (links to one file: each is still opened and probed).
+    const QString folder = dir.filePath(QStringLiteral("many"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QByteArray clip = QFile::encodeName(testMediaPath(QStringLiteral("clip-0.5s.mp4")));
+    for (int i = 0; i < 2000; ++i) {
+        const QByteArray link =
+            QFile::encodeName(folder + QStringLiteral("/clip%1.mp4").arg(i, 4, 10, QChar(u'0')));
+        ASSERT_EQ(::link(clip.constData(), link.constData()), 0) << std::strerror(errno);
+    }
+    const QUrl playlist = writeDynamicPlaylist(dir.filePath(QStringLiteral("many.orvdynamic")), folder);
+    ASSERT_FALSE(playlist.isEmpty());
+    const QByteArray before = contentsOf(playlist.toLocalFile());
+
+    AppProcess app(appOptions(dir));
+    ASSERT_TRUE(app.start({playlist.toLocalFile()}));
+    // The window loads, then imports the folder before anything else happens.
+    ASSERT_TRUE(app.waitForLogged(QStringLiteral("windowDidLoad"), 30000))
+        << app.standardError().toStdString();
+    QTest::qWait(200);
+    ASSERT_FALSE(app.hasLogged(QStringLiteral("selection"))) << "the import ended before the signal";
+    app.sendSignal(SIGTERM);
+    ASSERT_TRUE(app.waitForExit(3000)) << app.backtrace().toStdString();
+    EXPECT_EQ(app.exitCode(), 0) << app.standardError().toStdString();
+    // Nothing of the cancelled import reached the playlist, nor its file.
+    EXPECT_FALSE(app.hasLogged(QStringLiteral("selection")));
+    EXPECT_EQ(contentsOf(playlist.toLocalFile()), before);
+}
+
+TEST(ApplicationQuitWhileStarting, SigtermWhileTheDemoMakesItsClipsEndsTheProgram) {
+    if (QStandardPaths::findExecutable(QStringLiteral("ffmpeg")).isEmpty())
+        GTEST_SKIP() << "the demo makes its clips with the ffmpeg program, which is not installed";
+    QTemporaryDir dir;
+    AppProcess app(appOptions(dir));
+    const QDir clips(dir.filePath(QStringLiteral("home/data/orvanta/Demo/Clips")));
+    ASSERT_TRUE(app.start({QStringLiteral("--demo")}));
+    // ffmpeg is at work on the first clip.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !clips.entryList({QStringLiteral("*.part.mp4")}, QDir::Files).isEmpty(); }, 30000));
+    app.sendSignal(SIGTERM);
+    ASSERT_TRUE(app.waitForExit(3000)) << app.backtrace().toStdString();
+    EXPECT_EQ(app.exitCode(), 0) << app.standardError().toStdString();
+    EXPECT_FALSE(app.hasLogged(QStringLiteral("windowDidLoad"))) << "the demo played after all";
+    EXPECT_EQ(clips.entryList({QStringLiteral("*.part.mp4")}, QDir::Files), QStringList());
+    EXPECT_FALSE(app.standardError().contains("could not be prepared")) << app.standardError().toStdString();
+}
+
+TEST(ApplicationQuitWhileStarting, SigtermWhileAnAlertWaitsForAPersonEndsTheProgram) {
+    QTemporaryDir dir;
+    QFile notAPlaylist(dir.filePath("shopping list.orvplaylist"));
+    ASSERT_TRUE(notAPlaylist.open(QIODevice::WriteOnly));
+    notAPlaylist.write("eggs, milk\n");
+    notAPlaylist.close();
+    AppProcess::Options options = appOptions(dir);
+    options.unattended = false;
+    AppProcess app(options);
+    // The refusal is an alert that waits for its button, before the event loop runs.
+    ASSERT_TRUE(app.start({notAPlaylist.fileName()}));
+    ASSERT_TRUE(app.waitForLogged(QStringLiteral("alert"), 30000)) << app.standardError().toStdString();
+    app.sendSignal(SIGTERM);
+    ASSERT_TRUE(app.waitForExit(3000)) << app.backtrace().toStdString();
+    EXPECT_EQ(app.exitCode(), 0) << app.standardError().toStdString();
 }

@@ -276,10 +276,16 @@ bool Document::close() {
         return true;
     if (!m_fileURL.isEmpty() && !savePendingChangesSilently())
         return false;
+    closeWithoutSaving();
+    return true;
+}
+
+void Document::closeWithoutSaving() {
+    if (m_closed)
+        return;
     m_closed = true;
     m_autosaveTimer.stop();
     for (auto& controller : m_windowControllers)
         controller->closeWindow();
     emit documentClosed(this);
-    return true;
 }

@@ -92,6 +92,8 @@ public:
     // Closes the document: saves pending edits to its file first (never asks; an untitled document is
     // discarded). When that save fails, the failure is reported and the document stays open (false).
     bool close();
+    // Closes the document and lets its pending edits go (the caller has put them somewhere else).
+    void closeWithoutSaving();
     bool isClosed() const { return m_closed; }
 
 signals:

@@ -1,14 +1,22 @@
 #include "platform/media/MpvHandle.h"
 
+#include "platform/media/AudioOutputs.h"
 #include "platform/media/MpvRenderAttachment.h"
 
+#include <QElapsedTimer>
 #include <QMetaObject>
 #include <QtDebug>
+#include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace {
 
 constexpr quint64 ReservedReply = quint64(1) << 63;
+// Observed only while the core is being ended.
+constexpr quint64 IdleObservation = ReservedReply | 1;
+// Longer than any unload takes; a core that does not get there is ended all the same.
+constexpr int StopTimeoutMs = 1000;
 
 quint64 sizeReply(quint64 request, bool height) {
     return ReservedReply | (request << 1) | (height ? 1 : 0);
@@ -27,6 +35,7 @@ void MpvHandle::Deleter::operator()(mpv_handle* handle) const {
 
 MpvHandle::CreateResult MpvHandle::create(const Options& options) {
     CreateResult result;
+    AudioOutputs::quietProbing();
     mpv_handle* raw = mpv_create();
     if (!raw) {
         // mpv_create fails when LC_NUMERIC is not "C" or when out of memory.
@@ -44,6 +53,10 @@ MpvHandle::CreateResult MpvHandle::create(const Options& options) {
         {"osd-level", "0"},
         {"ytdl", "no"},
         {"load-scripts", "no"},
+        // The built-in scripts too: each would be one more thread per core, for nothing.
+        {"load-stats-overlay", "no"},
+        {"load-osd-console", "no"},
+        {"load-auto-profiles", "no"},
         {"idle", "yes"},
         {"keep-open", "yes"},
         // Otherwise the pause at the end lands after eof-reached and a reused core starts paused.
@@ -51,10 +64,12 @@ MpvHandle::CreateResult MpvHandle::create(const Options& options) {
         {"hr-seek", "yes"},
         {"hwdec", "auto-safe"},
         {"audio-fallback-to-null", "yes"},
+        // Otherwise ending a core while it plays first plays out the sound it has buffered (a fifth of a
+        // second and more). Clips follow each other on two cores, never through the engine's playlist.
+        {"gapless-audio", "no"},
         {"vo", options.renderApi ? "libmpv" : "null"},
+        {"ao", AudioOutputs::outputList(options.audioOutput)},
     };
-    if (!options.audioOutput)
-        values.push_back({"ao", "null"});
     for (const OptionValue& option : values) {
         const int error = mpv_set_option_string(raw, option.name, option.value);
         if (error < 0) {
@@ -65,6 +80,8 @@ MpvHandle::CreateResult MpvHandle::create(const Options& options) {
         }
     }
     mpv_set_wakeup_callback(raw, &MpvHandle::wakeup, handle.get());
+    if (AudioOutputs::debugRequested())
+        mpv_request_log_messages(raw, "v");
     const int error = mpv_initialize(raw);
     if (error < 0) {
         result.error = QStringLiteral("libmpv did not start: %1").arg(QLatin1String(mpv_error_string(error)));
@@ -83,10 +100,37 @@ MpvHandle::~MpvHandle() {
     mpv_set_wakeup_callback(m_handle.get(), nullptr, nullptr);
     // The render context goes first, while its core exists; then the core terminates; then what the
     // attachment still holds (its OpenGL context and surface) goes.
-    if (m_renderAttachment)
+    if (m_renderAttachment) {
+        stopServingFrames();
         m_renderAttachment->releaseRenderContext();
+    }
     m_handle.reset();
     m_renderAttachment.reset();
+}
+
+void MpvHandle::stopServingFrames() {
+    // Freeing the render context waits until the core's video output has ended, and while the core plays
+    // that output waits (up to 200 ms) for each frame it hands over to be rendered on this thread: every
+    // playing core took a fifth of a second to go. So the core unloads its file first, this thread
+    // rendering what it is handed meanwhile, until the core is idle and its video output gone.
+    mpv_handle* core = m_handle.get();
+    const char* stop[] = {"stop", nullptr};
+    if (mpv_observe_property(core, IdleObservation, "idle-active", MPV_FORMAT_FLAG) < 0 ||
+        mpv_command_async(core, 0, stop) < 0)
+        return;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < StopTimeoutMs) {
+        m_renderAttachment->renderPendingFrame();
+        const mpv_event* event = mpv_wait_event(core, 0.005);
+        if (event->event_id == MPV_EVENT_SHUTDOWN)
+            return;
+        if (event->event_id == MPV_EVENT_PROPERTY_CHANGE && event->reply_userdata == IdleObservation) {
+            const auto* property = static_cast<const mpv_event_property*>(event->data);
+            if (property->format == MPV_FORMAT_FLAG && *static_cast<const int*>(property->data))
+                return;
+        }
+    }
 }
 
 void MpvHandle::setRenderAttachment(std::unique_ptr<MpvRenderAttachment> attachment) {
@@ -144,6 +188,13 @@ bool MpvHandle::handleOwnEvent(const mpv_event& event) {
             m_videoSize = size;
             emit videoSizeChanged(size);
         }
+        return true;
+    }
+    case MPV_EVENT_LOG_MESSAGE: {
+        // Only requested when audio debugging is asked for: the audio outputs' messages.
+        const auto* message = static_cast<const mpv_event_log_message*>(event.data);
+        if (std::strncmp(message->prefix, "ao", 2) == 0)
+            std::fprintf(stderr, "mpv [%s] %s", message->prefix, message->text);
         return true;
     }
     default:

@@ -16,8 +16,9 @@ class MpvRenderAttachment;
 // libmpv calls the wakeup callback on its own threads; the callback only queues one drain of the
 // event queue onto the thread of this object (the main thread), where every event is handled. Only
 // non-blocking calls are offered: commands and property writes are asynchronous and their replies come
-// back as events. Destruction releases the render context first, then ends the core, then deletes the
-// attachment.
+// back as events. Destruction unloads the core's file (rendering the frames it hands over meanwhile),
+// releases the render context, then ends the core, then deletes the attachment; it blocks for the few
+// milliseconds that takes.
 class MpvHandle : public QObject {
     Q_OBJECT
 public:
@@ -76,6 +77,7 @@ private:
     MpvHandle(mpv_handle* handle, const Options& options);
     static void wakeup(void* self);
     void drainEvents();
+    void stopServingFrames();
     bool handleOwnEvent(const mpv_event& event);
 
     Options m_options;

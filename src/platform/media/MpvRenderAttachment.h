@@ -17,6 +17,9 @@ public:
     // implementations also call it from their destructor, so it must be idempotent.
     virtual void releaseRenderContext() = 0;
 
+    // Renders the frame the core has handed over, if there is one (its video output waits for that).
+    virtual void renderPendingFrame() = 0;
+
     // True once a frame has been rendered.
     virtual bool hasFrame() const = 0;
 };

@@ -84,6 +84,14 @@ void MpvGlRenderer::releaseRenderContext() {
     m_hasFrame = false;
 }
 
+void MpvGlRenderer::renderPendingFrame() {
+    if (!m_renderContext || !m_context->makeCurrent(m_surface.get()))
+        return;
+    if (mpv_render_context_update(m_renderContext.get()) & MPV_RENDER_UPDATE_FRAME)
+        render();
+    m_context->doneCurrent();
+}
+
 GLuint MpvGlRenderer::texture() const {
     return m_framebuffer ? m_framebuffer->texture() : 0;
 }

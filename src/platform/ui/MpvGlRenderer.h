@@ -33,6 +33,7 @@ public:
     ~MpvGlRenderer() override;
 
     void releaseRenderContext() override;
+    void renderPendingFrame() override;
     bool hasFrame() const override { return m_hasFrame; }
 
     // The texture of the last frame (top row first), its size, and the fence to wait on before

@@ -50,6 +50,11 @@ void MpvSwRenderer::releaseRenderContext() {
     m_bufferSize = QSize();
 }
 
+void MpvSwRenderer::renderPendingFrame() {
+    if (m_renderContext && (mpv_render_context_update(m_renderContext.get()) & MPV_RENDER_UPDATE_FRAME))
+        render();
+}
+
 void MpvSwRenderer::onUpdate(void* self) {
     auto* renderer = static_cast<MpvSwRenderer*>(self);
     if (!renderer->m_updateQueued.exchange(true))

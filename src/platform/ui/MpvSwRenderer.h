@@ -28,6 +28,7 @@ public:
     ~MpvSwRenderer() override;
 
     void releaseRenderContext() override;
+    void renderPendingFrame() override;
     bool hasFrame() const override { return !m_image.isNull(); }
 
     // The last frame; it shares the renderer's buffer and is valid until the next frame is rendered.

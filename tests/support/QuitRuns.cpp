@@ -1,0 +1,235 @@
+// Runs of the real program ended while it plays; see QuitRuns.h.
+#include "support/QuitRuns.h"
+
+#include "document/OrvantaDocument.h"
+#include "platform/TypedNumber.h"
+#include "support/AppProcess.h"
+#include "support/PlaylistFixture.h"
+#include "support/TestMedia.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <iostream>
+#include <optional>
+
+namespace {
+
+// Milliseconds after main() began: before the window, in the first clip, around the clip changes at
+// 3 s and 6 s (each clip plays 3 s).
+constexpr int Moments[] = {0, 2950, 700, 3100, 1500, 6050, 250, 3300, 4400, 2200, 5900, 1100};
+constexpr int QuitWithinMs = 3000;
+
+int runsPerWay() {
+    bool ok = false;
+    const int runs = qEnvironmentVariableIntValue("ORVANTA_QUIT_RUNS", &ok);
+    return ok && runs > 0 ? runs : 2;
+}
+
+QString appBinary(const QString& binary) {
+    const QString other = qEnvironmentVariable("ORVANTA_QUIT_APP");
+    return other.isEmpty() ? binary : other;
+}
+
+// A PulseAudio server of the test's own, with one null sink and no other device.
+class PulseNullSink {
+public:
+    explicit PulseNullSink(const QString& folder)
+        : m_socket(QDir(folder).filePath(QStringLiteral("native"))) {
+        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("pulseaudio"));
+        if (daemon.isEmpty() || QStandardPaths::findExecutable(QStringLiteral("pactl")).isEmpty())
+            return;
+        QDir(folder).mkpath(QStringLiteral("runtime"));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QDir(folder).filePath(QStringLiteral("runtime")));
+        env.insert(QStringLiteral("HOME"), folder);
+        m_daemon.setProcessEnvironment(env);
+        m_daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_daemon.start(
+            daemon,
+            {QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
+             QStringLiteral("--use-pid-file=no"), QStringLiteral("--disable-shm=yes"),
+             QStringLiteral("--log-level=error"),
+             QStringLiteral("--load=module-null-sink sink_name=orvanta_test"),
+             QStringLiteral("--load=module-native-protocol-unix auth-anonymous=1 socket=") + m_socket});
+        m_running = m_daemon.waitForStarted(10000) &&
+                    QTest::qWaitFor([&] { return pactl({QStringLiteral("info")}).has_value(); }, 10000);
+    }
+    ~PulseNullSink() {
+        if (m_daemon.state() == QProcess::NotRunning)
+            return;
+        m_daemon.terminate();
+        if (!m_daemon.waitForFinished(5000)) {
+            m_daemon.kill();
+            m_daemon.waitForFinished(5000);
+        }
+    }
+    bool isRunning() const { return m_running && m_daemon.state() == QProcess::Running; }
+    QString server() const { return QStringLiteral("unix:") + m_socket; }
+    // Streams playing into the server now.
+    int sinkInputs() const {
+        const auto listed =
+            pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sink-inputs")});
+        return listed ? int(listed->trimmed().isEmpty() ? 0 : listed->trimmed().count('\n') + 1) : 0;
+    }
+
+private:
+    std::optional<QByteArray> pactl(const QStringList& arguments) const {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("PULSE_SERVER"), server());
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral("pactl"), arguments);
+        if (!process.waitForFinished(5000) || process.exitCode() != 0)
+            return std::nullopt;
+        return process.readAllStandardOutput();
+    }
+
+    QString m_socket;
+    QProcess m_daemon;
+    bool m_running = false;
+};
+
+// Both kinds of playlist over three copies of a 3 s clip with sound, playing at once and looping.
+struct Shows {
+    QUrl standard;
+    QUrl dynamic;
+};
+
+Shows writeShows(const QTemporaryDir& dir) {
+    Shows shows;
+    const auto looping = [](PlaylistSettings& settings) {
+        settings.setValue(QStringLiteral("autoplay"), TypedNumber::boolean(true));
+        settings.setValue(QStringLiteral("looping"), TypedNumber::integer(1));
+    };
+    const QString clip = QStringLiteral("show-960x540-3s.mp4");
+    shows.standard = writeTestPlaylist(dir.path(), QStringLiteral("standard"), {clip, clip, clip}, looping);
+    QDir(dir.path()).mkpath(QStringLiteral("folder"));
+    for (int i = 0; i < 3; ++i)
+        QFile::copy(testMediaPath(clip), dir.filePath(QStringLiteral("folder/show-%1.mp4").arg(i)));
+    auto document = OrvantaDocument::initWithType(OrvantaDocument::StandardPlaylistType, nullptr);
+    document->setIsDynamicPlaylist(true);
+    document->setDynamicSourceFolder(QUrl::fromLocalFile(dir.filePath(QStringLiteral("folder"))));
+    document->setIncludeSubdirectories(false);
+    looping(*document->settings());
+    DocumentError error;
+    shows.dynamic = QUrl::fromLocalFile(dir.filePath(QStringLiteral("dynamic.orvdynamic")));
+    if (!document->saveToURL(shows.dynamic, OrvantaDocument::DynamicPlaylistType,
+                             Document::SaveOperation::SaveAs, &error))
+        shows.dynamic.clear();
+    return shows;
+}
+
+// Why the playlist does not read back whole (empty when it does). A dynamic playlist quit before its
+// first import ended still has the clips it was written with: none.
+QString readBackProblem(const QUrl& playlist, bool dynamic) {
+    OrvantaDocument document;
+    DocumentError error;
+    if (!document.readFromURL(
+            playlist, dynamic ? OrvantaDocument::DynamicPlaylistType : OrvantaDocument::StandardPlaylistType,
+            &error))
+        return QStringLiteral("the playlist does not read back: ") + error.localizedDescription;
+    const qsizetype clips = document.clips().size();
+    if (document.isDynamicPlaylist() != dynamic || !document.settings()->autoplay() ||
+        document.settings()->looping() != 1 || !(clips == 3 || (dynamic && clips == 0)))
+        return QStringLiteral("the playlist read back changed: %1 clips").arg(clips);
+    return {};
+}
+
+struct Run {
+    QuitWay way;
+    bool offscreen;
+    bool dynamic;
+    int moment;
+    QString pulseServer; // empty: no sound at all
+    const PulseNullSink* sink = nullptr;
+};
+
+QString describe(const Run& run) {
+    return QStringLiteral("%1 %2, %3 playlist, %4, at %5 ms")
+        .arg(QLatin1String(run.offscreen ? "offscreen" : "OpenGL"), QLatin1String(run.way.name),
+             QLatin1String(run.dynamic ? "dynamic" : "standard"),
+             QLatin1String(run.pulseServer.isEmpty() ? "no sound" : "PulseAudio null sink"))
+        .arg(run.moment);
+}
+
+// One run; answers what went wrong, or nothing. Audio probing messages on standard error go to noise.
+QString quitOnce(const QString& binary, const QTemporaryDir& dir, const Shows& shows, const Run& run,
+                 QString& noise) {
+    AppProcess app(
+        {appBinary(binary), dir.filePath(QStringLiteral("home")), run.pulseServer, run.offscreen, {}});
+    const QUrl playlist = run.dynamic ? shows.dynamic : shows.standard;
+    if (!app.start({playlist.toLocalFile()}) || !app.waitForSignalHandlers(20000))
+        return QStringLiteral("did not start");
+    if (run.sink && !QTest::qWaitFor([&] { return run.sink->sinkInputs() > 0; }, 20000))
+        return QStringLiteral("never played into the PulseAudio null sink");
+    if (run.way.signal == 0) {
+        // The Quit command's key, Ctrl+Q, in the playlist window.
+        if (!app.waitForPlaylistWindow(15000))
+            return QStringLiteral("its playlist window never showed");
+        QTest::qWait(run.moment);
+        if (const QString problem = app.pressKeys(QStringLiteral("ctrl+q")); !problem.isEmpty())
+            return problem;
+    } else {
+        QTest::qWait(run.moment);
+        app.sendSignal(run.way.signal);
+    }
+    if (!app.waitForExit(QuitWithinMs)) {
+        if (!app.isRunning())
+            return QStringLiteral("crashed: ") + QString::fromLocal8Bit(app.standardError().right(2000));
+        const QString stacks =
+            qEnvironmentVariableIsSet("ORVANTA_QUIT_BACKTRACE") ? app.backtrace() : QString();
+        return QStringLiteral("still running %1 ms after it was asked to quit\n").arg(QuitWithinMs) + stacks;
+    }
+    if (app.exitCode() != 0)
+        return QStringLiteral("exit status %1: ").arg(app.exitCode()) +
+               QString::fromLocal8Bit(app.standardError().right(2000));
+    // Trying outputs that are not there is silent.
+    const QByteArray& errors = app.standardError();
+    if (errors.contains("ALSA lib") || errors.contains("pw.conf") || errors.contains("[ao"))
+        noise =
+            QStringLiteral("audio probing on standard error: ") + QString::fromLocal8Bit(errors.left(1000));
+    return readBackProblem(playlist, run.dynamic);
+}
+
+} // namespace
+
+void quitRepeatedly(const QString& binary, bool offscreen, const std::vector<QuitWay>& ways) {
+    QTemporaryDir dir;
+    const Shows shows = writeShows(dir);
+    ASSERT_FALSE(shows.standard.isEmpty() || shows.dynamic.isEmpty());
+    PulseNullSink sink(dir.filePath(QStringLiteral("pulse")));
+    if (!sink.isRunning())
+        std::cout << "No PulseAudio server (scripts/install-deps installs it): every run without sound.\n";
+    QStringList failures;
+    int index = 0;
+    for (const QuitWay& way : ways) {
+        int failed = 0;
+        int noisy = 0;
+        for (int i = 0; i < runsPerWay(); ++i, ++index) {
+            Run run{way, offscreen, i % 2 == 1, Moments[size_t(index) % std::size(Moments)], {}, nullptr};
+            if (sink.isRunning() && (index / 2) % 2 == 1) {
+                run.pulseServer = sink.server();
+                run.sink = (index / 2) % 4 == 1 ? &sink : nullptr; // sometimes checked first, not always
+            }
+            QString noise;
+            const QString problem = quitOnce(binary, dir, shows, run, noise);
+            if (!problem.isEmpty()) {
+                ++failed;
+                failures.append(describe(run) + QStringLiteral(": ") + problem);
+            }
+            if (!noise.isEmpty()) {
+                ++noisy;
+                failures.append(describe(run) + QStringLiteral(": ") + noise);
+            }
+        }
+        std::cout << (offscreen ? "offscreen " : "OpenGL ") << way.name << ": " << failed << " of "
+                  << runsPerWay() << " runs did not end well, " << noisy << " printed audio probing\n";
+    }
+    EXPECT_TRUE(failures.isEmpty()) << failures.join(u'\n').toStdString();
+}
