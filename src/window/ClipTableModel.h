@@ -120,6 +120,6 @@ private:
     int m_externalDragMask = 0;
     QStringList m_draggedTypes;
     DropHost m_dropHost;
-    // The drag this model made last; it goes with its drag.
+    // The drag data this model made last; its drag deletes it when it ends, which empties the pointer.
     mutable QPointer<const QMimeData> m_ownDrag;
 };

@@ -10,14 +10,15 @@ class OrvantaWindowController;
 // what a Linux list is expected to answer to). Every other key is the table's. The context menu of a
 // row offers the row actions of its trailing edge.
 //
-// Rows are dragged as Qt's item views drag them, with what the model gives (a press on one of several
-// selected rows keeps them selected, so that they go together); the drag proposes a link, so that a file
-// manager links to the movies rather than copying them. Drops are the model's to judge and take. The
-// table keeps what Qt's views do otherwise: they would answer a drag with the action it proposes (a move
-// if the drag proposes one, and its source would then delete what it gave) and pass the model that
-// answer rather than what the user asked for; here a drag is answered with copy or link (DropPlan), and
-// the model is told whether the user asked for a move or a copy. A drop always goes between rows: a
-// line marks the row it goes before, after the last row too, and follows the rows as the table scrolls.
+// Rows are dragged as Qt's item views drag them, with what the model gives: a press on one of several
+// selected rows keeps them selected so that they go together, and the drag's picture is the dragged
+// rows. The drag proposes a link, so that a file manager links to the movies rather than copying them.
+// Drops are the model's to judge and take; the table does itself what Qt's views do otherwise. They
+// answer a drag with the action it proposes (a move, if it proposes one: its source would then delete
+// what it gave) and tell the model that answer rather than what the user asked for. Here a drag is
+// answered with copy or link (DropPlan), and the model is told whether the user asked for a move or a
+// copy. A drop always goes between rows: a line marks the row it goes before, after the last row too,
+// and follows the rows as the table scrolls near its edges (Qt's scrolling).
 class ClipsTableView : public QTableView {
     Q_OBJECT
 public:
