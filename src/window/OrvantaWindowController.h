@@ -217,7 +217,9 @@ public:
     ClickableMovieView* fullscreenMovieView() const { return m_fullscreenMovieView; }
 
     // --- Drag and drop of the table's rows (OrvantaWindowControllerDragAndDrop.cpp), carried out by the
-    // table's model. What awakeFromNib set up: the operation masks of drags and the types the table takes.
+    // table's model. awakeFromNib sets the model up: the operation masks of drags, the types the table
+    // takes, and how a drop reaches the import.
+    void setupClipsDragAndDrop();
     int draggingSourceOperationMaskForLocal(bool local) const;
     QStringList registeredDraggedTypes() const;
     // What a drag of the rows carries (see ClipPasteboard); nothing when no row is in range.
@@ -267,9 +269,6 @@ private:
     ClipImporter::Result runImporter(const QList<QUrl>& urls);
     void takeImportResult(ClipImporter::Result result);
     OpenAccessoryViewController& accessoryController();
-
-    // OrvantaWindowControllerDragAndDrop.cpp: what the table's model offers, takes, and asks of the window.
-    void setupClipsDragAndDrop();
 
     // Connects the application's screen changes to "displayChangeNotice", once per application.
     static void registerDisplayReconfigurationCallBack();
