@@ -7,9 +7,7 @@
 #include "platform/documents/DocumentController.h"
 #include "platform/media/MpvPlayer.h"
 #include "platform/ui/OpenAccessoryViewController.h"
-#include "playback/BorderlessWindow.h"
 #include "window/ClipsController.h"
-#include "window/DisplayIdentifierWindowController.h"
 #include "window/PlaylistWindow.h"
 
 #include <QAction>
@@ -77,13 +75,8 @@ void OrvantaWindowController::awakeFromNib() {
     setupClipsDragAndDrop();
 
     NotificationCenter& center = NotificationCenter::defaultCenter();
-    // 3. The display chooser follows the displays.
-    m_notificationTokens.push_back(
-        center.addObserver(this, NotificationCenter::DisplayChangeNotice,
-                           [this](const QString&, const QVariant&) { setupSelectDisplayPopUp(); }));
-    // 4. Display changes reach the hub through one application-wide registration.
-    registerDisplayReconfigurationCallBack();
-    // 5.
+    // The display chooser lists the displays now and again on every change of them.
+    m_output->followDisplayChanges();
     setupSelectDisplayPopUp();
     // 6.
     m_notificationTokens.push_back(
@@ -201,11 +194,8 @@ bool OrvantaWindowController::windowShouldClose() {
 
 void OrvantaWindowController::orvantanDidBecomeActive() {
     // Output playback keeps the output window in front of the playlist window.
-    if (m_isPreviewPlayback || !m_isPlaying || !m_outputWindow)
-        return;
-    if (m_window)
-        m_window->lower();
-    m_outputWindow->orderFront(m_outputWindow->isAbovePanels());
+    if (!m_isPreviewPlayback && m_isPlaying)
+        m_output->bringToFront(m_window.get());
 }
 
 bool OrvantaWindowController::validateMenuItem(const QAction* item) const {

@@ -6,6 +6,7 @@
 #include "platform/media/MovieTime.h"
 #include "platform/notifications/NotificationCenter.h"
 #include "playback/ClickableMovieView.h"
+#include "playback/OutputController.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -57,7 +58,7 @@ class TypedNumber;
 //   OrvantaWindowControllerClipsManagement.cpp     import and removal of clips
 //   OrvantaWindowControllerTableDelegate.cpp       the movie-file test and the table's selection
 //   OrvantaWindowControllerDragAndDrop.cpp         the table's drag and drop
-//   OrvantaWindowControllerSettingsManagement.cpp  the display chooser and the output mode
+//   OrvantaWindowControllerSettingsManagement.cpp  calls into OutputController: displays, output
 //   OrvantaWindowControllerPlayback.cpp            the transport (play, end of movie, time display)
 //   OrvantaWindowControllerNextClip.cpp            preparing the clip that plays after the current one
 //
@@ -113,8 +114,8 @@ public:
     void setIsPlaying(bool value) { m_isPlaying = value; }
     bool isPreviewPlayback() const { return m_isPreviewPlayback; }
     void setIsPreviewPlayback(bool value) { m_isPreviewPlayback = value; }
-    QRectF fullscreenFrame() const { return m_fullscreenFrame; }
-    void setFullscreenFrame(const QRectF& frame) { m_fullscreenFrame = frame; }
+    QRectF fullscreenFrame() const { return m_output->fullscreenFrame(); }
+    void setFullscreenFrame(const QRectF& frame) { m_output->setFullscreenFrame(frame); }
     bool dragIsActive() const { return m_dragIsActive; }
     void setDragIsActive(bool value) { m_dragIsActive = value; }
     qint32 dropLocation() const { return m_dropLocation; }
@@ -171,7 +172,8 @@ public:
     };
     QList<RowAction> tableViewRowActionsForRow(int row, int edge);
 
-    // --- Displays and output mode
+    // --- Displays and output mode (the work is the OutputController's)
+    OutputController* output() const { return m_output.get(); }
     void setupSelectDisplayPopUp();
     void handleFullscreenSelection();
     // The chooser's action: the output window moves to the chosen display, which identifies itself.
@@ -179,10 +181,10 @@ public:
     // The custom frame fields' action: the output window moves to the custom frame.
     void handleCustomFrame();
     // The display the chooser's item stands for; null for a separator or a display that has gone.
-    QScreen* representedScreen(int index) const;
+    QScreen* representedScreen(int index) const { return m_output->representedScreen(index); }
     // Made on the first display choice, kept while the controller lives.
     DisplayIdentifierWindowController* displayIdentifierController() const {
-        return m_displayIdentifierController.get();
+        return m_output->displayIdentifierController();
     }
 
     // --- Transport
@@ -211,10 +213,10 @@ public:
     const QString& playerError() const { return m_playerError; }
 
     // The output window, made with the playlist window.
-    QWidget* fullscreenWindow() const { return m_fullscreenWindow.data(); }
-    BorderlessWindow* outputWindow() const { return m_outputWindow.get(); }
+    QWidget* fullscreenWindow() const;
+    BorderlessWindow* outputWindow() const { return m_output->outputWindow(); }
     // The output window's movie view: a second view of the preview's player.
-    ClickableMovieView* fullscreenMovieView() const { return m_fullscreenMovieView; }
+    ClickableMovieView* fullscreenMovieView() const { return m_output->movieView(); }
 
     // --- Drag and drop of the table's rows (OrvantaWindowControllerDragAndDrop.cpp), carried out by the
     // table's model. awakeFromNib sets the model up: the operation masks of drags, the types the table
@@ -270,8 +272,6 @@ private:
     void takeImportResult(ClipImporter::Result result);
     OpenAccessoryViewController& accessoryController();
 
-    // Connects the application's screen changes to "displayChangeNotice", once per application.
-    static void registerDisplayReconfigurationCallBack();
     // The output mode's frame and isPreviewPlayback, as handleFullscreenSelection and
     // setupFullscreenWindowFromSettings both apply them.
     void applyOutputMode();
@@ -318,7 +318,6 @@ private:
     std::unique_ptr<OpenAccessoryViewController> m_openAccessoryViewController;
     bool m_isPlaying = false;
     bool m_isPreviewPlayback = false;
-    QRectF m_fullscreenFrame;
     bool m_dragIsActive = false;
     qint32 m_dropLocation = 0;
     bool m_fileErrorOnImport = false;
@@ -332,11 +331,9 @@ private:
     std::vector<QMetaObject::Connection> m_connections;
     std::vector<NotificationCenter::Token> m_notificationTokens;
 
-    QPointer<QWidget> m_fullscreenWindow;
-    // The output window is a top-level window of its own; it goes before the player it shows.
-    std::unique_ptr<BorderlessWindow> m_outputWindow;
-    ClickableMovieView* m_fullscreenMovieView = nullptr;
-    std::unique_ptr<DisplayIdentifierWindowController> m_displayIdentifierController;
+    // The output window, the display chooser's list and the output modes. The output window goes
+    // before the player it shows (tearDownPlayback).
+    std::unique_ptr<OutputController> m_output = std::make_unique<OutputController>();
     // The player is the controller's; the connections below reach it and are withdrawn with it.
     std::unique_ptr<MpvPlayer> m_player;
     QString m_playerError;

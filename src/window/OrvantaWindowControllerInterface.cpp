@@ -388,6 +388,9 @@ QWidget* OrvantaWindowController::makeOutputSettingsPage() {
     });
     m_selectDisplayPopUp = new QComboBox(page);
     m_selectDisplayPopUp->setObjectName(QStringLiteral("selectDisplayPopUp"));
+    // The list is the output controller's. Each time it is made anew (a reset of the model) the popup
+    // chooses its first item, the main display.
+    m_selectDisplayPopUp->setModel(m_output->displayChooser());
     // The user's choice only; rebuilding the list fires nothing.
     connect(m_selectDisplayPopUp, &QComboBox::activated, this, [this] { handleDisplaySelection(); });
     layout->addWidget(m_selectDisplayPopUp, 1, 1);

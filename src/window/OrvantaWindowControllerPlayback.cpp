@@ -15,18 +15,13 @@
 #include "platform/media/TimeDisplay.h"
 #include "platform/notifications/NotificationCenter.h"
 #include "platform/ui/VideoOutput.h"
-#include "platform/ui/VideoView.h"
-#include "playback/BorderlessWindow.h"
 #include "playback/ClickableMovieView.h"
-#include "playback/OutputFrames.h"
 #include "window/ClipsController.h"
 #include "window/PlaylistWindow.h"
 
 #include <QAbstractButton>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QScopeGuard>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStyle>
@@ -94,26 +89,6 @@ void OrvantaWindowController::setupPlayer() {
     }
 }
 
-void OrvantaWindowController::setupOutputWindow() {
-    if (m_outputWindow)
-        return;
-    m_outputWindow = std::make_unique<BorderlessWindow>();
-    m_fullscreenWindow = m_outputWindow.get();
-    m_fullscreenMovieView = new ClickableMovieView();
-    m_fullscreenMovieView->setObjectName(QStringLiteral("fullscreenMovieView"));
-    m_outputWindow->setContentView(m_fullscreenMovieView);
-    if (m_player) {
-        // A second view of the preview's player: both show the same picture of the current movie.
-        const bool openGL = qobject_cast<VideoView*>(m_previewMovieView->videoView()) != nullptr;
-        m_fullscreenMovieView->setVideoView(VideoOutput::createView(
-            m_player.get(), openGL ? VideoOutput::Kind::OpenGL : VideoOutput::Kind::Software));
-        m_fullscreenMovieView->setMovieSource([this] { return m_player ? m_player->movie() : nullptr; });
-    }
-    connect(m_fullscreenMovieView, &ClickableMovieView::playRequested, this, [this] { play(); });
-    connect(m_fullscreenMovieView, &ClickableMovieView::pauseRequested, this, [this] { pause(); });
-    connect(m_fullscreenMovieView, &ClickableMovieView::stopRequested, this, [this] { stop(); });
-}
-
 void OrvantaWindowController::logEvent(const QString& event) const {
     PlayLog::Entry entry;
     entry.event = event;
@@ -140,11 +115,7 @@ void OrvantaWindowController::tearDownPlayback() {
     disconnect(m_endConnection);
     disconnect(m_playButtonConnection);
     // The views show the player's frames: they go first.
-    if (m_outputWindow) {
-        m_outputWindow->orderOut();
-        m_fullscreenMovieView = nullptr;
-        m_outputWindow.reset();
-    }
+    m_output->releaseOutputWindow();
     if (m_previewMovieView) {
         m_previewMovieView->setMovieSource({});
         m_previewMovieView->setVideoView(nullptr);
@@ -182,24 +153,9 @@ void OrvantaWindowController::play() {
         return;
     }
     if (!m_isPreviewPlayback) {
-        // 1-2. An output window that encloses the main screen goes above the desktop's panels.
-        const QScreen* main = QGuiApplication::primaryScreen();
-        const QRectF mainFrame = main ? QRectF(main->geometry()) : QRectF();
-        const QRectF frame = m_outputWindow ? m_outputWindow->frame() : QRectF();
-        const bool abovePanels = OutputFrames::containsRect(frame, mainFrame);
-        // 4.
-        if (m_window)
-            m_window->lower();
-        // 5. The output view takes the keys; then the window comes to the front, active.
-        if (m_outputWindow) {
-            m_fullscreenMovieView->setFocus(Qt::OtherFocusReason);
-            m_outputWindow->orderFront(abovePanels);
-            // 3. Recorded once shown, so that showing it under the pointer does not count as a move.
-            m_outputWindow->setCursorHiddenUntilMouseMoves();
-        }
+        m_output->presentForPlayback(m_window.get());
     } else {
-        if (m_outputWindow && m_outputWindow->isVisible())
-            m_outputWindow->orderOut();
+        m_output->dismissForPreview();
         if (m_window) {
             m_window->raise();
             m_window->activateWindow();
@@ -229,11 +185,7 @@ void OrvantaWindowController::stop() {
     }
     m_isPlaying = false;
     setupPlayButton();
-    if (!m_isPreviewPlayback && m_outputWindow)
-        m_outputWindow->orderOut();
-    // 5. The desktop's panels come back over the output, in both modes.
-    if (m_outputWindow)
-        m_outputWindow->endAbovePanels();
+    m_output->dismissAfterStop(m_isPreviewPlayback);
     logEvent(QStringLiteral("stop"));
 }
 

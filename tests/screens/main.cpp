@@ -1,18 +1,16 @@
-#include "screens/ScreenLayout.h"
 #include "support/PinLoadedLibraries.h"
 #include "support/TestEnvironment.h"
 
 #include <QApplication>
 #include <QFile>
-#include <QJsonDocument>
 #include <QTemporaryDir>
 #include <clocale>
 #include <cstring>
 #include <gtest/gtest.h>
 
-// Tests that need several displays: Qt's offscreen platform, given a configuration with the screens of
-// screenLayout(), stands in for a desktop with that many monitors. One application object per run, so
-// each layout is an executable of its own.
+// Tests that need several displays: Qt's offscreen platform, given a configuration of two screens,
+// stands in for a desktop of two monitors side by side, 1920×1080 at the origin (the main display) and
+// 1280×1024 to its right. One application object per run: another layout needs an executable of its own.
 int main(int argc, char** argv) {
     bool listing = false;
     for (int i = 1; i < argc; ++i)
@@ -27,8 +25,12 @@ int main(int argc, char** argv) {
     QFile config(configPath);
     if (!config.open(QIODevice::WriteOnly))
         return 2;
-    config.write(
-        QJsonDocument(QJsonObject{{"screens", screenLayout()}, {"windowFrameMargins", false}}).toJson());
+    // The platform adds the screens in the order of their names, the first as the primary screen.
+    config.write(R"({"windowFrameMargins": false, "screens": [
+        {"name": "a-left", "x": 0, "y": 0, "width": 1920, "height": 1080,
+         "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1},
+        {"name": "b-right", "x": 1920, "y": 0, "width": 1280, "height": 1024,
+         "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
     config.close();
     // The platform's parameters come after its name, separated by colons.
     qputenv("QT_QPA_PLATFORM", QStringLiteral("offscreen:configfile=%1").arg(configPath).toLocal8Bit());

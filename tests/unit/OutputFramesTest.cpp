@@ -1,6 +1,8 @@
-// The geometry of the output window: unions that empty rectangles do not enlarge, containment, the
-// frame of each output mode, and the centre of the display identification window.
+// The decisions behind the output window, without a screen: unions that empty rectangles do not enlarge,
+// containment, the frame of each output mode, the centre of the identification window, the displays at
+// the edges of a spanning frame, and what the display chooser lists and what each row stands for.
 #include "playback/OutputFrames.h"
+#include "playback/DisplayChooserModel.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
@@ -21,6 +23,7 @@ bool same(const QRectF& a, const QRectF& b) {
 
 const QRectF Main(0, 0, 1920, 1080);
 const QRectF Right(1920, 0, 1280, 1024);
+const QRectF Left(-1280, 200, 1280, 1024);
 
 } // namespace
 
@@ -29,15 +32,13 @@ TEST(OutputFramesTest, UnionIsTheBoundingBoxAndEmptyRectanglesDoNotEnlargeIt) {
         QRectF a, b, expected;
     } cases[] = {
         {Main, Right, {0, 0, 3200, 1080}},
-        {Right, Main, {0, 0, 3200, 1080}},
         {QRectF(), Main, Main},
         {Main, QRectF(), Main},
         {QRectF(), QRectF(), QRectF()},
         {{500, 500, 0, 300}, Main, Main},                           // zero width
-        {Main, {-900, 40, 100, 0}, Main},                           // zero height, far away
-        {Main, {4000, 2000, 10, -5}, Main},                         // negative height
+        {Main, {4000, 2000, 10, -5}, Main},                         // negative height, far away
         {{0, 0, 100, 100}, {300, 300, 100, 100}, {0, 0, 400, 400}}, // the gap lies inside
-        {{-1280, 200, 1280, 800}, Main, {-1280, 0, 3200, 1080}},
+        {Left, Main, {-1280, 0, 3200, 1224}},
     };
     for (const Case& c : cases) {
         const QRectF got = OutputFrames::unionRect(c.a, c.b);
@@ -56,9 +57,7 @@ TEST(OutputFramesTest, ContainmentNeedsAWholeNonEmptyInnerRectangle) {
         {{0, 0, 1920, 1079}, Main, false}, // one line short
         {{1, 0, 1920, 1080}, Main, false},
         {Main, QRectF(), false}, // nothing encloses the empty rectangle
-        {Main, {10, 10, 0, 10}, false},
         {QRectF(), Main, false},
-        {{-10, -10, 2000, 1200}, Main, true},
     };
     for (const Case& c : cases)
         EXPECT_EQ(OutputFrames::containsRect(c.outer, c.inner), c.expected)
@@ -118,12 +117,10 @@ TEST(OutputFramesTest, TheIdentificationWindowIsCentredInSinglePrecision) {
         QRectF display;
         QPointF expected;
     } cases[] = {
-        {{400, 240}, Main, {760, 420}},
         {{400, 240}, Right, {2360, 392}},
-        {{400, 240}, {0, 0, 1440, 900}, {520, 330}},
         {{401, 241}, {0, 0, 1440, 900}, {519.5, 329.5}},
         {{400, 240}, QRectF(), {-200, -120}}, // no display: around the origin
-        {{0, 0}, {-1280, 100, 1280, 1024}, {-640, 612}},
+        {{400, 240}, Left, {-840, 592}},
         // In single precision 16777217 is 16777216.
         {{0, 0}, {16777217, 0, 0, 0}, {16777216, 0}},
     };
@@ -156,13 +153,47 @@ TEST(OutputFramesTest, AFrameMadeOfWholeDisplaysNamesTheDisplaysAtItsEdges) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::optional<Edges> got = OutputFrames::edgeDisplays(c.frame, c.displays);
-        ASSERT_EQ(got.has_value(), c.expected.has_value());
-        if (got) {
-            EXPECT_EQ(got->top, c.expected->top);
-            EXPECT_EQ(got->bottom, c.expected->bottom);
-            EXPECT_EQ(got->left, c.expected->left);
-            EXPECT_EQ(got->right, c.expected->right);
+        EXPECT_EQ(OutputFrames::edgeDisplays(c.frame, c.displays), c.expected);
+    }
+}
+
+TEST(DisplayChooserTest, TheMainDisplayASeparatorThenEachDisplayEachStandingForItsDisplay) {
+    using Item = DisplayChooserModel::Item;
+    const Item separator{QString(), 0, QString(), -1, true};
+    struct Case {
+        const char* name;
+        QList<QRectF> displays;
+        int main;
+        QList<Item> expected;
+    } cases[] = {
+        {"two displays",
+         {Main, Right},
+         0,
+         {{"Main Display", 0, "width: 1920, height: 1080", 0},
+          separator,
+          {"Display 0", 0, "width: 1920, height: 1080", 0},
+          {"Display 1", 1, "width: 1280, height: 1024", 1}}},
+        {"the main display second, sizes truncated toward zero",
+         {Left, {0, 0, 1440.9, 900.5}, {5, 5, -1.7, 0}},
+         1,
+         {{"Main Display", 0, "width: 1440, height: 900", 1},
+          separator,
+          {"Display 0", 0, "width: 1280, height: 1024", 0},
+          {"Display 1", 1, "width: 1440, height: 900", 1},
+          {"Display 2", 2, "width: -1, height: 0", 2}}},
+        {"no display at all", {}, -1, {{"Main Display", 0, "width: 0, height: 0", -1}, separator}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QList<Item> items = DisplayChooserModel::makeItems(c.displays, c.main);
+        ASSERT_EQ(items.size(), c.expected.size());
+        for (int row = 0; row < int(items.size()); ++row) {
+            EXPECT_EQ(items[row], c.expected[row]) << "row " << row << ": " << items[row].title.toStdString()
+                                                   << ", " << items[row].toolTip.toStdString();
+            EXPECT_EQ(DisplayChooserModel::displayAt(items, row), c.expected[row].display) << "row " << row;
         }
+        // Rows out of range stand for no display.
+        EXPECT_EQ(DisplayChooserModel::displayAt(items, -1), -1);
+        EXPECT_EQ(DisplayChooserModel::displayAt(items, int(items.size())), -1);
     }
 }

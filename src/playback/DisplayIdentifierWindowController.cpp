@@ -1,4 +1,4 @@
-#include "window/DisplayIdentifierWindowController.h"
+#include "playback/DisplayIdentifierWindowController.h"
 
 #include "platform/Presenter.h"
 #include "playback/OutputFrames.h"
@@ -67,15 +67,14 @@ void DisplayIdentifierWindowController::loadWindow() {
 
 void DisplayIdentifierWindowController::identifyScreen(QScreen* screen, qint32 number) {
     QWidget* w = window();
-    // 1-3. Centred on the display, in single precision.
+    // Centred on the display, in single precision.
     const QRectF display = screen ? QRectF(screen->geometry()) : QRectF();
     const QPointF origin = OutputFrames::centredOrigin(QSizeF(w->frameGeometry().size()), display);
-    // 4.
     m_displayNumberText->setText(QString::number(number));
     m_displaySizeText->setText(QStringLiteral("%1 by %2")
                                    .arg(static_cast<int>(float(display.width())))
                                    .arg(static_cast<int>(float(display.height()))));
-    // 5. A fade still running ends here; the window shows in full again.
+    // A fade still running ends here; the window shows in full again.
     m_fade->stop();
     w->setWindowOpacity(1.0);
     if (screen)
@@ -83,8 +82,6 @@ void DisplayIdentifierWindowController::identifyScreen(QScreen* screen, qint32 n
     w->move(qRound(origin.x()), qRound(origin.y()));
     w->show();
     w->raise();
-    // 6.
     Presenter::shared().beep();
-    // 7.
     m_fade->start();
 }
