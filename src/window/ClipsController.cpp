@@ -145,9 +145,8 @@ QList<int> ClipsController::moveObjectsAtArrangedObjectIndexes(const QList<int>&
     const RowMove move = RowMove::plan(rows, before, m_model->rowCount());
     if (move.isEmpty() || !move.changesOrder())
         return move.newRows;
-    const QList<ClipRecordPtr> all = move.apply(arrangedObjects());
-    setDocumentClips(all);
-    m_model->resetClips(all);
+    setDocumentClips(move.apply(arrangedObjects()));
+    m_model->moveClips(move);
     setSelectionIndexes(move.newRows);
     emit arrangedObjectsChanged();
     return move.newRows;

@@ -4,17 +4,21 @@
 #include <functional>
 
 class OrvantaWindowController;
-class QTimer;
 
 // The clip table. The up and down arrows move the selection and then send the table's own action, if
 // it has one; Backspace and Delete remove the selected clips through the window controller (Delete is
 // what a Linux list is expected to answer to). Every other key is the table's. The context menu of a
 // row offers the row actions of its trailing edge.
 //
-// Rows are dragged out, and drops taken, through the window controller (see its drag and drop). A drop
-// always goes between rows: a line marks the row it would go before. A drag offers other programs the
-// clips' files to copy or link, never to move: moving rows within the table is this program's own
-// doing, whatever action the drag reports, so a file manager can never be told to move a movie away.
+// Rows are dragged as Qt's item views drag them, with what the model gives: a press on one of several
+// selected rows keeps them selected so that they go together, and the drag's picture is the dragged
+// rows. The drag proposes a link, so that a file manager links to the movies rather than copying them.
+// Drops are the model's to judge and take; the table does itself what Qt's views do otherwise. They
+// answer a drag with the action it proposes (a move, if it proposes one: its source would then delete
+// what it gave) and tell the model that answer rather than what the user asked for. Here a drag is
+// answered with copy or link (DropPlan), and the model is told whether the user asked for a move or a
+// copy. A drop always goes between rows: a line marks the row it goes before, after the last row too,
+// and follows the rows as the table scrolls near its edges (Qt's scrolling).
 class ClipsTableView : public QTableView {
     Q_OBJECT
 public:
@@ -32,22 +36,14 @@ public:
     // The row before which a drop at the position (viewport coordinates) goes: the row under it, or the
     // next one in its lower half; the row count below the last row.
     int proposedDropRow(const QPoint& position) const;
-    // The row the drop indicator stands before; -1 for none.
+    // The row the drop line stands before; -1 for none.
     void setDropRow(int row);
     int dropRow() const { return m_dropRow; }
-    // The drop actions a drag offers for the controller's source masks (local: within the program,
-    // external: towards others). Move is never offered; a move within the program needs no action of
-    // the drag (see above).
-    static Qt::DropActions dragActionsForMasks(int localMask, int externalMask);
-    // The action the table answers a drag that offers the given actions with: copy, else link; none
-    // for a drag that offers neither (it would have its files moved).
-    static Qt::DropAction dropActionFor(Qt::DropActions offered);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void startDrag(Qt::DropActions supportedActions) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -57,24 +53,15 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Answers a drag over its position, and shows the drop line where the drag is taken; true when it is.
+    bool answerDrag(QDropEvent* event);
+
     OrvantaWindowController* m_windowController = nullptr;
     std::function<void(ClipsTableView*)> m_action;
-    bool acceptsFormatsOf(const QDropEvent* event) const;
-    // Answers a drag over the position; true when it is taken.
-    bool validate(QDropEvent* event);
-
-    // While a drag that the table takes is held near its top or bottom edge, the table scrolls (the
-    // position is in viewport coordinates; y < 0 for none).
-    void followDragForScrolling(const QPoint& position);
-
+    // The mouse release that ended a drag from here is handed back to the table after the drag. Qt's view
+    // takes it as the release of the press that started the drag, which selects the row under it alone,
+    // or nothing below the rows: the drop's selection of the rows it placed would be lost.
+    bool m_releaseEndedDrag = false;
     int m_dropRow = -1;
-    QTimer* m_dragScrollTimer; // child
-    QPoint m_dragPosition;
-    int m_dragScrollDirection = 0; // -1 up, 1 down
-    // A press on a row that may become a drag; -1 when none is pending.
-    int m_pressedRow = -1;
-    QPoint m_pressPosition;
-    // A plain press on an already selected row keeps the selection until the release, so that a
-    // selection of several rows can be dragged; a release without a drag then selects that row alone.
-    bool m_selectOnRelease = false;
+    QPoint m_dragPosition; // of the drag last answered, in viewport coordinates
 };

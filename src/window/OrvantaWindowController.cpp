@@ -17,15 +17,6 @@
 #include <QTabBar>
 #include <algorithm>
 
-namespace {
-
-// Drag operations as the table's drag and drop counts them.
-constexpr int DragOperationCopy = 1;
-constexpr int DragOperationLink = 2;
-constexpr int DragOperationMove = 16;
-
-} // namespace
-
 std::unique_ptr<OrvantaWindowController>
 OrvantaWindowController::orvantaWindowController(DocumentController* controller, MenuInstaller installMenus) {
     return std::unique_ptr<OrvantaWindowController>(
@@ -82,12 +73,7 @@ QMainWindow* OrvantaWindowController::window() {
 }
 
 void OrvantaWindowController::awakeFromNib() {
-    // 1-2. What the table offers when rows are dragged, and what it accepts.
-    m_externalDragMask = DragOperationLink;
-    m_localDragMask = DragOperationCopy | DragOperationMove;
-    m_registeredDraggedTypes = {QStringLiteral("application/x-orvanta-copied-rows"),
-                                QStringLiteral("application/x-orvanta-moved-rows"),
-                                QStringLiteral("text/uri-list")};
+    setupClipsDragAndDrop();
 
     // The display chooser lists the displays now and again on every change of them.
     m_output->followDisplayChanges();

@@ -217,25 +217,16 @@ public:
     // The output window's movie view: a second view of the preview's player.
     ClickableMovieView* fullscreenMovieView() const { return m_output->movieView(); }
 
-    // What awakeFromNib set up for dragging, for the table's drag and drop.
-    int draggingSourceOperationMaskForLocal(bool local) const {
-        return local ? m_localDragMask : m_externalDragMask;
-    }
-    const QStringList& registeredDraggedTypes() const { return m_registeredDraggedTypes; }
-
-    // --- Drag and drop of the table's rows (OrvantaWindowControllerDragAndDrop.cpp)
-    enum DragOperation {
-        NoDragOperation = 0,
-        CopyDragOperation = 1,
-        LinkDragOperation = 2,
-        MoveDragOperation = 16
-    };
-    // Whether the modifiers ask for a copy: Alt, or Ctrl, the copy modifier of Linux desktops.
-    static bool isCopyModifier(Qt::KeyboardModifiers modifiers);
+    // --- Drag and drop of the table's rows (OrvantaWindowControllerDragAndDrop.cpp), carried out by the
+    // table's model. awakeFromNib sets the model up: the operation masks of drags, the types the table
+    // takes, and how a drop reaches the import.
+    void setupClipsDragAndDrop();
+    int draggingSourceOperationMaskForLocal(bool local) const;
+    QStringList registeredDraggedTypes() const;
     // What a drag of the rows carries (see ClipPasteboard); nothing when no row is in range.
     std::unique_ptr<QMimeData> tableViewWriteRowsWithIndexes(const QList<int>& rows) const;
-    // The operation a drop before the proposed row would be, from a drag whose source is the given
-    // object (null for other programs); sets the table's drop row.
+    // The operation (a DropPlan::DragOperation) a drop before the proposed row would be, from a drag
+    // whose source is the given object (null for other programs); sets the table's drop row.
     int tableViewValidateDrop(const QObject* source, int proposedRow, Qt::KeyboardModifiers modifiers);
     // Takes a drop before the row: moves or copies this table's rows, or imports the clips of another
     // playlist window or the movie files of other programs. False when the drop is refused.
@@ -297,9 +288,6 @@ private:
     bool m_fileErrorOnImport = false;
     QStringList m_allowedTypes;
 
-    int m_localDragMask = 0;
-    int m_externalDragMask = 0;
-    QStringList m_registeredDraggedTypes;
     bool m_isImporting = false;
     std::atomic<bool> m_importCancelled{false};
     bool m_observingChanges = false;

@@ -1,156 +1,66 @@
-// The clip table's drag and drop: what a drag of rows carries, which drops the table takes and what each
-// does, and the moving of rows.
+// The clip table's drag and drop: how the table is set up for it, and the table's drag and drop
+// operations, which its model carries out (see ClipTableModel and DropPlan).
 #include "window/OrvantaWindowController.h"
 
-#include "document/ClipImporter.h"
 #include "document/ClipPasteboard.h"
-#include "document/OrvantaDocument.h"
-#include "document/RowMove.h"
-#include "platform/ParallelFor.h"
-#include "platform/media/Movie.h"
+#include "window/ClipTableModel.h"
 #include "window/ClipsController.h"
 #include "window/ClipsTableView.h"
 
-#include <QFileInfo>
 #include <QMimeData>
 #include <algorithm>
-#include <vector>
 
-namespace {
-
-// Copies made within a table are new records, each with a movie of its own opened anew from its file.
-// A clip whose file no longer opens as a movie is left out. Opening and posters run on every core (they
-// only read the files); the copies keep the dragged order.
-QList<ClipRecordPtr> makeCopies(const QList<ClipPasteboard::CopiedClip>& copied) {
-    std::vector<ClipRecordPtr> made(size_t(copied.size()));
-    parallelFor(copied.size(), [&](qsizetype i) {
-        const ClipPasteboard::CopiedClip& clip = copied[i];
-        Movie::OpenResult opened = Movie::open(clip.URL);
-        if (!opened)
-            return;
-        auto record = std::make_shared<ClipRecord>();
-        record->URL = clip.URL;
-        record->name = clip.name;
-        record->posterImage = ClipImporter::posterFor(*opened.movie);
-        record->movie = std::move(opened.movie);
-        record->qttimeDuration = clip.qttimeDuration;
-        record->bookmark = clip.bookmark;
-        record->secureBookmark = clip.secureBookmark;
-        made[size_t(i)] = std::move(record);
-    });
-    QList<ClipRecordPtr> copies;
-    for (ClipRecordPtr& record : made) {
-        if (record)
-            copies.append(std::move(record));
-    }
-    return copies;
+void OrvantaWindowController::setupClipsDragAndDrop() {
+    if (!m_clipsController)
+        return;
+    ClipTableModel* model = m_clipsController->model();
+    // Rows are copied or moved within the program and linked to by other programs; the table takes
+    // rows of playlist windows and files.
+    model->setDraggingSourceOperationMask(DropPlan::CopyDragOperation | DropPlan::MoveDragOperation, true);
+    model->setDraggingSourceOperationMask(DropPlan::LinkDragOperation, false);
+    model->registerForDraggedTypes(
+        {ClipPasteboard::CopiedRowsType, ClipPasteboard::MovedRowsType, ClipPasteboard::UriListType});
+    // A drop during an import run would start a second run, which is refused.
+    model->setDropHost({[this] { return m_clipsTable && m_clipsTable->isEnabled() && !m_isImporting; },
+                        [this](const QList<QUrl>& urls, int row) {
+                            setDragIsActive(true);
+                            setDropLocation(row);
+                            addClipsWithURLs(urls);
+                        }});
 }
 
-// A file a drop may bring into an import: an existing regular local file (or a link to one). Drops
-// come from any process: a folder would be walked whole, and opening a named pipe or a device could
-// block for good.
-bool isDroppableFile(const QUrl& url) {
-    return url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile();
+int OrvantaWindowController::draggingSourceOperationMaskForLocal(bool local) const {
+    return m_clipsController ? m_clipsController->model()->draggingSourceOperationMaskForLocal(local) : 0;
 }
 
-} // namespace
-
-bool OrvantaWindowController::isCopyModifier(Qt::KeyboardModifiers modifiers) {
-    return modifiers & (Qt::AltModifier | Qt::ControlModifier);
+QStringList OrvantaWindowController::registeredDraggedTypes() const {
+    return m_clipsController ? m_clipsController->model()->mimeTypes() : QStringList();
 }
 
 std::unique_ptr<QMimeData>
 OrvantaWindowController::tableViewWriteRowsWithIndexes(const QList<int>& rows) const {
-    if (!m_clipsController)
-        return nullptr;
-    const QList<ClipRecordPtr>& arranged = m_clipsController->arrangedObjects();
-    const QList<int> dragged = RowMove::plan(rows, 0, int(arranged.size())).rows; // ascending, in range
-    if (dragged.isEmpty())
-        return nullptr;
-    QList<ClipRecordPtr> clips;
-    for (int row : dragged)
-        clips.append(arranged[row]);
-    return ClipPasteboard::mimeDataForRows(dragged, clips);
+    return m_clipsController ? m_clipsController->model()->mimeDataForRows(rows) : nullptr;
 }
 
 int OrvantaWindowController::tableViewValidateDrop(const QObject* source, int proposedRow,
                                                    Qt::KeyboardModifiers modifiers) {
-    // A drop during an import run would start a second run, which is refused.
-    if (!m_clipsTable || !m_clipsTable->isEnabled() || m_isImporting)
-        return NoDragOperation;
-    const bool fromThisTable = source && source == m_clipsTable;
-    if (m_datasource && m_datasource->isDynamicPlaylist() && !fromThisTable)
-        return NoDragOperation;
-    if (auto* table = qobject_cast<ClipsTableView*>(m_clipsTable))
+    if (!m_clipsController || !m_clipsTable)
+        return DropPlan::NoDragOperation;
+    const DropPlan::DragOperation operation = m_clipsController->model()->validateDrop(
+        source && source == m_clipsTable, DropPlan::isCopyModifier(modifiers));
+    // The drop goes above the proposed row.
+    if (auto* table = qobject_cast<ClipsTableView*>(m_clipsTable);
+        table && operation != DropPlan::NoDragOperation)
         table->setDropRow(proposedRow);
-    if (!fromThisTable)
-        return CopyDragOperation;
-    return isCopyModifier(modifiers) ? CopyDragOperation : MoveDragOperation;
+    return operation;
 }
 
 bool OrvantaWindowController::tableViewAcceptDrop(const QMimeData* data, const QObject* source, int row,
                                                   Qt::KeyboardModifiers modifiers) {
-    if (!data || !m_clipsController || !m_clipsTable)
+    if (!m_clipsController || !m_clipsTable)
         return false;
-    // What validation refuses is refused here too, whoever delivers the drop.
-    const bool fromThisTable = source && source == m_clipsTable;
-    if (!m_clipsTable->isEnabled() || m_isImporting ||
-        (m_datasource && m_datasource->isDynamicPlaylist() && !fromThisTable))
-        return false;
-    const int dropRow = std::max(row, 0);
-
-    if (fromThisTable) {
-        if (!isCopyModifier(modifiers)) {
-            const std::optional<QList<int>> rows =
-                data->hasFormat(ClipPasteboard::MovedRowsType)
-                    ? ClipPasteboard::decodeMovedRows(data->data(ClipPasteboard::MovedRowsType))
-                    : std::nullopt;
-            if (!rows)
-                return false;
-            const QList<int> moved = moveObjectsInArrangedObjectsFromIndexes(*rows, dropRow);
-            if (moved.isEmpty())
-                return false;
-            m_clipsController->setSelectionIndexes(moved);
-            m_clipsController->rearrangeObjects();
-            return true;
-        }
-        const std::optional<QList<ClipPasteboard::CopiedClip>> copied =
-            ClipPasteboard::decodeCopiedRows(data->data(ClipPasteboard::CopiedRowsType));
-        const QList<ClipRecordPtr> copies = copied ? makeCopies(*copied) : QList<ClipRecordPtr>();
-        if (!copies.isEmpty()) {
-            const int at = std::min(dropRow, int(m_clipsController->arrangedObjects().size()));
-            m_clipsController->insertObjectsAtArrangedObjectIndex(copies, at);
-            QList<int> inserted;
-            for (qsizetype i = 0; i < copies.size(); ++i)
-                inserted.append(at + int(i));
-            m_clipsController->setSelectionIndexes(inserted);
-            m_clipsController->rearrangeObjects();
-            return true;
-        }
-        // Nothing usable: the copy arrives as clips made anew through the references below.
-    }
-
-    QList<QUrl> urls;
-    if (data->hasFormat(ClipPasteboard::PrivateClipsType)) {
-        const std::optional<QList<PrivateClipReference>> references =
-            ClipPasteboard::decodePrivateClips(data->data(ClipPasteboard::PrivateClipsType));
-        if (!references || references->isEmpty())
-            return false;
-        for (const PrivateClipReference& reference : *references) {
-            const QUrl url = reference.resolvedURL();
-            if (isDroppableFile(url))
-                urls.append(url);
-        }
-    } else if (data->hasUrls()) {
-        for (const QUrl& url : data->urls()) {
-            if (isDroppableFile(url) && isMovieURL(url))
-                urls.append(url);
-        }
-    }
-    setDragIsActive(true);
-    setDropLocation(dropRow);
-    addClipsWithURLs(urls);
-    return true;
+    return m_clipsController->model()->acceptDrop(data, source && source == m_clipsTable,
+                                                  DropPlan::isCopyModifier(modifiers), std::max(row, 0));
 }
 
 QList<int> OrvantaWindowController::moveObjectsInArrangedObjectsFromIndexes(const QList<int>& rows,

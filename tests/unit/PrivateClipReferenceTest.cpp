@@ -76,13 +76,3 @@ TEST_F(PrivateClipReferenceTest, EachBookmarkIsJudgedOnItsOwnBeforeTheStoredURL)
         EXPECT_EQ(reference.resolvedURL(), c.expected);
     }
 }
-
-TEST_F(PrivateClipReferenceTest, IsMadeFromAClipsURLAndBookmarks) {
-    ClipRecord clip;
-    clip.URL = url("a.mp4");
-    clip.bookmark = bookmark("a.mp4", false);
-    const PrivateClipReference reference = PrivateClipReference::forClip(clip);
-    EXPECT_EQ(reference.url, clip.URL);
-    EXPECT_EQ(reference.bookmark, clip.bookmark);
-    EXPECT_FALSE(reference.secureBookmark);
-}
