@@ -64,9 +64,6 @@ MpvHandle::CreateResult MpvHandle::create(const Options& options) {
         {"hr-seek", "yes"},
         {"hwdec", "auto-safe"},
         {"audio-fallback-to-null", "yes"},
-        // Otherwise ending a core while it plays first plays out the sound it has buffered (a fifth of a
-        // second and more). Clips follow each other on two cores, never through the engine's playlist.
-        {"gapless-audio", "no"},
         {"vo", options.renderApi ? "libmpv" : "null"},
         {"ao", AudioOutputs::outputList(options.audioOutput)},
     };
@@ -114,6 +111,10 @@ void MpvHandle::stopServingFrames() {
     // playing core took a fifth of a second to go. So the core unloads its file first, this thread
     // rendering what it is handed meanwhile, until the core is idle and its video output gone.
     mpv_handle* core = m_handle.get();
+    // Without gapless sound the core does not play out the sound it has buffered (a fifth of a second
+    // and more) before it stops. Only here: while clips play, it would hold back the end of every clip
+    // by that much, and with it the switch to the next.
+    mpv_set_property_string(core, "gapless-audio", "no");
     const char* stop[] = {"stop", nullptr};
     if (mpv_observe_property(core, IdleObservation, "idle-active", MPV_FORMAT_FLAG) < 0 ||
         mpv_command_async(core, 0, stop) < 0)
