@@ -12,9 +12,7 @@
 
 #include <QAction>
 #include <QGuiApplication>
-#include <QMimeDatabase>
 #include <QStackedWidget>
-#include <QTabBar>
 #include <algorithm>
 
 std::unique_ptr<OrvantaWindowController>
@@ -39,6 +37,8 @@ void OrvantaWindowController::tearDown() {
     for (const QMetaObject::Connection& connection : m_connections)
         disconnect(connection);
     m_connections.clear();
+    if (m_view)
+        m_view->detach();
     for (NotificationCenter::Token token : m_notificationTokens)
         NotificationCenter::defaultCenter().removeObserver(token);
     m_notificationTokens.clear();
@@ -50,26 +50,38 @@ void OrvantaWindowController::tearDown() {
         disconnect(m_clipsController.get(), nullptr, this, nullptr);
         m_clipsController->setContent(nullptr);
     }
-    if (m_window) {
-        m_window->closeForGood();
-        m_window.reset();
+    if (m_view) {
+        m_view->window()->closeForGood();
+        m_view.reset();
     }
     m_clipsController.reset();
-
-    m_importedClips.clear();
-    m_DRMClips.clear();
     m_datasource = nullptr;
-    m_openAccessoryViewController.reset();
-    m_allowedTypes.clear();
 }
 
 QMainWindow* OrvantaWindowController::window() {
-    if (!m_window) {
+    if (!m_view) {
         loadWindow();
         awakeFromNib();
         windowDidLoad();
     }
-    return m_window.get();
+    return m_view->window();
+}
+
+void OrvantaWindowController::loadWindow() {
+    m_clipsController = std::make_unique<ClipsController>();
+    m_clipsController->setContent(m_datasource);
+    m_view = std::make_unique<PlaylistWindowView>(*this, [this](QMainWindow* window) {
+        if (m_installMenus)
+            m_installMenus(window, document());
+    });
+    setupPlayer();
+    setupPlayButton();
+    updateTimeRelatedViews();
+    synchronizeWindowTitleWithDocumentName();
+    m_view->showPlaylist();
+    connect(m_clipsController.get(), &ClipsController::selectionDidChange, this,
+            [this] { tableViewSelectionDidChange(); });
+    validateUserInterfaceItems();
 }
 
 void OrvantaWindowController::awakeFromNib() {
@@ -92,57 +104,60 @@ void OrvantaWindowController::windowDidLoad() {
     m_playback->announce(QStringLiteral("windowDidLoad"));
     // The transport starts stopped, in the preview.
     m_playback->reset();
-    // 2.
-    m_importedClips.clear();
-    m_DRMClips.clear();
-    m_allowedTypes.clear();
-    // 3. The movie types the system knows, for the add panel.
-    for (const QMimeType& type : QMimeDatabase().allMimeTypes()) {
-        if (type.name().startsWith(QLatin1String("video/")))
-            m_allowedTypes.append(type.name());
-    }
-    // 4. A dynamic playlist is rebuilt from its folder; the window is shown first so the run can be seen.
+    // No clips are left from an earlier run; the add panel offers the movie types the system knows.
+    m_import->prepare();
+    // A dynamic playlist is rebuilt from its folder; the window is shown first so the run can be seen.
+    // The information pane shows the folder of a dynamic playlist, the clip count of a standard one.
     if (m_datasource && m_datasource->isDynamicPlaylist()) {
-        m_window->show();
+        loadedWindow()->show();
         addClipsWithURLs({m_datasource->dynamicSourceFolder()});
-        m_infoTab->setCurrentIndex(0);
+        infoTab()->setCurrentIndex(0);
     } else {
-        m_infoTab->setCurrentIndex(1);
+        infoTab()->setCurrentIndex(1);
     }
-    // 5-7.
+    // The table shows the clips in order, the first selected clip becomes current, and the output mode
+    // of the settings takes effect.
     m_clipsController->rearrangeObjects();
     tableViewSelectionDidChange();
     handleFullscreenSelection();
-    // 8.
+    // Edits from here on are changes to the document.
     startAutoChangeObservation();
-    // 9. Closing the others never asks about their changes; the last listed goes first.
-    if (m_datasource && m_datasource->settings()->closeOthersAtStartup() && m_documentController) {
-        QList<QPointer<Document>> others;
-        for (Document* document : m_documentController->documents()) {
-            if (document != m_datasource)
-                others.append(document);
-        }
-        for (auto it = others.crbegin(); it != others.crend(); ++it) {
-            if (*it)
-                (*it)->close();
-        }
-    }
-    // 10. The set has no order of its own; sorted as a file manager sorts, a folder's files stand
-    // together in their order.
-    if (m_datasource && !m_datasource->missingItems().isEmpty()) {
-        QStringList paths(m_datasource->missingItems().cbegin(), m_datasource->missingItems().cend());
-        std::sort(paths.begin(), paths.end(), naturalLess);
-        Presenter::shared().showAlert(
-            QStringLiteral("Missing Items"),
-            QStringLiteral("Orvanta was not able to locate the following files:\n\n%1")
-                .arg(paths.join(u'\n')));
-    }
-    // 11-12.
+    closeOtherPlaylists();
+    alertMissingItems();
+    // The output window takes its frame from the settings; an autoplaying playlist starts playing
+    // behind the windows already open.
     setupFullscreenWindowFromSettings();
     if (m_datasource && m_datasource->settings()->autoplay()) {
-        m_window->lower();
+        loadedWindow()->lower();
         play();
     }
+}
+
+void OrvantaWindowController::closeOtherPlaylists() {
+    if (!m_datasource || !m_datasource->settings()->closeOthersAtStartup() || !m_documentController)
+        return;
+    // Closing the others never asks about their changes; the last listed goes first.
+    QList<QPointer<Document>> others;
+    for (Document* document : m_documentController->documents()) {
+        if (document != m_datasource)
+            others.append(document);
+    }
+    for (auto it = others.crbegin(); it != others.crend(); ++it) {
+        if (*it)
+            (*it)->close();
+    }
+}
+
+void OrvantaWindowController::alertMissingItems() {
+    if (!m_datasource || m_datasource->missingItems().isEmpty())
+        return;
+    // The set has no order of its own; sorted as a file manager sorts, a folder's files stand together
+    // in their order.
+    QStringList paths(m_datasource->missingItems().cbegin(), m_datasource->missingItems().cend());
+    std::sort(paths.begin(), paths.end(), naturalLess);
+    Presenter::shared().showAlert(
+        QStringLiteral("Missing Items"),
+        QStringLiteral("Orvanta was not able to locate the following files:\n\n%1").arg(paths.join(u'\n')));
 }
 
 QString OrvantaWindowController::windowTitleForDocumentDisplayName(const QString& displayName) const {
@@ -162,21 +177,22 @@ void OrvantaWindowController::showWindow() {
 }
 
 void OrvantaWindowController::closeWindow() {
-    if (m_window)
-        m_window->closeForGood();
+    if (m_view)
+        m_view->window()->closeForGood();
 }
 
 void OrvantaWindowController::synchronizeWindowTitleWithDocumentName() {
-    if (!m_window || !document())
+    PlaylistWindow* window = loadedWindow();
+    if (!window || !document())
         return;
     // "[*]" is where Qt puts the edited mark.
-    m_window->setWindowTitle(windowTitleForDocumentDisplayName(document()->displayName()) +
-                             QStringLiteral("[*]"));
-    m_window->setWindowModified(document()->isDocumentEdited());
+    window->setWindowTitle(windowTitleForDocumentDisplayName(document()->displayName()) +
+                           QStringLiteral("[*]"));
+    window->setWindowModified(document()->isDocumentEdited());
 }
 
 bool OrvantaWindowController::windowShouldClose() {
-    if (m_isImporting)
+    if (isImporting())
         return false;
     Document* doc = document();
     if (!doc)
@@ -190,7 +206,7 @@ bool OrvantaWindowController::windowShouldClose() {
 void OrvantaWindowController::orvantanDidBecomeActive() {
     // Output playback keeps the output window in front of the playlist window.
     if (!isPreviewPlayback() && isPlaying())
-        m_output->bringToFront(m_window.get());
+        m_output->bringToFront(loadedWindow());
 }
 
 bool OrvantaWindowController::validateMenuItem(const QAction* item) const {
@@ -218,17 +234,17 @@ bool OrvantaWindowController::validateToolbarItem(const QAction* item) const {
 }
 
 void OrvantaWindowController::validateUserInterfaceItems() {
-    for (QAction* action : std::as_const(m_menuActions))
+    if (!m_view)
+        return;
+    for (QAction* action : m_view->menuActions())
         action->setEnabled(validateMenuItem(action));
-    for (QAction* action : std::as_const(m_toolbarActions))
+    for (QAction* action : m_view->toolbarActions())
         action->setEnabled(validateToolbarItem(action));
 }
 
 void OrvantaWindowController::switchSettingsPane(int tag) {
-    if (!m_settingsSelector || !m_settingsTab)
-        return;
-    m_settingsSelector->setCurrentIndex(tag);
-    m_settingsTab->setCurrentIndex(tag);
+    if (m_view)
+        m_view->showSettingsPane(tag);
 }
 
 void OrvantaWindowController::startAutoChangeObservation() {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "document/ClipImporter.h"
 #include "document/ClipRecord.h"
 #include "platform/documents/WindowController.h"
 #include "platform/media/MovieTime.h"
@@ -8,6 +7,8 @@
 #include "playback/ClickableMovieView.h"
 #include "playback/OutputController.h"
 #include "playback/PlaylistPlayback.h"
+#include "window/ImportController.h"
+#include "window/PlaylistWindowView.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -16,7 +17,6 @@
 #include <QRectF>
 #include <QStringList>
 #include <QUrl>
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -30,21 +30,9 @@ class OpenAccessoryViewController;
 class OrvantaDocument;
 class DocumentController;
 class PlaylistWindow;
-class QAbstractButton;
 class QAction;
-class QButtonGroup;
-class QCheckBox;
-class QComboBox;
-class QLabel;
 class QMimeData;
-class QProgressBar;
 class QScreen;
-class QSlider;
-class QSpinBox;
-class QStackedWidget;
-class QTabBar;
-class QTableView;
-class QToolBar;
 class TypedNumber;
 
 // The window controller of one playlist: the clip table, the information and settings panes, the
@@ -52,10 +40,11 @@ class TypedNumber;
 // window rather than to the saved playlist (the transport state, the state of a running import, the
 // accessory of the folder panels).
 //
-// Its work is split by concern over several source files:
+// It coordinates; the work is its parts': the window's widgets are a PlaylistWindowView's, import runs an
+// ImportController's, the transport a PlaylistPlayback's, the output window an OutputController's and
+// drag and drop the clip table model's. Its own work is split over several source files:
 //   OrvantaWindowController.cpp                    start-up, title, validation, change tracking, tear-down
-//   OrvantaWindowControllerInterface.cpp           the window's widgets and how they edit the settings
-//   OrvantaWindowControllerClipsManagement.cpp     import and removal of clips
+//   OrvantaWindowControllerClipsManagement.cpp     removal of clips, the dynamic playlist's folder
 //   OrvantaWindowControllerTableDelegate.cpp       the movie-file test and the table's selection
 //   OrvantaWindowControllerDragAndDrop.cpp         the table's drag and drop
 //   OrvantaWindowControllerSettingsManagement.cpp  calls into OutputController: displays, output
@@ -78,7 +67,7 @@ public:
 
     // --- The window and its start-up
     QMainWindow* window();
-    bool isWindowLoaded() const { return m_window != nullptr; }
+    bool isWindowLoaded() const { return m_view != nullptr; }
     void awakeFromNib();
     void windowDidLoad();
     QString windowTitleForDocumentDisplayName(const QString& displayName) const override;
@@ -100,13 +89,13 @@ public:
     void observeValueForKeyPath(const QString& keyPath);
 
     // --- Properties
-    const QList<ClipRecordPtr>& importedClips() const { return m_importedClips; }
-    const QStringList& DRMClips() const { return m_DRMClips; }
+    const QList<ClipRecordPtr>& importedClips() const { return m_import->importedClips(); }
+    const QStringList& DRMClips() const { return m_import->DRMClips(); }
     OrvantaDocument* datasource() const { return m_datasource; }
     void setDatasource(OrvantaDocument* document) { m_datasource = document; }
     std::shared_ptr<Movie> currentMovie() const { return m_playback->currentMovie(); }
     OpenAccessoryViewController* openAccessoryViewController() const {
-        return m_openAccessoryViewController.get();
+        return m_import->openAccessoryViewController();
     }
     bool isPlaying() const { return m_playback->isPlaying(); }
     bool isPreviewPlayback() const { return m_playback->where() == PlaylistPlayback::Where::Preview; }
@@ -115,48 +104,46 @@ public:
     }
     QRectF fullscreenFrame() const { return m_output->fullscreenFrame(); }
     void setFullscreenFrame(const QRectF& frame) { m_output->setFullscreenFrame(frame); }
-    bool dragIsActive() const { return m_dragIsActive; }
-    void setDragIsActive(bool value) { m_dragIsActive = value; }
-    qint32 dropLocation() const { return m_dropLocation; }
-    void setDropLocation(qint32 row) { m_dropLocation = row; }
-    bool fileErrorOnImport() const { return m_fileErrorOnImport; }
+    bool dragIsActive() const { return m_import->dragIsActive(); }
+    void setDragIsActive(bool value) { m_import->setDragIsActive(value); }
+    qint32 dropLocation() const { return m_import->dropLocation(); }
+    void setDropLocation(qint32 row) { m_import->setDropLocation(row); }
+    bool fileErrorOnImport() const { return m_import->fileErrorOnImport(); }
     // The MIME types of movies the add panel offers.
-    const QStringList& allowedTypes() const { return m_allowedTypes; }
+    const QStringList& allowedTypes() const { return m_import->allowedTypes(); }
 
-    // --- Outlets (valid while the window is loaded)
-    QProgressBar* importSpinner() const { return m_importSpinner; }
-    QLabel* importProgressText() const { return m_importProgressText; }
+    // --- Outlets: the view's widgets while the window is loaded, null before
+    QProgressBar* importSpinner() const { return m_view ? m_view->importSpinner() : nullptr; }
+    QLabel* importProgressText() const { return m_view ? m_view->importProgressText() : nullptr; }
     ClipsController* clipsController() const { return m_clipsController.get(); }
-    QTableView* clipsTable() const { return m_clipsTable; }
-    ClickableMovieView* previewMovieView() const { return m_previewMovieView; }
-    QAbstractButton* playButton() const { return m_playButton; }
-    QSlider* scrubSlider() const { return m_scrubSlider; }
-    QLabel* timeDisplay() const { return m_timeDisplay; }
-    QComboBox* selectDisplayPopUp() const { return m_selectDisplayPopUp; }
-    QButtonGroup* fullscreenModeSelector() const { return m_fullscreenModeSelector; }
-    QStackedWidget* infoTab() const { return m_infoTab; }
-    QTabBar* settingsSelector() const { return m_settingsSelector; }
-    QStackedWidget* settingsTab() const { return m_settingsTab; }
-    QToolBar* toolbar() const { return m_toolbar; }
-    QLabel* totalTimeText() const { return m_totalTimeText; }
+    QTableView* clipsTable() const { return m_view ? m_view->clipsTable() : nullptr; }
+    ClickableMovieView* previewMovieView() const { return m_view ? m_view->previewMovieView() : nullptr; }
+    QAbstractButton* playButton() const { return m_view ? m_view->playButton() : nullptr; }
+    QSlider* scrubSlider() const { return m_view ? m_view->scrubSlider() : nullptr; }
+    QLabel* timeDisplay() const { return m_view ? m_view->timeDisplay() : nullptr; }
+    QComboBox* selectDisplayPopUp() const { return m_view ? m_view->selectDisplayPopUp() : nullptr; }
+    QButtonGroup* fullscreenModeSelector() const {
+        return m_view ? m_view->fullscreenModeSelector() : nullptr;
+    }
+    QStackedWidget* infoTab() const { return m_view ? m_view->infoTab() : nullptr; }
+    QTabBar* settingsSelector() const { return m_view ? m_view->settingsSelector() : nullptr; }
+    QStackedWidget* settingsTab() const { return m_view ? m_view->settingsTab() : nullptr; }
+    QToolBar* toolbar() const { return m_view ? m_view->toolbar() : nullptr; }
+    QLabel* totalTimeText() const { return m_view ? m_view->totalTimeText() : nullptr; }
 
-    // --- Clip import and removal
-    void addNewClips();
+    // --- Clip import and removal (the runs are the ImportController's)
+    void addNewClips() { m_import->addNewClips(); }
     // One import run: walks and probes the items, places the new clips, reports protected files and
     // folders that could not be read. Synchronous; the window stays painted while it runs.
-    void addClipsWithURLs(const QList<QUrl>& urls);
-    // One item of a run, a folder when flag is true; its clips join importedClips.
-    void addClipsWithURL(const QUrl& url, bool flag);
-    void addOneClipWithURL(const QUrl& url);
-    void finalizeClipsImport();
+    void addClipsWithURLs(const QList<QUrl>& urls) { m_import->addClipsWithURLs(urls); }
+    void finalizeClipsImport() { m_import->finalizeClipsImport(); }
     void removeClips();
     void setSourceFolder();
-    static bool hasDRM(const Movie& movie);
     // Whether an import run is under way (the window ignores user input meanwhile).
-    bool isImporting() const { return m_isImporting; }
+    bool isImporting() const { return m_import->isImporting(); }
     // Stops the running import soon, and every later one at once: nothing of them reaches the playlist,
     // which stays as it was. For the end of the program.
-    void cancelImport() { m_importCancelled = true; }
+    void cancelImport() { m_import->cancel(); }
 
     // --- Table
     static bool isMovieURL(const QUrl& url);
@@ -240,26 +227,14 @@ public:
 private:
     OrvantaWindowController(DocumentController* controller, MenuInstaller installMenus);
 
-    // OrvantaWindowControllerInterface.cpp
+    // Builds the window's widgets (the view) and connects them to the playback and the playlist.
     void loadWindow();
-    QWidget* makeClipsPane();
-    QWidget* makePreviewPane();
-    QWidget* makeSettingsPane();
-    QWidget* makePlaybackSettingsPage();
-    QWidget* makeOutputSettingsPage();
-    QWidget* makeInformationPane();
-    void makeToolbarAndMenu();
-    void refreshSettingsControls(const QString& key);
-    void refreshInformationPane();
-    void refreshTotalTime();
+    PlaylistWindow* loadedWindow() const { return m_view ? m_view->window() : nullptr; }
+    // windowDidLoad's steps: the other playlists close (closeOthersAtStartup); the alert lists the
+    // playlist's files that could not be found.
+    void closeOtherPlaylists();
+    void alertMissingItems();
     void writeSetting(const QString& key, const TypedNumber& value);
-    void showImportProgress(int done, int total);
-
-    // OrvantaWindowControllerClipsManagement.cpp
-    bool descendsIntoSubdirectories() const;
-    ClipImporter::Result runImporter(const QList<QUrl>& urls);
-    void takeImportResult(ClipImporter::Result result);
-    OpenAccessoryViewController& accessoryController();
 
     // The output mode's frame and isPreviewPlayback, as handleFullscreenSelection and
     // setupFullscreenWindowFromSettings both apply them.
@@ -279,17 +254,8 @@ private:
     MenuInstaller m_installMenus;
     OrvantaDocument* m_datasource = nullptr;
 
-    // Properties
-    QList<ClipRecordPtr> m_importedClips;
-    QStringList m_DRMClips;
-    std::unique_ptr<OpenAccessoryViewController> m_openAccessoryViewController;
-    bool m_dragIsActive = false;
-    qint32 m_dropLocation = 0;
-    bool m_fileErrorOnImport = false;
-    QStringList m_allowedTypes;
-
-    bool m_isImporting = false;
-    std::atomic<bool> m_importCancelled{false};
+    // The import runs, their panels and the state of the running one.
+    std::unique_ptr<ImportController> m_import = std::make_unique<ImportController>(*this);
     bool m_observingChanges = false;
 
     // Subscriptions to objects that outlive the controller; all withdrawn in tearDown().
@@ -305,38 +271,6 @@ private:
     QMetaObject::Connection m_idleConnection;
     QMetaObject::Connection m_playButtonConnection;
     std::unique_ptr<ClipsController> m_clipsController;
-    // The window owns every widget below; they live exactly as long as m_window.
-    std::unique_ptr<PlaylistWindow> m_window;
-    QProgressBar* m_importSpinner = nullptr;
-    QLabel* m_importProgressText = nullptr;
-    QTableView* m_clipsTable = nullptr;
-    ClickableMovieView* m_previewMovieView = nullptr;
-    QAbstractButton* m_playButton = nullptr;
-    QSlider* m_scrubSlider = nullptr;
-    QLabel* m_timeDisplay = nullptr;
-    QComboBox* m_selectDisplayPopUp = nullptr;
-    QButtonGroup* m_fullscreenModeSelector = nullptr;
-    QStackedWidget* m_infoTab = nullptr;
-    QTabBar* m_settingsSelector = nullptr;
-    QStackedWidget* m_settingsTab = nullptr;
-    QToolBar* m_toolbar = nullptr;
-    QLabel* m_totalTimeText = nullptr;
-    QLabel* m_sourceFolderText = nullptr;
-    QLabel* m_subdirectoriesText = nullptr;
-    QLabel* m_clipCountText = nullptr;
-    QList<QAction*> m_menuActions;
-    QList<QAction*> m_toolbarActions;
-    QCheckBox* m_autoplayBox = nullptr;
-    QCheckBox* m_closeOthersBox = nullptr;
-    QCheckBox* m_closeWhenFinishedBox = nullptr;
-    QCheckBox* m_loopBox = nullptr;
-    QCheckBox* m_muteBox = nullptr;
-    QSlider* m_speedSlider = nullptr;
-    QLabel* m_speedText = nullptr;
-    QSlider* m_volumeSlider = nullptr;
-    QSpinBox* m_customFrameX = nullptr;
-    QSpinBox* m_customFrameY = nullptr;
-    QSpinBox* m_customFrameWidth = nullptr;
-    QSpinBox* m_customFrameHeight = nullptr;
-    QWidget* m_customFrameFields = nullptr;
+    // The window and its widgets; made on first use of the window, gone at tear-down.
+    std::unique_ptr<PlaylistWindowView> m_view;
 };

@@ -21,7 +21,7 @@ void OrvantaWindowController::setupClipsDragAndDrop() {
     model->registerForDraggedTypes(
         {ClipPasteboard::CopiedRowsType, ClipPasteboard::MovedRowsType, ClipPasteboard::UriListType});
     // A drop during an import run would start a second run, which is refused.
-    model->setDropHost({[this] { return m_clipsTable && m_clipsTable->isEnabled() && !m_isImporting; },
+    model->setDropHost({[this] { return clipsTable() && clipsTable()->isEnabled() && !isImporting(); },
                         [this](const QList<QUrl>& urls, int row) {
                             setDragIsActive(true);
                             setDropLocation(row);
@@ -44,12 +44,12 @@ OrvantaWindowController::tableViewWriteRowsWithIndexes(const QList<int>& rows) c
 
 int OrvantaWindowController::tableViewValidateDrop(const QObject* source, int proposedRow,
                                                    Qt::KeyboardModifiers modifiers) {
-    if (!m_clipsController || !m_clipsTable)
+    if (!m_clipsController || !clipsTable())
         return DropPlan::NoDragOperation;
     const DropPlan::DragOperation operation = m_clipsController->model()->validateDrop(
-        source && source == m_clipsTable, DropPlan::isCopyModifier(modifiers));
+        source && source == clipsTable(), DropPlan::isCopyModifier(modifiers));
     // The drop goes above the proposed row.
-    if (auto* table = qobject_cast<ClipsTableView*>(m_clipsTable);
+    if (auto* table = qobject_cast<ClipsTableView*>(clipsTable());
         table && operation != DropPlan::NoDragOperation)
         table->setDropRow(proposedRow);
     return operation;
@@ -57,9 +57,9 @@ int OrvantaWindowController::tableViewValidateDrop(const QObject* source, int pr
 
 bool OrvantaWindowController::tableViewAcceptDrop(const QMimeData* data, const QObject* source, int row,
                                                   Qt::KeyboardModifiers modifiers) {
-    if (!m_clipsController || !m_clipsTable)
+    if (!m_clipsController || !clipsTable())
         return false;
-    return m_clipsController->model()->acceptDrop(data, source && source == m_clipsTable,
+    return m_clipsController->model()->acceptDrop(data, source && source == clipsTable(),
                                                   DropPlan::isCopyModifier(modifiers), std::max(row, 0));
 }
 

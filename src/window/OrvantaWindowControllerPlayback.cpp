@@ -48,7 +48,8 @@ void OrvantaWindowController::makePlayback() {
         [this](int row) {
             if (m_clipsController)
                 m_clipsController->objectDidChangeAtArrangedObjectIndex(row);
-            refreshTotalTime();
+            if (m_view)
+                m_view->refreshTotalTime();
         }});
     connect(m_playback.get(), &PlaylistPlayback::currentMovieChanged, this, [this] {
         removeMovieIdleCallback();
@@ -94,28 +95,29 @@ void OrvantaWindowController::setupPlayer() {
         return;
     }
     m_playback->setPlayer(std::move(created.player));
-    m_previewMovieView->setVideoView(VideoOutput::createView(player(), kind));
-    m_previewMovieView->setMovieSource([this] { return player() ? player()->movie() : nullptr; });
-    connect(m_previewMovieView, &ClickableMovieView::playRequested, this, [this] { play(); });
-    connect(m_previewMovieView, &ClickableMovieView::pauseRequested, this, [this] { pause(); });
-    connect(m_previewMovieView, &ClickableMovieView::stopRequested, this, [this] { stop(); });
+    ClickableMovieView* preview = previewMovieView();
+    preview->setVideoView(VideoOutput::createView(player(), kind));
+    preview->setMovieSource([this] { return player() ? player()->movie() : nullptr; });
+    connect(preview, &ClickableMovieView::playRequested, this, [this] { play(); });
+    connect(preview, &ClickableMovieView::pauseRequested, this, [this] { pause(); });
+    connect(preview, &ClickableMovieView::stopRequested, this, [this] { stop(); });
 
     // The scrub slider moves the movie only when the user moves it; updateTimeRelatedViews sets it
     // with its signals blocked.
-    connect(m_scrubSlider, &QSlider::valueChanged, this,
-            [this](int value) { scrub(float(value) / float(m_scrubSlider->maximum())); });
+    connect(scrubSlider(), &QSlider::valueChanged, this,
+            [this](int value) { scrub(float(value) / float(scrubSlider()->maximum())); });
 }
 
 void OrvantaWindowController::tearDownPlayback() {
-    if (m_window && m_datasource)
+    if (m_view && m_datasource)
         m_playback->announce(QStringLiteral("documentClosed"));
     removeMovieIdleCallback();
     disconnect(m_playButtonConnection);
     // The views show the player's frames: they go first.
     m_output->releaseOutputWindow();
-    if (m_previewMovieView) {
-        m_previewMovieView->setMovieSource({});
-        m_previewMovieView->setVideoView(nullptr);
+    if (ClickableMovieView* preview = previewMovieView()) {
+        preview->setMovieSource({});
+        preview->setVideoView(nullptr);
     }
     m_playback->releasePlayer();
 }
@@ -127,15 +129,14 @@ void OrvantaWindowController::play() {
         return;
     }
     if (!isPreviewPlayback()) {
-        m_output->presentForPlayback(m_window.get());
+        m_output->presentForPlayback(loadedWindow());
     } else {
         m_output->dismissForPreview();
-        if (m_window) {
-            m_window->raise();
-            m_window->activateWindow();
+        if (m_view) {
+            m_view->window()->raise();
+            m_view->window()->activateWindow();
+            m_view->previewMovieView()->setFocus(Qt::OtherFocusReason);
         }
-        if (m_previewMovieView)
-            m_previewMovieView->setFocus(Qt::OtherFocusReason);
     }
     setupPauseButton();
     m_playback->play();
@@ -170,28 +171,35 @@ void OrvantaWindowController::setSpeed(float rate) {
     writeSetting(QStringLiteral("speed"), TypedNumber::float32(rate));
 }
 
+void OrvantaWindowController::writeSetting(const QString& key, const TypedNumber& value) {
+    if (m_datasource)
+        m_datasource->settings()->setValue(key, value);
+}
+
 void OrvantaWindowController::resetSpeed() {
     setSpeed(1.0f);
 }
 
 void OrvantaWindowController::setupPlayButton() {
-    if (!m_playButton)
+    QAbstractButton* button = playButton();
+    if (!button)
         return;
-    m_playButton->setChecked(false);
-    m_playButton->setIcon(m_playButton->style()->standardIcon(QStyle::SP_MediaPlay));
-    m_playButton->setToolTip(QStringLiteral("Play"));
+    button->setChecked(false);
+    button->setIcon(button->style()->standardIcon(QStyle::SP_MediaPlay));
+    button->setToolTip(QStringLiteral("Play"));
     disconnect(m_playButtonConnection);
-    m_playButtonConnection = connect(m_playButton, &QAbstractButton::clicked, this, [this] { play(); });
+    m_playButtonConnection = connect(button, &QAbstractButton::clicked, this, [this] { play(); });
 }
 
 void OrvantaWindowController::setupPauseButton() {
-    if (!m_playButton)
+    QAbstractButton* button = playButton();
+    if (!button)
         return;
-    m_playButton->setChecked(true);
-    m_playButton->setIcon(m_playButton->style()->standardIcon(QStyle::SP_MediaPause));
-    m_playButton->setToolTip(QStringLiteral("Pause"));
+    button->setChecked(true);
+    button->setIcon(button->style()->standardIcon(QStyle::SP_MediaPause));
+    button->setToolTip(QStringLiteral("Pause"));
     disconnect(m_playButtonConnection);
-    m_playButtonConnection = connect(m_playButton, &QAbstractButton::clicked, this, [this] { pause(); });
+    m_playButtonConnection = connect(button, &QAbstractButton::clicked, this, [this] { pause(); });
 }
 
 void OrvantaWindowController::movieDidEnd(const std::shared_ptr<Movie>& movie) {
@@ -211,7 +219,7 @@ void OrvantaWindowController::removeMovieIdleCallback() {
 }
 
 void OrvantaWindowController::updateTimeRelatedViews() {
-    if (!m_timeDisplay || !m_scrubSlider)
+    if (!m_view)
         return;
     MovieTime time = MovieTime::make(0, 0);
     double fraction = 0.0;
@@ -225,12 +233,13 @@ void OrvantaWindowController::updateTimeRelatedViews() {
             fraction = double(time.timeValue) / double(duration.timeValue);
     }
     const QString text = makeTimeDisplayFromQTTime(time);
-    m_timeDisplay->setText(text);
+    m_view->timeDisplay()->setText(text);
+    QSlider* slider = m_view->scrubSlider();
     {
-        const QSignalBlocker quiet(m_scrubSlider);
-        m_scrubSlider->setValue(int(std::lround(fraction * m_scrubSlider->maximum())));
+        const QSignalBlocker quiet(slider);
+        slider->setValue(int(std::lround(fraction * slider->maximum())));
     }
-    m_scrubSlider->setToolTip(text);
+    slider->setToolTip(text);
 }
 
 void OrvantaWindowController::setupFullscreenWindowFromSettings() {

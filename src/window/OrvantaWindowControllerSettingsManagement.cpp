@@ -29,13 +29,13 @@ void OrvantaWindowController::applyOutputMode() {
     if (!m_datasource)
         return;
     if (const std::optional<bool> preview =
-            m_output->applyOutputMode(*m_datasource->settings(), chosenRow(m_selectDisplayPopUp)))
+            m_output->applyOutputMode(*m_datasource->settings(), chosenRow(selectDisplayPopUp())))
         setIsPreviewPlayback(*preview);
 }
 
 void OrvantaWindowController::handleDisplaySelection() {
-    if (m_selectDisplayPopUp)
-        m_output->chooseDisplay(m_selectDisplayPopUp->currentIndex());
+    if (const QComboBox* popup = selectDisplayPopUp())
+        m_output->chooseDisplay(popup->currentIndex());
 }
 
 void OrvantaWindowController::handleCustomFrame() {
@@ -54,7 +54,7 @@ void OrvantaWindowController::setupOutputWindow() {
     if (m_output->outputWindow())
         return;
     // The output view shows the preview's player with the same kind of video view.
-    const bool openGL = m_previewMovieView && qobject_cast<VideoView*>(m_previewMovieView->videoView());
+    const bool openGL = previewMovieView() && qobject_cast<VideoView*>(previewMovieView()->videoView());
     m_output->makeOutputWindow(player(), openGL ? VideoOutput::Kind::OpenGL : VideoOutput::Kind::Software);
     ClickableMovieView* view = m_output->movieView();
     connect(view, &ClickableMovieView::playRequested, this, [this] { play(); });

@@ -23,7 +23,7 @@ QList<OrvantaWindowController::RowAction> OrvantaWindowController::tableViewRowA
     remove.title = QStringLiteral("Delete");
     remove.destructive = true;
     remove.handler = [this](int row) {
-        auto* table = qobject_cast<ClipsTableView*>(m_clipsTable);
+        auto* table = qobject_cast<ClipsTableView*>(clipsTable());
         if (!table)
             return;
         // The record goes once the row has slid away; until then it is still the controller's.

@@ -1,5 +1,5 @@
 // The playlist window's widgets, and how its controls show and edit the playlist's settings.
-#include "window/OrvantaWindowController.h"
+#include "window/PlaylistWindowView.h"
 
 #include "document/ComputePlaylistDuration.h"
 #include "document/OrvantaDocument.h"
@@ -10,6 +10,7 @@
 #include "window/ClipTableModel.h"
 #include "window/ClipsController.h"
 #include "window/ClipsTableView.h"
+#include "window/OrvantaWindowController.h"
 #include "window/PlaylistWindow.h"
 
 #include <QAction>
@@ -59,14 +60,13 @@ QLabel* caption(const QString& text, QWidget* parent) {
 
 } // namespace
 
-void OrvantaWindowController::loadWindow() {
-    m_clipsController = std::make_unique<ClipsController>();
-    m_clipsController->setContent(m_datasource);
-
-    m_window = std::make_unique<PlaylistWindow>([this] { return windowShouldClose(); });
+PlaylistWindowView::PlaylistWindowView(OrvantaWindowController& controller,
+                                       const std::function<void(QMainWindow*)>& installMenus)
+    : m_controller(controller)
+    , m_clips(*controller.clipsController()) {
+    m_window = std::make_unique<PlaylistWindow>([this] { return m_controller.windowShouldClose(); });
     m_window->setObjectName(QStringLiteral("OrvantaDocument"));
-    if (m_installMenus)
-        m_installMenus(m_window.get(), document());
+    installMenus(m_window.get());
     makeToolbarAndMenu();
 
     auto* clipsSide = new QWidget(m_window.get());
@@ -88,7 +88,44 @@ void OrvantaWindowController::loadWindow() {
     splitter->setStretchFactor(1, 2);
     splitter->setChildrenCollapsible(false);
     m_window->setCentralWidget(splitter);
+    makeStatusBar();
+    m_window->resize(1120, 700);
+}
 
+PlaylistWindowView::~PlaylistWindowView() {
+    detach();
+}
+
+OrvantaDocument* PlaylistWindowView::document() const {
+    return m_controller.datasource();
+}
+
+void PlaylistWindowView::showPlaylist() {
+    if (OrvantaDocument* playlist = document()) {
+        m_connections.push_back(connect(playlist->settings(), &PlaylistSettings::valueChanged, this,
+                                        [this](const QString& key) { refreshSettingsControls(key); }));
+        m_connections.push_back(connect(playlist, &OrvantaDocument::dynamicSourceChanged, this,
+                                        [this] { refreshInformationPane(); }));
+    }
+    m_connections.push_back(
+        connect(&m_clips, &ClipsController::arrangedObjectsChanged, this, [this] { refreshTotalTime(); }));
+    refreshSettingsControls(QString());
+    refreshInformationPane();
+    refreshTotalTime();
+}
+
+void PlaylistWindowView::detach() {
+    for (const QMetaObject::Connection& connection : m_connections)
+        disconnect(connection);
+    m_connections.clear();
+}
+
+void PlaylistWindowView::showSettingsPane(int tag) {
+    m_settingsSelector->setCurrentIndex(tag);
+    m_settingsTab->setCurrentIndex(tag);
+}
+
+void PlaylistWindowView::makeStatusBar() {
     m_importSpinner = new QProgressBar(m_window.get());
     m_importSpinner->setObjectName(QStringLiteral("importSpinner"));
     m_importSpinner->setRange(0, 0); // busy
@@ -101,27 +138,9 @@ void OrvantaWindowController::loadWindow() {
     m_importProgressText->hide();
     m_window->statusBar()->addPermanentWidget(m_importProgressText);
     m_window->statusBar()->addPermanentWidget(m_importSpinner);
-
-    m_window->resize(1120, 700);
-    synchronizeWindowTitleWithDocumentName();
-
-    if (m_datasource) {
-        m_connections.push_back(connect(m_datasource->settings(), &PlaylistSettings::valueChanged, this,
-                                        [this](const QString& key) { refreshSettingsControls(key); }));
-        m_connections.push_back(connect(m_datasource, &OrvantaDocument::dynamicSourceChanged, this,
-                                        [this] { refreshInformationPane(); }));
-    }
-    connect(m_clipsController.get(), &ClipsController::arrangedObjectsChanged, this,
-            [this] { refreshTotalTime(); });
-    connect(m_clipsController.get(), &ClipsController::selectionDidChange, this,
-            [this] { tableViewSelectionDidChange(); });
-    refreshSettingsControls(QString());
-    refreshInformationPane();
-    refreshTotalTime();
-    validateUserInterfaceItems();
 }
 
-void OrvantaWindowController::makeToolbarAndMenu() {
+void PlaylistWindowView::makeToolbarAndMenu() {
     QStyle* style = m_window->style();
     m_toolbar = m_window->addToolBar(QStringLiteral("Playlist"));
     m_toolbar->setObjectName(QStringLiteral("toolbar"));
@@ -133,7 +152,7 @@ void OrvantaWindowController::makeToolbarAndMenu() {
         QAction* item = m_toolbar->addAction(style->standardIcon(icon), text);
         item->setObjectName(name);
         item->setData(tag);
-        connect(item, &QAction::triggered, this, action);
+        connect(item, &QAction::triggered, &m_controller, action);
         m_toolbarActions.append(item);
         return item;
     };
@@ -154,7 +173,7 @@ void OrvantaWindowController::makeToolbarAndMenu() {
         QAction* item = menu->addAction(text);
         item->setObjectName(action);
         item->setShortcut(shortcut);
-        connect(item, &QAction::triggered, this, slot);
+        connect(item, &QAction::triggered, &m_controller, slot);
         m_menuActions.append(item);
         return item;
     };
@@ -171,20 +190,21 @@ void OrvantaWindowController::makeToolbarAndMenu() {
         item->setObjectName(QStringLiteral("switchSettingsPane"));
         item->setData(tag);
         item->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | (Qt::Key_1 + tag)));
-        connect(item, &QAction::triggered, this, [this, tag] { switchSettingsPane(tag); });
+        connect(item, &QAction::triggered, &m_controller,
+                [this, tag] { m_controller.switchSettingsPane(tag); });
         m_menuActions.append(item);
     }
-    connect(menu, &QMenu::aboutToShow, this, [this] { validateUserInterfaceItems(); });
+    connect(menu, &QMenu::aboutToShow, &m_controller, [this] { m_controller.validateUserInterfaceItems(); });
 }
 
-QWidget* OrvantaWindowController::makeClipsPane() {
+QWidget* PlaylistWindowView::makeClipsPane() {
     auto* table = new ClipsTableView(m_window.get());
-    table->setWindowController(this);
+    table->setWindowController(&m_controller);
     m_clipsTable = table;
     m_clipsTable->setObjectName(QStringLiteral("clipsTable"));
-    m_clipsTable->setModel(m_clipsController->model());
+    m_clipsTable->setModel(m_clips.model());
     QItemSelectionModel* ownSelection = m_clipsTable->selectionModel();
-    m_clipsTable->setSelectionModel(m_clipsController->selectionModel());
+    m_clipsTable->setSelectionModel(m_clips.selectionModel());
     delete ownSelection;
     m_clipsTable->setItemDelegateForColumn(ClipTableModel::PosterColumn,
                                            new ClipPosterDelegate(m_clipsTable));
@@ -208,7 +228,7 @@ QWidget* OrvantaWindowController::makeClipsPane() {
     return m_clipsTable;
 }
 
-QWidget* OrvantaWindowController::makeInformationPane() {
+QWidget* PlaylistWindowView::makeInformationPane() {
     auto* pane = new QWidget(m_window.get());
     auto* layout = new QVBoxLayout(pane);
     layout->setContentsMargins(0, 4, 0, 0);
@@ -242,7 +262,7 @@ QWidget* OrvantaWindowController::makeInformationPane() {
     return pane;
 }
 
-QWidget* OrvantaWindowController::makePreviewPane() {
+QWidget* PlaylistWindowView::makePreviewPane() {
     auto* pane = new QWidget(m_window.get());
     auto* layout = new QVBoxLayout(pane);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -269,7 +289,7 @@ QWidget* OrvantaWindowController::makePreviewPane() {
     stopButton->setObjectName(QStringLiteral("stopButton"));
     stopButton->setIcon(pane->style()->standardIcon(QStyle::SP_MediaStop));
     stopButton->setToolTip(QStringLiteral("Stop"));
-    connect(stopButton, &QToolButton::clicked, this, [this] { stop(); });
+    connect(stopButton, &QToolButton::clicked, &m_controller, [this] { m_controller.stop(); });
     m_scrubSlider = new QSlider(Qt::Horizontal, pane);
     m_scrubSlider->setObjectName(QStringLiteral("scrubSlider"));
     m_scrubSlider->setRange(0, 1000); // the position as a fraction of the clip, in thousandths
@@ -281,13 +301,10 @@ QWidget* OrvantaWindowController::makePreviewPane() {
     transport->addWidget(m_scrubSlider, 1);
     transport->addWidget(m_timeDisplay);
     layout->addLayout(transport);
-    setupPlayer();
-    setupPlayButton();
-    updateTimeRelatedViews();
     return pane;
 }
 
-QWidget* OrvantaWindowController::makeSettingsPane() {
+QWidget* PlaylistWindowView::makeSettingsPane() {
     auto* pane = new QWidget(m_window.get());
     auto* layout = new QVBoxLayout(pane);
     layout->setContentsMargins(0, 6, 0, 0);
@@ -301,8 +318,8 @@ QWidget* OrvantaWindowController::makeSettingsPane() {
     m_settingsTab->setObjectName(QStringLiteral("settingsTab"));
     m_settingsTab->addWidget(makePlaybackSettingsPage());
     m_settingsTab->addWidget(makeOutputSettingsPage());
-    connect(m_settingsSelector, &QTabBar::currentChanged, this,
-            [this](int index) { switchSettingsPane(index); });
+    connect(m_settingsSelector, &QTabBar::currentChanged, &m_controller,
+            [this](int index) { m_controller.switchSettingsPane(index); });
     auto* selectorRow = new QHBoxLayout();
     selectorRow->addStretch();
     selectorRow->addWidget(m_settingsSelector);
@@ -315,7 +332,7 @@ QWidget* OrvantaWindowController::makeSettingsPane() {
     return pane;
 }
 
-QWidget* OrvantaWindowController::makePlaybackSettingsPage() {
+QWidget* PlaylistWindowView::makePlaybackSettingsPage() {
     auto* page = new QWidget();
     auto* layout = new QGridLayout(page);
     auto flag = [&](QCheckBox*& box, const QString& key, const QString& text, int row, int column,
@@ -343,9 +360,9 @@ QWidget* OrvantaWindowController::makePlaybackSettingsPage() {
     m_speedText->setMinimumWidth(48);
     auto* resetSpeed = new QPushButton(QStringLiteral("Reset"), page);
     resetSpeed->setObjectName(QStringLiteral("resetSpeed"));
-    connect(m_speedSlider, &QSlider::valueChanged, this,
-            [this](int value) { setSpeed(float(value) / 100.0f); });
-    connect(resetSpeed, &QPushButton::clicked, this, [this] { this->resetSpeed(); });
+    connect(m_speedSlider, &QSlider::valueChanged, &m_controller,
+            [this](int value) { m_controller.setSpeed(float(value) / 100.0f); });
+    connect(resetSpeed, &QPushButton::clicked, &m_controller, &OrvantaWindowController::resetSpeed);
     speedRow->addWidget(m_speedSlider, 1);
     speedRow->addWidget(m_speedText);
     speedRow->addWidget(resetSpeed);
@@ -356,8 +373,8 @@ QWidget* OrvantaWindowController::makePlaybackSettingsPage() {
     m_volumeSlider = new QSlider(Qt::Horizontal, page);
     m_volumeSlider->setObjectName(QStringLiteral("volume"));
     m_volumeSlider->setRange(0, 100); // hundredths
-    connect(m_volumeSlider, &QSlider::valueChanged, this,
-            [this](int value) { setVolume(float(value) / 100.0f); });
+    connect(m_volumeSlider, &QSlider::valueChanged, &m_controller,
+            [this](int value) { m_controller.setVolume(float(value) / 100.0f); });
     m_muteBox = new QCheckBox(QStringLiteral("Mute"), page);
     m_muteBox->setObjectName(QStringLiteral("muted"));
     connect(m_muteBox, &QCheckBox::toggled, this,
@@ -369,7 +386,7 @@ QWidget* OrvantaWindowController::makePlaybackSettingsPage() {
     return page;
 }
 
-QWidget* OrvantaWindowController::makeOutputSettingsPage() {
+QWidget* PlaylistWindowView::makeOutputSettingsPage() {
     auto* page = new QWidget();
     auto* layout = new QGridLayout(page);
     m_fullscreenModeSelector = new QButtonGroup(page);
@@ -382,17 +399,18 @@ QWidget* OrvantaWindowController::makeOutputSettingsPage() {
         m_fullscreenModeSelector->addButton(button, mode);
         layout->addWidget(button, mode, 0);
     }
-    connect(m_fullscreenModeSelector, &QButtonGroup::idClicked, this, [this](int mode) {
+    connect(m_fullscreenModeSelector, &QButtonGroup::idClicked, &m_controller, [this](int mode) {
         writeSetting(QStringLiteral("fullScreenType"), TypedNumber::integer(mode));
-        handleFullscreenSelection();
+        m_controller.handleFullscreenSelection();
     });
     m_selectDisplayPopUp = new QComboBox(page);
     m_selectDisplayPopUp->setObjectName(QStringLiteral("selectDisplayPopUp"));
     // The list is the output controller's. Each time it is made anew (a reset of the model) the popup
     // chooses its first item, the main display.
-    m_selectDisplayPopUp->setModel(m_output->displayChooser());
+    m_selectDisplayPopUp->setModel(m_controller.output()->displayChooser());
     // The user's choice only; rebuilding the list fires nothing.
-    connect(m_selectDisplayPopUp, &QComboBox::activated, this, [this] { handleDisplaySelection(); });
+    connect(m_selectDisplayPopUp, &QComboBox::activated, &m_controller,
+            &OrvantaWindowController::handleDisplaySelection);
     layout->addWidget(m_selectDisplayPopUp, 1, 1);
 
     m_customFrameFields = new QWidget(page);
@@ -404,9 +422,9 @@ QWidget* OrvantaWindowController::makeOutputSettingsPage() {
         box->setObjectName(key);
         box->setRange(-100000, 100000);
         box->setAccelerated(true);
-        connect(box, &QSpinBox::valueChanged, this, [this, key](int value) {
+        connect(box, &QSpinBox::valueChanged, &m_controller, [this, key](int value) {
             writeSetting(key, TypedNumber::integer(value));
-            handleCustomFrame();
+            m_controller.handleCustomFrame();
         });
         fields->addWidget(new QLabel(label, m_customFrameFields));
         fields->addWidget(box);
@@ -421,15 +439,15 @@ QWidget* OrvantaWindowController::makeOutputSettingsPage() {
     return page;
 }
 
-void OrvantaWindowController::writeSetting(const QString& key, const TypedNumber& value) {
-    if (m_datasource)
-        m_datasource->settings()->setValue(key, value);
+void PlaylistWindowView::writeSetting(const QString& key, const TypedNumber& value) {
+    if (OrvantaDocument* playlist = document())
+        playlist->settings()->setValue(key, value);
 }
 
-void OrvantaWindowController::refreshSettingsControls(const QString& key) {
-    if (!m_datasource || !m_window)
+void PlaylistWindowView::refreshSettingsControls(const QString& key) {
+    if (!document())
         return;
-    const PlaylistSettings* settings = m_datasource->settings();
+    const PlaylistSettings* settings = document()->settings();
     const bool all = key.isEmpty();
     auto showFlag = [&](QCheckBox* box, const QString& name, bool value) {
         if (all || key == name) {
@@ -477,20 +495,19 @@ void OrvantaWindowController::refreshSettingsControls(const QString& key) {
     }
 }
 
-void OrvantaWindowController::refreshInformationPane() {
-    if (!m_datasource || !m_infoTab)
+void PlaylistWindowView::refreshInformationPane() {
+    const OrvantaDocument* playlist = document();
+    if (!playlist)
         return;
-    const QUrl folder = m_datasource->dynamicSourceFolder();
+    const QUrl folder = playlist->dynamicSourceFolder();
     m_sourceFolderText->setText(folder.isEmpty() ? QStringLiteral("—")
                                                  : QDir::toNativeSeparators(folder.toLocalFile()));
-    m_subdirectoriesText->setText(m_datasource->includeSubdirectories() ? QStringLiteral("included")
-                                                                        : QStringLiteral("not included"));
+    m_subdirectoriesText->setText(playlist->includeSubdirectories() ? QStringLiteral("included")
+                                                                    : QStringLiteral("not included"));
 }
 
-void OrvantaWindowController::refreshTotalTime() {
-    if (!m_totalTimeText || !m_clipsController)
-        return;
-    const QList<ClipRecordPtr>& clips = m_clipsController->arrangedObjects();
+void PlaylistWindowView::refreshTotalTime() {
+    const QList<ClipRecordPtr>& clips = m_clips.arrangedObjects();
     // Missing clips have no duration: the total is that of the clips that can play.
     m_totalTimeText->setText(ComputePlaylistDuration::totalTimeText(clips));
     const auto missing = std::count_if(clips.begin(), clips.end(),
@@ -500,18 +517,4 @@ void OrvantaWindowController::refreshTotalTime() {
     if (missing > 0)
         count += QStringLiteral(", %1 missing").arg(missing);
     m_clipCountText->setText(count);
-}
-
-void OrvantaWindowController::showImportProgress(int done, int total) {
-    if (!m_importSpinner)
-        return;
-    // A count is worth reading only when the run is long enough to wait for.
-    constexpr int CountShownFrom = 10;
-    if (total >= CountShownFrom) {
-        m_importProgressText->setText(QStringLiteral("Importing %1 of %2").arg(done).arg(total));
-        m_importProgressText->show();
-    } else {
-        m_importProgressText->setText(QStringLiteral("Importing…"));
-        m_importProgressText->show();
-    }
 }

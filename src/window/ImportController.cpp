@@ -1,0 +1,239 @@
+// Clip import: the add and source-folder panels, import runs and the placing of their clips.
+#include "window/ImportController.h"
+
+#include "document/OrvantaDocument.h"
+#include "platform/Presenter.h"
+#include "platform/defaults/UserDefaults.h"
+#include "platform/ui/OpenAccessoryViewController.h"
+#include "window/ClipsController.h"
+#include "window/OrvantaWindowController.h"
+
+#include <QEventLoop>
+#include <QLabel>
+#include <QMimeDatabase>
+#include <QProgressBar>
+#include <QTimer>
+#include <algorithm>
+#include <thread>
+
+namespace {
+
+const QString ImportLocationKey = QStringLiteral("importLocation");
+const QString DynamicFolderLocationKey = QStringLiteral("dynamicFolderLocation");
+
+// How often the window is repainted with the progress of a run.
+constexpr int ProgressInterval = 40; // ms
+
+QStringList nameFiltersForTypes(const QStringList& mimeTypes) {
+    QMimeDatabase database;
+    QStringList patterns;
+    for (const QString& name : mimeTypes) {
+        for (const QString& pattern : database.mimeTypeForName(name).globPatterns()) {
+            if (!patterns.contains(pattern))
+                patterns.append(pattern);
+        }
+    }
+    std::sort(patterns.begin(), patterns.end());
+    return {QStringLiteral("Movies (%1)").arg(patterns.join(u' ')), QStringLiteral("All Files (*)")};
+}
+
+} // namespace
+
+ImportController::ImportController(OrvantaWindowController& window)
+    : m_window(window) {}
+
+ImportController::~ImportController() = default;
+
+void ImportController::prepare() {
+    m_importedClips.clear();
+    m_DRMClips.clear();
+    m_allowedTypes.clear();
+    for (const QMimeType& type : QMimeDatabase().allMimeTypes()) {
+        if (type.name().startsWith(QLatin1String("video/")))
+            m_allowedTypes.append(type.name());
+    }
+}
+
+OpenAccessoryViewController& ImportController::accessoryController() {
+    // Made by whichever panel comes first, checked; both panels share it from then on.
+    if (!m_openAccessoryViewController) {
+        m_openAccessoryViewController = OpenAccessoryViewController::openAccessoryViewController();
+        m_openAccessoryViewController->setRecursivelyIncludeSubdirectories(true);
+    }
+    return *m_openAccessoryViewController;
+}
+
+void ImportController::addNewClips() {
+    OpenAccessoryViewController& accessory = accessoryController();
+    UserDefaults& defaults = UserDefaults::standardUserDefaults();
+    Presenter::OpenPanelRequest request;
+    request.title = QStringLiteral("Add Clips");
+    request.directoryURL = defaults.URLForKey(ImportLocationKey);
+    request.canChooseFiles = true;
+    request.canChooseDirectories = true;
+    request.allowsMultipleSelection = true;
+    request.nameFilters = nameFiltersForTypes(m_allowedTypes);
+    request.includeSubdirectoriesBox = accessory.recursivelyIncludeSubdirectories();
+    const Presenter::OpenPanelResult result = Presenter::shared().runOpenPanel(request);
+    if (!result.accepted || result.urls.isEmpty())
+        return;
+    accessory.setRecursivelyIncludeSubdirectories(result.includeSubdirectories);
+    defaults.setURL(result.directoryURL, ImportLocationKey);
+    addClipsWithURLs(result.urls);
+}
+
+bool ImportController::descendsIntoSubdirectories() const {
+    const OrvantaDocument* playlist = m_window.datasource();
+    if (playlist && playlist->isDynamicPlaylist())
+        return playlist->includeSubdirectories();
+    return m_openAccessoryViewController && m_openAccessoryViewController->recursivelyIncludeSubdirectories();
+}
+
+ClipImporter::Result ImportController::runImporter(const QList<QUrl>& urls) {
+    ClipImporter::Options options;
+    options.descendIntoSubdirectories = descendsIntoSubdirectories();
+    ClipImporter importer(options);
+    importer.setCancellation(&m_cancelled);
+    if (!m_window.isWindowLoaded())
+        return importer.run(urls);
+
+    // The walk and the probing run beside the main thread; the main thread waits in an event loop that
+    // takes no user input, so the window keeps painting and the call stays synchronous to its caller.
+    std::atomic<int> done{0};
+    std::atomic<int> total{0};
+    ClipImporter::Result result;
+    QEventLoop loop;
+    std::thread worker([&] {
+        result = importer.run(urls, [&](int d, int t) {
+            done = d;
+            total = t;
+        });
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    QTimer progress;
+    progress.setInterval(ProgressInterval);
+    QObject::connect(&progress, &QTimer::timeout, &progress, [&] { showImportProgress(done, total); });
+    progress.start();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    progress.stop();
+    worker.join();
+    return result;
+}
+
+void ImportController::takeImportResult(ClipImporter::Result result) {
+    m_importedClips.append(result.importedClips);
+    m_DRMClips.append(result.DRMClips);
+    if (result.fileErrorOnImport)
+        m_fileErrorOnImport = true;
+}
+
+void ImportController::addClipsWithURLs(const QList<QUrl>& urls) {
+    if (m_isImporting) {
+        Presenter::shared().beep();
+        return;
+    }
+    m_isImporting = true;
+    m_fileErrorOnImport = false;
+    if (QProgressBar* spinner = m_window.importSpinner()) {
+        spinner->show();
+        showImportProgress(0, 0);
+    }
+    // The whole list goes to one walk, so probing is shared across the items and a folder reached twice
+    // through links is entered once; the clips come out in the order that adding each item in turn gives.
+    ClipImporter::Result result = runImporter(urls);
+    if (result.cancelled) {
+        // The program is ending: the playlist keeps what it had, unchanged.
+        m_isImporting = false;
+        hideImportProgress();
+        return;
+    }
+    takeImportResult(std::move(result));
+    finalizeClipsImport();
+    m_isImporting = false;
+    if (m_fileErrorOnImport) {
+        Presenter::shared().showAlert(
+            QStringLiteral("File Access Failure"),
+            QStringLiteral("Orvanta was not able to open one or more files that you requested, please check "
+                           "whether you have proper access permissions and try again"));
+    }
+}
+
+void ImportController::finalizeClipsImport() {
+    if (OrvantaDocument* playlist = m_window.datasource()) {
+        QList<ClipRecordPtr> clips = playlist->clips();
+        if (m_dragIsActive) {
+            m_dragIsActive = false;
+            const qsizetype at = std::clamp<qsizetype>(m_dropLocation, 0, clips.size());
+            for (qsizetype i = 0; i < m_importedClips.size(); ++i)
+                clips.insert(at + i, m_importedClips[i]);
+        } else {
+            clips.append(m_importedClips);
+        }
+        if (!m_importedClips.isEmpty())
+            playlist->setClips(clips);
+    }
+    m_importedClips.clear();
+    if (ClipsController* clipsController = m_window.clipsController())
+        clipsController->rearrangeObjects();
+    if (!m_DRMClips.isEmpty()) {
+        Presenter::shared().showAlert(
+            QStringLiteral("Digital Rights Managed"),
+            QStringLiteral(
+                "Orvanta may not be following files because they are protected by DRM.  These files "
+                "have been removed from your playlist:\n\n%1")
+                .arg(m_DRMClips.join(u'\n')));
+        m_DRMClips.clear();
+    }
+    hideImportProgress();
+    if (OrvantaDocument* playlist = m_window.datasource())
+        playlist->updateChangeCount(Document::ChangeKind::Done);
+}
+
+bool ImportController::chooseSourceFolder() {
+    OrvantaDocument* playlist = m_window.datasource();
+    if (!playlist)
+        return false;
+    OpenAccessoryViewController& accessory = accessoryController();
+    UserDefaults& defaults = UserDefaults::standardUserDefaults();
+    Presenter::OpenPanelRequest request;
+    request.title = QStringLiteral("Choose the Source Folder");
+    request.directoryURL = defaults.URLForKey(DynamicFolderLocationKey);
+    request.canChooseFiles = false;
+    request.canChooseDirectories = true;
+    request.allowsMultipleSelection = false;
+    request.includeSubdirectoriesBox = accessory.recursivelyIncludeSubdirectories();
+    const Presenter::OpenPanelResult result = Presenter::shared().runOpenPanel(request);
+    if (!result.accepted || result.urls.isEmpty())
+        return false;
+    accessory.setRecursivelyIncludeSubdirectories(result.includeSubdirectories);
+    defaults.setURL(result.directoryURL, DynamicFolderLocationKey);
+    playlist->setDynamicSourceFolder(result.urls.first());
+    playlist->setIncludeSubdirectories(accessory.recursivelyIncludeSubdirectories());
+    if (ClipsController* clipsController = m_window.clipsController()) {
+        QList<int> all;
+        for (int row = 0; row < playlist->clips().size(); ++row)
+            all.append(row);
+        clipsController->removeObjectsAtArrangedObjectIndexes(all);
+    }
+    return true;
+}
+
+void ImportController::showImportProgress(int done, int total) {
+    QLabel* text = m_window.importProgressText();
+    if (!m_window.importSpinner() || !text)
+        return;
+    // A count is worth reading only when the run is long enough to wait for.
+    constexpr int CountShownFrom = 10;
+    if (total >= CountShownFrom)
+        text->setText(QStringLiteral("Importing %1 of %2").arg(done).arg(total));
+    else
+        text->setText(QStringLiteral("Importing…"));
+    text->show();
+}
+
+void ImportController::hideImportProgress() {
+    if (QProgressBar* spinner = m_window.importSpinner()) {
+        spinner->hide();
+        m_window.importProgressText()->hide();
+    }
+}
