@@ -6,8 +6,8 @@
 // before the row that was at `target` (at the end when target is the row count).
 //
 // With k the number of moved rows above the target, the moved rows land at target - k onwards. Rows
-// are taken sorted and without repeats; rows outside 0..count-1 are left out; a target outside
-// 0..count is clamped. Pure functions, any thread.
+// are taken sorted and without repeats; rows outside 0..count-1 are left out; a target
+// outside 0..count is clamped. Pure functions, any thread.
 struct RowMove {
     QList<int> rows;     // the rows moved, ascending
     QList<int> newRows;  // where they stand afterwards, ascending and contiguous
