@@ -12,33 +12,32 @@ class ClickableMovieView;
 class ClipsController;
 class OrvantaDocument;
 class OrvantaWindowController;
+class PlaylistSettingsPane;
 class PlaylistWindow;
 class QAbstractButton;
 class QAction;
 class QButtonGroup;
-class QCheckBox;
 class QComboBox;
 class QLabel;
 class QMainWindow;
 class QProgressBar;
 class QSlider;
-class QSpinBox;
 class QStackedWidget;
 class QTabBar;
 class QTableView;
 class QToolBar;
 class QWidget;
-class TypedNumber;
 
 // The widgets of one playlist window: the clip table with the playlist's information below it, the
-// preview with the transport, the playback and output settings, the toolbar, the playlist menu and the
-// import progress in the status bar. The view builds them, holds them for the window controller (its
-// outlets), shows the playlist's settings, information and total time in them, and writes the settings
-// its check boxes edit. Controls that act (toolbar and menu items, stop, speed, volume, the output mode,
-// the display chooser, the custom frame) call the window controller's operations.
+// preview with the transport, the settings (a PlaylistSettingsPane), the toolbar, the playlist menu and
+// the import progress in the status bar. The view builds them, holds them for the window controller (its
+// outlets) and keeps the settings, the information and the total time shown in step with the playlist.
+// Controls that act (toolbar and menu items, stop, and the settings pane's) call the window controller's
+// operations.
 //
 // The window owns every widget; they live exactly as long as the view. Main thread only.
 class PlaylistWindowView : public QObject {
+    Q_OBJECT
 public:
     // Builds the window over the controller's clips controller (made first), the application's menus
     // (installMenus) before the playlist menu.
@@ -64,11 +63,11 @@ public:
     QAbstractButton* playButton() const { return m_playButton; }
     QSlider* scrubSlider() const { return m_scrubSlider; }
     QLabel* timeDisplay() const { return m_timeDisplay; }
-    QComboBox* selectDisplayPopUp() const { return m_selectDisplayPopUp; }
-    QButtonGroup* fullscreenModeSelector() const { return m_fullscreenModeSelector; }
+    QComboBox* selectDisplayPopUp() const;
+    QButtonGroup* fullscreenModeSelector() const;
     QStackedWidget* infoTab() const { return m_infoTab; }
-    QTabBar* settingsSelector() const { return m_settingsSelector; }
-    QStackedWidget* settingsTab() const { return m_settingsTab; }
+    QTabBar* settingsSelector() const;
+    QStackedWidget* settingsTab() const;
     QToolBar* toolbar() const { return m_toolbar; }
     QLabel* totalTimeText() const { return m_totalTimeText; }
 
@@ -77,13 +76,8 @@ private:
     QWidget* makeClipsPane();
     QWidget* makeInformationPane();
     QWidget* makePreviewPane();
-    QWidget* makeSettingsPane();
-    QWidget* makePlaybackSettingsPage();
-    QWidget* makeOutputSettingsPage();
     void makeStatusBar();
-    void refreshSettingsControls(const QString& key);
     void refreshInformationPane();
-    void writeSetting(const QString& key, const TypedNumber& value);
 
     OrvantaDocument* document() const;
 
@@ -99,11 +93,8 @@ private:
     QAbstractButton* m_playButton = nullptr;
     QSlider* m_scrubSlider = nullptr;
     QLabel* m_timeDisplay = nullptr;
-    QComboBox* m_selectDisplayPopUp = nullptr;
-    QButtonGroup* m_fullscreenModeSelector = nullptr;
+    PlaylistSettingsPane* m_settingsPane = nullptr;
     QStackedWidget* m_infoTab = nullptr;
-    QTabBar* m_settingsSelector = nullptr;
-    QStackedWidget* m_settingsTab = nullptr;
     QToolBar* m_toolbar = nullptr;
     QLabel* m_totalTimeText = nullptr;
     QLabel* m_sourceFolderText = nullptr;
@@ -111,17 +102,4 @@ private:
     QLabel* m_clipCountText = nullptr;
     QList<QAction*> m_menuActions;
     QList<QAction*> m_toolbarActions;
-    QCheckBox* m_autoplayBox = nullptr;
-    QCheckBox* m_closeOthersBox = nullptr;
-    QCheckBox* m_closeWhenFinishedBox = nullptr;
-    QCheckBox* m_loopBox = nullptr;
-    QCheckBox* m_muteBox = nullptr;
-    QSlider* m_speedSlider = nullptr;
-    QLabel* m_speedText = nullptr;
-    QSlider* m_volumeSlider = nullptr;
-    QSpinBox* m_customFrameX = nullptr;
-    QSpinBox* m_customFrameY = nullptr;
-    QSpinBox* m_customFrameWidth = nullptr;
-    QSpinBox* m_customFrameHeight = nullptr;
-    QWidget* m_customFrameFields = nullptr;
 };
