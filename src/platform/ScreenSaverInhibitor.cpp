@@ -4,14 +4,13 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
-#include <optional>
 
 namespace {
 
 const QString Service = QStringLiteral("org.freedesktop.ScreenSaver");
 const QString Path = QStringLiteral("/org/freedesktop/ScreenSaver");
-// A service that does not answer must not keep a reply waiting for long.
-constexpr int CallTimeoutMs = 5000;
+// A service that does not answer keeps no call, and no closing window, waiting longer than this.
+constexpr int CallTimeoutMs = 2000;
 
 void warnOnce(const QString& why) {
     static bool warned = false;
@@ -23,30 +22,23 @@ void warnOnce(const QString& why) {
 
 } // namespace
 
-struct ScreenSaverInhibitor::Request {
-    bool wanted = false;
-    bool pending = false;
-    std::optional<uint> cookie;
-
-    void unInhibit(const QDBusConnection& bus) {
-        if (!cookie)
-            return;
-        QDBusMessage call =
-            QDBusMessage::createMethodCall(Service, Path, Service, QStringLiteral("UnInhibit"));
-        call << *cookie;
-        bus.send(call);
-        cookie.reset();
-    }
-};
-
 ScreenSaverInhibitor::ScreenSaverInhibitor(QDBusConnection bus, Suspension suspension, QObject* parent)
     : QObject(parent)
     , m_bus(std::move(bus))
-    , m_suspension(std::move(suspension))
-    , m_request(std::make_shared<Request>()) {}
+    , m_suspension(std::move(suspension)) {}
 
 ScreenSaverInhibitor::~ScreenSaverInhibitor() {
-    release();
+    if (m_suspended)
+        m_suspension(false);
+    if (m_pending) {
+        // Its reply is taken here: the watcher goes with this object.
+        QDBusPendingReply<uint> reply = *m_pending;
+        delete m_pending;
+        reply.waitForFinished();
+        if (reply.isValid())
+            m_cookie = reply.value();
+    }
+    unInhibit(true);
 }
 
 void ScreenSaverInhibitor::inhibit(const QString& reason) {
@@ -54,9 +46,8 @@ void ScreenSaverInhibitor::inhibit(const QString& reason) {
         return;
     m_held = true;
     m_suspended = m_suspension && m_suspension(true);
-    m_request->wanted = true;
     // An Inhibit call still under way (released and held again meanwhile) serves this hold too.
-    if (m_request->pending)
+    if (m_pending)
         return;
     if (!m_bus.isConnected()) {
         warnOnce(QStringLiteral("no session bus (%1)").arg(m_bus.lastError().message()));
@@ -64,23 +55,8 @@ void ScreenSaverInhibitor::inhibit(const QString& reason) {
     }
     QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Service, QStringLiteral("Inhibit"));
     call << QCoreApplication::applicationName() << reason;
-    m_request->pending = true;
-    // The watcher belongs to the application, so that a late cookie is still given back.
-    auto* watcher =
-        new QDBusPendingCallWatcher(m_bus.asyncCall(call, CallTimeoutMs), QCoreApplication::instance());
-    connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
-            [watcher, request = m_request, bus = m_bus] {
-                watcher->deleteLater();
-                request->pending = false;
-                const QDBusPendingReply<uint> reply = *watcher;
-                if (reply.isError()) {
-                    warnOnce(reply.error().message());
-                    return;
-                }
-                request->cookie = reply.value();
-                if (!request->wanted)
-                    request->unInhibit(bus);
-            });
+    m_pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call, CallTimeoutMs), this);
+    connect(m_pending, &QDBusPendingCallWatcher::finished, this, &ScreenSaverInhibitor::inhibitReplied);
 }
 
 void ScreenSaverInhibitor::release() {
@@ -90,6 +66,30 @@ void ScreenSaverInhibitor::release() {
     if (m_suspended)
         m_suspension(false);
     m_suspended = false;
-    m_request->wanted = false;
-    m_request->unInhibit(m_bus);
+    unInhibit(false);
+}
+
+void ScreenSaverInhibitor::inhibitReplied(QDBusPendingCallWatcher* watcher) {
+    m_pending = nullptr;
+    watcher->deleteLater();
+    const QDBusPendingReply<uint> reply = *watcher;
+    if (reply.isError()) {
+        warnOnce(reply.error().message());
+        return;
+    }
+    m_cookie = reply.value();
+    if (!m_held)
+        unInhibit(false);
+}
+
+void ScreenSaverInhibitor::unInhibit(bool waitForTheService) {
+    if (!m_cookie)
+        return;
+    QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Service, QStringLiteral("UnInhibit"));
+    call << *m_cookie;
+    m_cookie.reset();
+    if (waitForTheService)
+        m_bus.call(call, QDBus::Block, CallTimeoutMs);
+    else
+        m_bus.send(call);
 }

@@ -2,17 +2,21 @@
 
 #include <QDBusConnection>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <functional>
-#include <memory>
+#include <optional>
+
+class QDBusPendingCallWatcher;
 
 // Keeps the screen awake while held: asks the desktop's screen saver service (org.freedesktop.ScreenSaver
 // on the session bus) to inhibit idleness, and turns on the suspension it was given for the display
 // server's own screen saver (the X server's, which nothing else governs in a session without a desktop).
 // Not being able to inhibit (no bus, no service) is not an error: it is logged once per process.
 //
-// The bus calls are asynchronous. A release that comes while the Inhibit call is still under way is sent
-// as soon as its cookie arrives, even when this object is gone by then. Each inhibitor holds its own
+// Holding and releasing never wait for the bus; a release that comes while the Inhibit call is under
+// way is sent when its cookie arrives. Destruction does wait (a bounded time) until the service has the
+// release, so that it still goes out when the program quits next. Each inhibitor holds its own
 // inhibition, so several held at once keep the screen awake until the last is released.
 // Widget-free. Main thread only.
 class ScreenSaverInhibitor : public QObject {
@@ -23,7 +27,6 @@ public:
 
     explicit ScreenSaverInhibitor(QDBusConnection bus = QDBusConnection::sessionBus(),
                                   Suspension suspension = {}, QObject* parent = nullptr);
-    // Releases what is held.
     ~ScreenSaverInhibitor() override;
 
     // Holds the screen awake, giving the reason to the desktop; nothing more while held already.
@@ -32,12 +35,14 @@ public:
     bool isHeld() const { return m_held; }
 
 private:
-    struct Request;
+    void inhibitReplied(QDBusPendingCallWatcher* watcher);
+    void unInhibit(bool waitForTheService);
 
     QDBusConnection m_bus;
     Suspension m_suspension;
     bool m_held = false;
     bool m_suspended = false;
-    // Shared with the Inhibit call under way, which may outlive this object.
-    std::shared_ptr<Request> m_request;
+    // The Inhibit call under way, and the cookie of the inhibition the service holds for us.
+    QPointer<QDBusPendingCallWatcher> m_pending;
+    std::optional<uint> m_cookie;
 };

@@ -16,7 +16,9 @@
 #include <QDBusConnection>
 #include <QMainWindow>
 #include <QMap>
+#include <QMutex>
 #include <QTemporaryDir>
+#include <QThread>
 #include <csignal>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -30,27 +32,43 @@ constexpr int Wait = 15000; // ms allowed for a reply or the player; never a mea
 const QString Service = QStringLiteral("org.freedesktop.ScreenSaver");
 const QString Path = QStringLiteral("/org/freedesktop/ScreenSaver");
 
-// The desktop's service as it answers, holding the inhibitions it was given by cookie.
+// The desktop's service as it answers, holding the inhibitions it was given by cookie. It answers in a
+// thread of its own: a closing window waits for the answer to its release.
 class StandInScreenSaver : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
 public:
-    QMap<uint, QString> held; // cookie -> reason
-    int inhibits = 0;
-    int unInhibits = 0;
+    QList<QString> held() const {
+        QMutexLocker lock(&m_mutex);
+        return m_held.values();
+    }
+    int inhibits() const {
+        QMutexLocker lock(&m_mutex);
+        return m_inhibits;
+    }
+    int unInhibits() const {
+        QMutexLocker lock(&m_mutex);
+        return m_unInhibits;
+    }
 
 public slots:
     uint Inhibit(const QString&, const QString& reason) {
-        ++inhibits;
-        held.insert(++m_lastCookie, reason);
+        QMutexLocker lock(&m_mutex);
+        ++m_inhibits;
+        m_held.insert(++m_lastCookie, reason);
         return m_lastCookie;
     }
     void UnInhibit(uint cookie) {
-        ++unInhibits;
-        held.remove(cookie);
+        QMutexLocker lock(&m_mutex);
+        ++m_unInhibits;
+        m_held.remove(cookie);
     }
 
 private:
+    mutable QMutex m_mutex;
+    QMap<uint, QString> m_held; // cookie -> reason
+    int m_inhibits = 0;
+    int m_unInhibits = 0;
     uint m_lastCookie = 0;
 };
 
@@ -100,11 +118,16 @@ private:
 
 class ScreenSaverInhibitorTest : public ::testing::Test {
 protected:
+    ScreenSaverInhibitorTest() {
+        service->moveToThread(&serviceThread);
+        QObject::connect(&serviceThread, &QThread::finished, service, &QObject::deleteLater);
+        serviceThread.start();
+    }
     void SetUp() override {
         qputenv("ORVANTA_AUDIO", "null");
         ASSERT_TRUE(QDBusConnection::sessionBus().isConnected())
             << "no session bus: run under dbus-run-session";
-        ASSERT_TRUE(standIn.registerObject(Path, &service, QDBusConnection::ExportAllSlots));
+        ASSERT_TRUE(standIn.registerObject(Path, service, QDBusConnection::ExportAllSlots));
         ASSERT_TRUE(standIn.registerService(Service));
     }
     void TearDown() override {
@@ -112,6 +135,8 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         standIn.unregisterService(Service);
         standIn.unregisterObject(Path);
+        serviceThread.quit();
+        serviceThread.wait();
     }
 
     OrvantaWindowController* open(const QString& name, const QStringList& clips) {
@@ -125,11 +150,12 @@ protected:
         return QTest::qWaitForWindowExposed(wc->window()) && wc->player() ? wc : nullptr;
     }
 
-    QList<QString> held() const { return service.held.values(); }
+    QList<QString> held() const { return service->held(); }
 
     QDBusConnection standIn =
         QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("stand-in"));
-    StandInScreenSaver service;
+    StandInScreenSaver* service = new StandInScreenSaver; // deleted in its thread as that ends
+    QThread serviceThread;
     QTemporaryDir dir;
     RecordingPresenter presenter;
     OrvantaDocumentController controller;
@@ -147,7 +173,7 @@ TEST_F(ScreenSaverInhibitorTest, HoldsOnceAndReleasesEvenWhileTheInhibitCallIsUn
     inhibitor->inhibit(QStringLiteral("Playing B"));
     WAIT_EQ(held(), QList<QString>{QStringLiteral("Playing A")}, Wait);
     inhibitor->release();
-    WAIT_EQ(service.unInhibits, 1, Wait);
+    WAIT_EQ(service->unInhibits(), 1, Wait);
     EXPECT_EQ(suspensions, (QList<bool>{true, false}));
 
     // Released, and held and released again, before the first cookie came back.
@@ -155,13 +181,13 @@ TEST_F(ScreenSaverInhibitorTest, HoldsOnceAndReleasesEvenWhileTheInhibitCallIsUn
     inhibitor->release();
     inhibitor->inhibit(QStringLiteral("Playing A"));
     inhibitor->release();
-    WAIT_EQ(service.unInhibits, 2, Wait);
+    WAIT_EQ(service->unInhibits(), 2, Wait);
     // Gone before its cookie came back.
     inhibitor->inhibit(QStringLiteral("Playing A"));
     inhibitor.reset();
-    WAIT_EQ(service.unInhibits, 3, Wait);
-    EXPECT_EQ(service.inhibits, 3);
-    EXPECT_TRUE(service.held.isEmpty());
+    WAIT_EQ(service->unInhibits(), 3, Wait);
+    EXPECT_EQ(service->inhibits(), 3);
+    EXPECT_TRUE(held().isEmpty());
     EXPECT_EQ(suspensions.count(true), suspensions.count(false));
 }
 
@@ -221,7 +247,7 @@ TEST_F(ScreenSaverInhibitorTest, AWindowHoldsTheScreenAwakeFromPlayUntilPauseSto
     WAIT_EQ(held(), QList<QString>{QStringLiteral("Playing Foyer")}, Wait);
     controller.closeAllDocuments();
     WAIT_UNTIL(held().isEmpty(), Wait);
-    EXPECT_EQ(service.inhibits, service.unInhibits);
+    EXPECT_EQ(service->inhibits(), service->unInhibits());
 }
 
 TEST_F(ScreenSaverInhibitorTest, TheProgramLetsGoWhenItQuitsWhilePlaying) {
