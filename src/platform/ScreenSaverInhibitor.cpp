@@ -10,7 +10,7 @@ namespace {
 const QString Service = QStringLiteral("org.freedesktop.ScreenSaver");
 const QString Path = QStringLiteral("/org/freedesktop/ScreenSaver");
 // A service that does not answer keeps no call, and no closing window, waiting longer than this.
-constexpr int CallTimeoutMs = 2000;
+constexpr int CallTimeoutMs = 1000;
 
 void warnOnce(const QString& why) {
     static bool warned = false;
