@@ -75,29 +75,6 @@ QByteArray withRoot(const QByteArray& archive, quint64 uid) {
 
 } // namespace
 
-TEST(KeyedArchive, EveryValueKindSurvivesARoundTrip) {
-    const V tree = playlistLikeTree();
-    const V copy = decodeOk(encodeOk(tree));
-    EXPECT_TRUE(copy == tree);
-    const KeyedArchiveDictionary& settings =
-        copy.toDictionary().value(QStringLiteral("settings")).toDictionary();
-    EXPECT_EQ(settings.keys(), tree.toDictionary().value(QStringLiteral("settings")).toDictionary().keys());
-    EXPECT_EQ(settings.value(QStringLiteral("speed")).toNumber().kind(), TypedNumber::Kind::Float32);
-    EXPECT_EQ(settings.value(QStringLiteral("unknownFutureKey")).toNumber().kind(),
-              TypedNumber::Kind::Float64);
-    EXPECT_EQ(settings.value(QStringLiteral("autoplay")).toNumber().kind(), TypedNumber::Kind::Boolean);
-    EXPECT_EQ(settings.value(QStringLiteral("looping")).toNumber().kind(), TypedNumber::Kind::Integer);
-    EXPECT_EQ(copy.toDictionary().keys(), tree.toDictionary().keys());
-    EXPECT_EQ(copy.toDictionary()
-                  .value(QStringLiteral("clipCollection"))
-                  .elements()[0]
-                  .toDictionary()
-                  .value(QStringLiteral("url"))
-                  .toUrl(),
-              QUrl::fromLocalFile(QStringLiteral("/films/My Film #2 (été).mov")));
-    EXPECT_TRUE(copy.toDictionary().value(QStringLiteral("clips")).elements()[1].isNull());
-}
-
 TEST(KeyedArchive, WritesUrlsAsThatPlatformEncodesThem) {
     EXPECT_EQ(KeyedArchiver::archivedUrlString(
                   QUrl::fromLocalFile(QStringLiteral("/a b/c&d=e;f@g+h~!/x #1%?.mov"))),
@@ -137,19 +114,21 @@ TEST(KeyedArchive, WritesSharedNodesAndEqualScalarsOnce) {
     EXPECT_TRUE(copy == tree);
 }
 
-TEST(KeyedArchive, IndependentReaderAgreesWithTheLayout) {
+// Decoded, the tree is equal in every value, number kind and key order; Python's plistlib, reading the
+// file on its own, finds the layout that platform's unarchiver expects and the same tree.
+TEST(KeyedArchive, EveryValueKindSurvivesARoundTripAndAnIndependentReaderAgrees) {
+    const QByteArray bytes = encodeOk(playlistLikeTree());
+    EXPECT_TRUE(decodeOk(bytes) == playlistLikeTree());
+
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString file = dir.filePath(QStringLiteral("playlist.orvplaylist"));
-    {
-        QFile out(file);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(encodeOk(playlistLikeTree()));
-    }
+    QFile file(dir.filePath(QStringLiteral("playlist.orvplaylist")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
     QProcess python;
-    python.start(
-        QStringLiteral("python3"),
-        {qEnvironmentVariable("ORVANTA_SOURCE_DIR") + QStringLiteral("/tests/unit/archive_check.py"), file});
+    python.start(QStringLiteral("python3"),
+                 {qEnvironmentVariable("ORVANTA_SOURCE_DIR") + QStringLiteral("/tests/unit/archive_check.py"),
+                  file.fileName()});
     ASSERT_TRUE(python.waitForFinished(30000));
     EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
     const QString expected = QStringLiteral(
@@ -199,14 +178,6 @@ TEST(KeyedArchive, ReadsTheArraysAndSetsSampleAndKeepsRealWidthsWhenWritingItBac
     EXPECT_TRUE(again == first);
     EXPECT_EQ(again.elements()[2].toNumber().kind(), TypedNumber::Kind::Float64);
     EXPECT_EQ(again.elements()[5].toNumber().kind(), TypedNumber::Kind::Boolean);
-}
-
-TEST(KeyedArchive, RefusesTheSelfContainingSample) {
-    REQUIRE_SHARED_PATH(QStringLiteral("keyed-archive-samples"));
-    const KeyedUnarchiveResult result = KeyedUnarchiver::unarchiveObjectWithData(
-        sample("michaelwright235-nskeyedunarchiver__circularReference.plist"));
-    EXPECT_FALSE(result.ok());
-    EXPECT_TRUE(result.error.contains(QStringLiteral("cycle"))) << result.error.toStdString();
 }
 
 TEST(KeyedArchive, RefusesSampleRootsOfOtherClassesButReadsTheirPlaylistParts) {
