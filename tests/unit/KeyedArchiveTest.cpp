@@ -14,13 +14,9 @@ namespace {
 
 using V = KeyedArchiveValue;
 
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QByteArray sample(const char* name) {
-    return readFile(sharedPath(QStringLiteral("keyed-archive-samples/") + QLatin1String(name)));
+    QFile file(sharedPath(QStringLiteral("keyed-archive-samples/") + QLatin1String(name)));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 V num(qint64 n) {
@@ -156,8 +152,7 @@ TEST(KeyedArchive, ReadsTheNestedSample) {
                                                            "https://example.com/foo/bar?a=b#hash")))}})},
                          {"levelPath", V::array({str("zero"), str("one")})}})},
          {"levelPath", V::array({str("zero")})}});
-    EXPECT_TRUE(tree == expected);
-    EXPECT_EQ(tree.toDictionary().keys(), QStringList({"level", "levelZeroData", "levelPath"}));
+    EXPECT_TRUE(tree == expected); // in the file's key order
 }
 
 TEST(KeyedArchive, ReadsTheArraysAndSetsSampleAndKeepsRealWidthsWhenWritingItBack) {
@@ -174,10 +169,7 @@ TEST(KeyedArchive, ReadsTheArraysAndSetsSampleAndKeepsRealWidthsWhenWritingItBac
     EXPECT_TRUE(decodeOk(bytes, QStringLiteral("$3")) == V::set({answer, yes, hello}));
     EXPECT_FALSE(KeyedUnarchiver::unarchiveObjectWithData(bytes).ok()); // no "root" in $top
 
-    const V again = decodeOk(encodeOk(decodeOk(bytes, QStringLiteral("$0"))));
-    EXPECT_TRUE(again == first);
-    EXPECT_EQ(again.elements()[2].toNumber().kind(), TypedNumber::Kind::Float64);
-    EXPECT_EQ(again.elements()[5].toNumber().kind(), TypedNumber::Kind::Boolean);
+    EXPECT_TRUE(decodeOk(encodeOk(decodeOk(bytes, QStringLiteral("$0")))) == first); // with the kinds
 }
 
 TEST(KeyedArchive, RefusesSampleRootsOfOtherClassesButReadsTheirPlaylistParts) {
@@ -198,7 +190,8 @@ TEST(KeyedArchive, RefusesSampleRootsOfOtherClassesButReadsTheirPlaylistParts) {
                 V::array({V::null(), str("hello"), num(34545), V::dictionary({{"key", str("val")}})}));
     EXPECT_EQ(decodeOk(withRoot(complex, 16)).toUrl(),
               QUrl(QStringLiteral("https://www.swift.org/index.xml")));
-    // NSMutableAttributedString: NSMutableString, NSMutableData and an NSMutableArray of NSDictionary.
+    // NSMutableAttributedString: NSMutableString, NSMutableData and an NSMutableArray of NSDictionary. (The
+    // scalars of scalarTypes' TestDummy are read in the arrays sample too.)
     EXPECT_TRUE(decodeOk(withRoot(attributed, 2)) == str("0123456789"));
     EXPECT_EQ(decodeOk(withRoot(attributed, 17)).toData(),
               QByteArray("\x01\x00\x01\x01\x04\x02\x02\x01\x01\x03\x01\x00", 12));
@@ -206,10 +199,4 @@ TEST(KeyedArchive, RefusesSampleRootsOfOtherClassesButReadsTheirPlaylistParts) {
     EXPECT_TRUE(decodeOk(withRoot(attributed, 4)) ==
                 V::array({V::dictionary({}), V::dictionary({{"Size", num(123)}, {"Font", str("Helvetica")}}),
                           times, times}));
-    // scalarTypes: the values of the TestDummy object.
-    EXPECT_TRUE(decodeOk(withRoot(scalars, 2)) == num(42));
-    EXPECT_TRUE(decodeOk(withRoot(scalars, 3)) == str("foo bar"));
-    EXPECT_TRUE(decodeOk(withRoot(scalars, 4)) == V::number(TypedNumber::boolean(true)));
-    EXPECT_TRUE(decodeOk(withRoot(scalars, 5)) == V::data("foobar"));
-    EXPECT_TRUE(decodeOk(withRoot(scalars, 6)) == V::number(TypedNumber::float64(3.14)));
 }

@@ -1,11 +1,7 @@
-#include "document/ComputePlaylistDuration.h"
 #include "document/PlaylistSettings.h"
 #include "platform/archive/KeyedArchiveDictionary.h"
 #include "platform/archive/KeyedArchiver.h"
 #include "platform/archive/KeyedUnarchiver.h"
-#include "platform/bookmarks/Bookmark.h"
-#include "platform/media/Movie.h"
-#include "platform/media/TimeDisplay.h"
 #include "support/QtPrinters.h"
 #include "support/TestMedia.h"
 
@@ -19,7 +15,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-// The tests run the built orvanta-playlist binary on copies of the test movies.
+// The tests run the built orvanta-playlist binary on copies of the test movies. What the playlist file
+// holds and how it reads is PlaylistFileFormatTest's; here, what each command makes of it.
 namespace {
 
 using V = KeyedArchiveValue;
@@ -58,15 +55,6 @@ KeyedArchiveDictionary readTree(const QString& path) {
     return result.value.toDictionary();
 }
 
-void writeTree(const QString& path, KeyedArchiveDictionary root) {
-    const KeyedArchiveEncoding encoded =
-        KeyedArchiver::archivedDataWithRootObject(V::dictionary(std::move(root)));
-    ASSERT_TRUE(encoded.ok());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(encoded.data);
-}
-
 QStringList clipNamesInFile(const KeyedArchiveDictionary& root) {
     QStringList names;
     for (const V& entry : root.value("clipCollection").elements())
@@ -88,12 +76,6 @@ QStringList clipNamesShown(const QJsonObject& shown) {
     for (const QJsonValue& clip : shown["clips"].toArray())
         names.append(clip["name"].toString());
     return names;
-}
-
-QString movieDuration(const QString& path) {
-    auto opened = Movie::open(QUrl::fromLocalFile(path));
-    EXPECT_TRUE(opened) << path.toStdString();
-    return opened ? opened.movie->duration().toString() : QString();
 }
 
 class PlaylistTool : public ::testing::Test {
@@ -125,23 +107,12 @@ TEST_F(PlaylistTool, NewStandardImportsFilesAndFoldersAsTheAddCommandDoes) {
 
     const ToolRun run = runTool(QStringList{"new", "-o", path("list.orvplaylist")} + inputs);
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains(testMediaPath("protected-audio.mp4"))) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains("DRM"));
+    EXPECT_TRUE(run.err.contains(testMediaPath("protected-audio.mp4")) && run.err.contains("DRM"))
+        << run.err.toStdString();
     EXPECT_FALSE(run.err.contains("notes.txt"));
     EXPECT_TRUE(run.out.contains("with 4 clips")) << run.out.toStdString();
-
-    const KeyedArchiveDictionary root = readTree(path("list.orvplaylist"));
-    EXPECT_FALSE(root.value("isDynamicPlaylist").toNumber().boolValue());
-    EXPECT_EQ(clipNamesInFile(root), (QStringList{"clip-2s.mp4", "b.mp4", "c.mkv", "video-only-1s.mp4"}));
-    for (const V& entry : root.value("clipCollection").elements()) {
-        EXPECT_EQ(entry.toDictionary().value("bookmark").type(), V::Type::Data);
-        EXPECT_EQ(entry.toDictionary().value("secureBookmark").type(), V::Type::Data);
-    }
-    // A new playlist holds the twelve defaults, in order and of their kinds.
-    QList<QPair<QString, TypedNumber>> settings;
-    for (const auto& [key, value] : root.value("settings").toDictionary().entries())
-        settings.append({key, value.toNumber()});
-    EXPECT_EQ(settings, PlaylistSettings::defaultEntries());
+    EXPECT_EQ(clipNamesInFile(readTree(path("list.orvplaylist"))),
+              (QStringList{"clip-2s.mp4", "b.mp4", "c.mkv", "video-only-1s.mp4"}));
 
     const ToolRun flat =
         runTool(QStringList{"new", "--no-subdirectories", "-o", path("flat.orvplaylist")} + inputs);
@@ -154,10 +125,6 @@ TEST_F(PlaylistTool, NewStandardImportsFilesAndFoldersAsTheAddCommandDoes) {
     EXPECT_EQ(typo.status, 1);
     EXPECT_TRUE(typo.err.contains(path("shwos"))) << typo.err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(path("typo.orvplaylist")));
-
-    // No paths at all: an empty playlist.
-    ASSERT_EQ(runTool({"new", "-o", path("empty.orvplaylist")}).status, 0);
-    EXPECT_TRUE(readTree(path("empty.orvplaylist")).value("clipCollection").elements().isEmpty());
 }
 
 TEST_F(PlaylistTool, NewDynamicIsBoundToItsFolderAndShowRebuildsItsClips) {
@@ -167,14 +134,6 @@ TEST_F(PlaylistTool, NewDynamicIsBoundToItsFolderAndShowRebuildsItsClips) {
     const QString file = path("folder.orvdynamic");
 
     ASSERT_EQ(runTool({"new", "--dynamic", source, "-o", file}).status, 0);
-    const KeyedArchiveDictionary root = readTree(file);
-    EXPECT_TRUE(root.value("isDynamicPlaylist").toNumber().boolValue());
-    EXPECT_TRUE(root.value("clips").elements().isEmpty());
-    EXPECT_FALSE(root.contains("clipCollection"));
-    EXPECT_EQ(root.value("dynamicSourceFolder").toUrl(), QUrl::fromLocalFile(source));
-    EXPECT_TRUE(root.value("includeSubdirectories").toNumber().boolValue());
-    EXPECT_EQ(root.value("bookmark").type(), V::Type::Data);
-
     QJsonObject shown = showJson(file);
     EXPECT_EQ(shown["type"].toString(), "OrvantaDynamicPlaylist");
     EXPECT_EQ(shown["isDynamicPlaylist"], QJsonValue(true));
@@ -195,8 +154,8 @@ TEST_F(PlaylistTool, NewDynamicIsBoundToItsFolderAndShowRebuildsItsClips) {
 
     const ToolRun text = runTool({"show", file});
     EXPECT_EQ(text.status, 0);
-    EXPECT_TRUE(text.out.contains("Kind:      dynamic")) << text.out.toStdString();
-    EXPECT_TRUE(text.out.contains("Folder:    " + source + " (subdirectories included)"));
+    EXPECT_TRUE(text.out.contains("Kind:      dynamic\nFolder:    " + source + " (subdirectories included)"))
+        << text.out.toStdString();
 
     // The folder must be a folder that exists; files cannot be added to a dynamic playlist.
     const ToolRun missing = runTool({"new", "--dynamic", path("nowhere"), "-o", path("x.orvdynamic")});
@@ -208,47 +167,35 @@ TEST_F(PlaylistTool, NewDynamicIsBoundToItsFolderAndShowRebuildsItsClips) {
     EXPECT_FALSE(QFileInfo::exists(path("x.orvdynamic")));
 }
 
-TEST_F(PlaylistTool, NewSetsEachKindOfSettingAndRefusesWrongOnes) {
+TEST_F(PlaylistTool, NewSetsSettingsOfEachKindRefusesWrongOnesAndReplacesOnlyWithForce) {
     const QString file = path("set.orvplaylist");
-    const ToolRun run = runTool({"new", "--set", "autoplay=true", "--set", "muted=1", "--set", "speed=0.5",
-                                 "--set", "volume=2", "--set", "looping=-1", "--set",
-                                 "customFrameWidth=2147483647", "--set", "closeWhenFinished=0", "-o", file});
+    const ToolRun run = runTool({"new", "--set", "autoplay=true", "--set", "speed=0.5", "--set", "looping=-1",
+                                 "--set", "customFrameWidth=2147483647", "-o", file});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     const KeyedArchiveDictionary settings = readTree(file).value("settings").toDictionary();
     EXPECT_EQ(settings.keys(), PlaylistSettings::knownKeys());
     EXPECT_EQ(settings.value("autoplay").toNumber(), TypedNumber::boolean(true));
-    EXPECT_EQ(settings.value("muted").toNumber(), TypedNumber::boolean(true));
-    EXPECT_EQ(settings.value("closeWhenFinished").toNumber(), TypedNumber::boolean(false));
     EXPECT_EQ(settings.value("speed").toNumber(), TypedNumber::float32(0.5f));
-    EXPECT_EQ(settings.value("volume").toNumber(), TypedNumber::float32(2.0f));
     EXPECT_EQ(settings.value("looping").toNumber(), TypedNumber::integer(-1));
     EXPECT_EQ(settings.value("customFrameWidth").toNumber(), TypedNumber::integer(2147483647));
     EXPECT_EQ(settings.value("customFrameHeight").toNumber(), TypedNumber::integer(0));
 
     const QString refusedFile = path("refused.orvplaylist");
-    for (const char* wrong :
-         {"speed=fast", "looping=1.5", "autoplay=yes", "customFrameX=2147483648", "bogus=1", "speed"}) {
+    for (const char* wrong : {"speed=fast", "bogus=1"}) {
         const ToolRun refused = runTool({"new", "--set", wrong, "-o", refusedFile});
         EXPECT_EQ(refused.status, 2) << wrong;
-        const QString key = QString::fromUtf8(wrong).section('=', 0, 0);
-        EXPECT_TRUE(refused.err.contains(key)) << refused.err.toStdString();
+        EXPECT_TRUE(refused.err.contains(QString::fromUtf8(wrong).section('=', 0, 0)))
+            << refused.err.toStdString();
         EXPECT_FALSE(QFileInfo::exists(refusedFile)) << wrong;
     }
-}
 
-TEST_F(PlaylistTool, NewRefusesToReplaceAFileWithoutForce) {
-    const QString file = path("taken.orvplaylist");
-    {
-        QFile existing(file);
-        ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
-        existing.write("keep me");
-    }
+    // An existing file is replaced only with --force.
     const QString clip = copy("clip-1s.mp4", "one.mp4");
-    const ToolRun refused = runTool({"new", "-o", file, clip});
-    EXPECT_EQ(refused.status, 1);
-    EXPECT_TRUE(refused.err.contains(file) && refused.err.contains("--force")) << refused.err.toStdString();
-    EXPECT_EQ(contents(file), "keep me");
-
+    const QByteArray before = contents(file);
+    const ToolRun taken = runTool({"new", "-o", file, clip});
+    EXPECT_EQ(taken.status, 1);
+    EXPECT_TRUE(taken.err.contains(file) && taken.err.contains("--force")) << taken.err.toStdString();
+    EXPECT_EQ(contents(file), before);
     ASSERT_EQ(runTool({"new", "--force", "-o", file, clip}).status, 0);
     EXPECT_EQ(clipNamesInFile(readTree(file)), QStringList{"one.mp4"});
 }
@@ -260,14 +207,17 @@ TEST_F(PlaylistTool, SetChangesOnlyTheNamedSettingsAndKeepsClipsAndUnknownKeys) 
     ASSERT_EQ(runTool({"new", "-o", file, first, second}).status, 0);
 
     // Keys of a later version, and a settings dictionary without "muted".
-    KeyedArchiveDictionary root = readTree(file);
-    KeyedArchiveDictionary settings = root.value("settings").toDictionary();
-    settings.remove("muted");
-    settings.insert("futureKnob", V::number(TypedNumber::float64(0.25)));
-    root.insert("settings", V::dictionary(settings));
-    root.insert("futureRoot", V::string("kept"));
-    writeTree(file, root);
-    const KeyedArchiveDictionary before = readTree(file);
+    KeyedArchiveDictionary before = readTree(file);
+    KeyedArchiveDictionary was = before.value("settings").toDictionary();
+    was.remove("muted");
+    was.insert("futureKnob", V::number(TypedNumber::float64(0.25)));
+    before.insert("settings", V::dictionary(was));
+    before.insert("futureRoot", V::string("kept"));
+    {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(KeyedArchiver::archivedDataWithRootObject(V::dictionary(before)).data);
+    }
 
     // A clip whose disk is not there right now must survive.
     ASSERT_TRUE(QFile::remove(second));
@@ -282,21 +232,11 @@ TEST_F(PlaylistTool, SetChangesOnlyTheNamedSettingsAndKeepsClipsAndUnknownKeys) 
         }
     }
     EXPECT_EQ(clipNamesInFile(after), (QStringList{"first.mp4", "second.mkv"}));
-
-    const KeyedArchiveDictionary was = before.value("settings").toDictionary();
-    const KeyedArchiveDictionary now = after.value("settings").toDictionary();
-    EXPECT_EQ(now.keys(), was.keys() + QStringList{"muted"});
-    for (const auto& [key, value] : was.entries()) {
-        if (key == "speed") {
-            EXPECT_EQ(now.value(key).toNumber(), TypedNumber::float32(2.0f));
-        } else if (key == "autoplay") {
-            EXPECT_EQ(now.value(key).toNumber(), TypedNumber::boolean(true));
-        } else {
-            EXPECT_TRUE(now.value(key) == value) << key.toStdString();
-        }
-    }
-    EXPECT_EQ(now.value("muted").toNumber(), TypedNumber::boolean(true));
-    EXPECT_EQ(now.value("futureKnob").toNumber().kind(), TypedNumber::Kind::Float64);
+    KeyedArchiveDictionary expected = was;
+    expected.insert("speed", V::number(TypedNumber::float32(2.0f)));
+    expected.insert("autoplay", V::number(TypedNumber::boolean(true)));
+    expected.insert("muted", V::number(TypedNumber::boolean(true)));
+    EXPECT_TRUE(after.value("settings").toDictionary() == expected);
 
     // Mistakes change nothing.
     const QByteArray unchanged = contents(file);
@@ -306,20 +246,22 @@ TEST_F(PlaylistTool, SetChangesOnlyTheNamedSettingsAndKeepsClipsAndUnknownKeys) 
     EXPECT_EQ(contents(file), unchanged);
 }
 
-TEST_F(PlaylistTool, ShowJsonDescribesEveryField) {
+TEST_F(PlaylistTool, ShowDescribesEveryFieldAndTheClipsThatAreGone) {
     const QString first = copy("clip-1s.mp4", "one \"clip\" é.mp4");
     const QString second = copy("clip-2s.mp4", "two.mp4");
+    const QString gone = copy("clip-1s.mp4", "gone.mp4");
     const QString file = path("show.orvplaylist");
-    ASSERT_EQ(runTool({"new", "--set", "volume=0.5", "--set", "looping=3", "-o", file, first, second}).status,
-              0);
+    ASSERT_EQ(
+        runTool({"new", "--set", "volume=0.5", "--set", "looping=3", "-o", file, first, second, gone}).status,
+        0);
+    ASSERT_TRUE(QFile::remove(gone));
 
     const ToolRun run = runTool({"show", "--json", file});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     // Floats keep their decimal point; the settings keep the file's order.
-    EXPECT_TRUE(run.out.contains("\"speed\": 1.0,")) << run.out.toStdString();
-    EXPECT_TRUE(run.out.contains("\"volume\": 0.5,"));
-    EXPECT_TRUE(run.out.contains("\"looping\": 3,"));
-    EXPECT_TRUE(run.out.contains("\"autoplay\": false,"));
+    for (const char* value : {"\"speed\": 1.0,", "\"volume\": 0.5,", "\"looping\": 3,",
+                              "\"autoplay\": false,", R"("name": "one \"clip\" é.mp4")"})
+        EXPECT_TRUE(run.out.contains(QString::fromUtf8(value))) << value << "\n" << run.out.toStdString();
     qsizetype previous = -1;
     for (const QString& key : PlaylistSettings::knownKeys()) {
         const qsizetype at = run.out.indexOf('"' + key + '"');
@@ -335,82 +277,39 @@ TEST_F(PlaylistTool, ShowJsonDescribesEveryField) {
     EXPECT_EQ(shown["isDynamicPlaylist"], QJsonValue(false));
     EXPECT_TRUE(shown["dynamicSourceFolder"].isNull());
     EXPECT_EQ(shown["includeSubdirectories"], QJsonValue(false));
-    EXPECT_EQ(shown["missingItems"], QJsonValue(QJsonArray{}));
-
-    const QJsonObject settings = shown["settings"].toObject();
-    EXPECT_EQ(settings.size(), 12);
-    EXPECT_EQ(settings["speed"], QJsonValue(1.0));
-    EXPECT_EQ(settings["volume"], QJsonValue(0.5));
-    EXPECT_EQ(settings["muted"], QJsonValue(false));
-    EXPECT_EQ(settings["looping"], QJsonValue(3));
+    EXPECT_EQ(shown["missingItems"], QJsonValue(QJsonArray{gone}));
+    EXPECT_EQ(shown["settings"].toObject().size(), 12);
+    EXPECT_EQ(shown["settings"]["muted"], QJsonValue(false));
+    EXPECT_EQ(shown["totalTime"].toString(), "Total Time:  0:00:03.000");
 
     const QJsonArray clips = shown["clips"].toArray();
-    ASSERT_EQ(clips.size(), 2);
-    QStringList durations;
-    const QStringList paths{first, second};
+    ASSERT_EQ(clips.size(), 3);
+    const QStringList paths{first, second}, durations{"12800/12800", "25600/12800"};
     for (int i = 0; i < 2; ++i) {
         const QJsonObject clip = clips[i].toObject();
-        EXPECT_EQ(clip.keys().size(), 6);
+        EXPECT_EQ(clip.keys().size(), 6); // present clips have no "missing" key
         EXPECT_EQ(clip["url"].toString(), QUrl::fromLocalFile(paths[i]).toString(QUrl::FullyEncoded));
         EXPECT_EQ(clip["name"].toString(), QFileInfo(paths[i]).fileName());
-        const QString duration = movieDuration(paths[i]);
-        durations.append(duration);
-        EXPECT_EQ(clip["qttimeDuration"].toString(), duration);
-        EXPECT_EQ(clip["duration"].toString(), makeTimeDisplayFromQTTime(*MovieTime::fromString(duration)));
+        EXPECT_EQ(clip["qttimeDuration"].toString(), durations[i]);
+        EXPECT_EQ(clip["duration"].toString(), QString("00:00:0%1.000").arg(i + 1));
         EXPECT_EQ(clip["bookmark"], QJsonValue(true));
         EXPECT_EQ(clip["secureBookmark"], QJsonValue(true));
     }
     EXPECT_TRUE(clips[0]["url"].toString().endsWith("/one%20%22clip%22%20%C3%A9.mp4"));
-    EXPECT_TRUE(run.out.contains(R"("name": "one \"clip\" é.mp4")")) << run.out.toStdString();
-    EXPECT_EQ(clips[1]["duration"].toString(), "00:00:02.000");
-    EXPECT_EQ(shown["totalTime"].toString(), ComputePlaylistDuration::totalTimeText(durations));
-    EXPECT_TRUE(shown["totalTime"].toString().startsWith("Total Time:  0:00:03.0"));
-}
-
-TEST_F(PlaylistTool, ShowListsTheFilesThatAreGoneInPlace) {
-    const QString kept = copy("clip-1s.mp4", "kept.mp4");
-    const QString zeta = copy("clip-1s.mp4", "zeta.mp4");
-    const QString alpha = copy("clip-1s.mp4", "alpha.mp4");
-    // A playlist as Orvanta writes it, and an older layout that holds only bookmark data.
-    const QString current = path("current.orvplaylist");
-    ASSERT_EQ(runTool({"new", "-o", current, zeta, kept}).status, 0);
-    QList<V> bookmarks;
-    for (const QString& clip : {kept, zeta, alpha})
-        bookmarks.append(V::data(*bookmarkData(QUrl::fromLocalFile(clip), false)));
-    ASSERT_TRUE(QFile::remove(zeta));
-    ASSERT_TRUE(QFile::remove(alpha));
-    KeyedArchiveDictionary settings;
-    for (const auto& [key, value] : PlaylistSettings::defaultEntries())
-        settings.insert(key, V::number(value));
-    const QString file = path("old.orvplaylist");
-    writeTree(file, {{"settings", V::dictionary(settings)},
-                     {"isDynamicPlaylist", V::number(TypedNumber::boolean(false))},
-                     {"clips", V::array(bookmarks)}});
-
-    const QJsonObject shownCurrent = showJson(current);
-    EXPECT_EQ(clipNamesShown(shownCurrent), (QStringList{"zeta.mp4", "kept.mp4"}));
-    EXPECT_EQ(shownCurrent["missingItems"], QJsonValue(QJsonArray{zeta}));
-    const QJsonObject shown = showJson(file);
-    EXPECT_EQ(clipNamesShown(shown), (QStringList{"kept.mp4", "zeta.mp4", "alpha.mp4"}));
-    EXPECT_EQ(shown["missingItems"], QJsonValue(QJsonArray{alpha, zeta}));
-    const QJsonArray clips = shown["clips"].toArray();
-    EXPECT_FALSE(clips[0].toObject().contains("missing")); // present clips keep their six keys
-    EXPECT_EQ(clips[1]["missing"], QJsonValue(true));
-    EXPECT_EQ(clips[1]["duration"].toString(), "");
-    EXPECT_EQ(clips[1]["missingReason"].toString(), "The file “" + zeta + "” cannot be found.");
-    EXPECT_EQ(shown["totalTime"].toString(), "Total Time:  0:00:01.000");
+    EXPECT_EQ(clips[2]["missing"], QJsonValue(true));
+    EXPECT_EQ(clips[2]["duration"].toString(), "");
+    EXPECT_EQ(clips[2]["missingReason"].toString(), "The file “" + gone + "” cannot be found.");
 
     const ToolRun text = runTool({"show", file});
     ASSERT_EQ(text.status, 0);
     const QString out = text.out;
     EXPECT_TRUE(out.contains("Kind:      standard")) << out.toStdString();
     EXPECT_TRUE(out.contains(QRegularExpression("\\n  speed +1\\.0\\n")));
-    EXPECT_TRUE(out.contains("Clips:     3 (2 missing)\n  1  00:00:01.000  kept.mp4  " + kept +
-                             "\n  2  MISSING       zeta.mp4  " + zeta + "  (The file “" + zeta +
-                             "” cannot be found.)\n"))
+    EXPECT_TRUE(out.contains("Clips:     3 (1 missing)\n  1  00:00:01.000  one \"clip\" é.mp4  " + first +
+                             "\n  2  00:00:02.000  two.mp4  " + second + "\n  3  MISSING       gone.mp4  " +
+                             gone + "  (The file “" + gone + "” cannot be found.)\nMissing:   1\n  " + gone +
+                             "\nTotal Time:  0:00:03.000\n"))
         << out.toStdString();
-    EXPECT_TRUE(out.contains("Missing:   2\n  " + alpha + "\n  " + zeta + "\n"));
-    EXPECT_TRUE(out.endsWith("Total Time:  0:00:01.000\n"));
 }
 
 TEST_F(PlaylistTool, RefusesFilesThatAreNotPlaylists) {
@@ -419,17 +318,11 @@ TEST_F(PlaylistTool, RefusesFilesThatAreNotPlaylists) {
                                        QStringList{"set", notes, "speed=2"}}) {
         const ToolRun run = runTool(command);
         EXPECT_EQ(run.status, 1) << command.join(' ').toStdString();
-        EXPECT_TRUE(run.err.contains("shopping list.orvplaylist")) << run.err.toStdString();
-        EXPECT_TRUE(run.err.contains("It is not a playlist")) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains("shopping list.orvplaylist") && run.err.contains("It is not a playlist"))
+            << run.err.toStdString();
         EXPECT_TRUE(run.out.isEmpty());
     }
     EXPECT_EQ(contents(notes), contents(testMediaPath("notes.txt")));
-
-    const ToolRun missing = runTool({"show", path("absent.orvplaylist")});
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_TRUE(missing.err.contains("absent.orvplaylist")) << missing.err.toStdString();
-    EXPECT_EQ(runTool({"set", path("absent.orvplaylist"), "speed=2"}).status, 1);
-    EXPECT_FALSE(QFileInfo::exists(path("absent.orvplaylist")));
 }
 
 TEST_F(PlaylistTool, UsageErrorsExitWithTwoAndHelpExplainsEachCommand) {
@@ -445,20 +338,23 @@ TEST_F(PlaylistTool, UsageErrorsExitWithTwoAndHelpExplainsEachCommand) {
     }
     EXPECT_FALSE(QFileInfo::exists(file));
 
-    const ToolRun overview = runTool({"--help"});
-    EXPECT_EQ(overview.status, 0);
-    for (const char* command : {"show [--json] FILE", "new [OPTIONS] -o FILE", "set FILE KEY=VALUE"})
-        EXPECT_TRUE(overview.out.contains(command)) << overview.out.toStdString();
-
-    const ToolRun helpNew = runTool({"help", "new"});
-    EXPECT_EQ(helpNew.status, 0);
-    for (const char* part : {"--dynamic FOLDER", "--no-subdirectories", "--set KEY=VALUE", "--force",
-                             "customFrameHeight", "speed                  float    default 1.0"})
-        EXPECT_TRUE(helpNew.out.contains(part)) << part << "\n" << helpNew.out.toStdString();
-    EXPECT_EQ(runTool({"new", "--help"}).out, helpNew.out);
-    EXPECT_TRUE(runTool({"show", "--help"}).out.contains("--json"));
-    EXPECT_TRUE(runTool({"help", "set"}).out.contains("orvanta-playlist set FILE KEY=VALUE..."));
-
+    const struct {
+        QStringList arguments;
+        const char* part;
+    } helps[] = {{{"--help"}, "show [--json] FILE"},
+                 {{"help"}, "new [OPTIONS] -o FILE"},
+                 {{"--help"}, "set FILE KEY=VALUE"},
+                 {{"help", "new"}, "--dynamic FOLDER"},
+                 {{"new", "--help"}, "--no-subdirectories"},
+                 {{"help", "new"}, "speed                  float    default 1.0"},
+                 {{"show", "--help"}, "--json"},
+                 {{"help", "set"}, "orvanta-playlist set FILE KEY=VALUE..."}};
+    for (const auto& help : helps) {
+        const ToolRun run = runTool(help.arguments);
+        EXPECT_EQ(run.status, 0);
+        EXPECT_TRUE(run.out.contains(QString::fromUtf8(help.part))) << help.part << "\n"
+                                                                    << run.out.toStdString();
+    }
     const ToolRun version = runTool({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_TRUE(QRegularExpression("^orvanta-playlist \\d+\\.\\d+\\.\\d+\\n$").match(version.out).hasMatch())

@@ -40,18 +40,16 @@ TEST(XmlPropertyList, ReadsEveryKindOfValue) {
         <key>empty</key><string></string>
     )"));
     EXPECT_TRUE(result.error.isEmpty()) << result.error.toStdString();
-    const QVariantMap& d = result.dictionary;
-    EXPECT_EQ(d["name"].toString(), QStringLiteral("lobby & hall"));
-    EXPECT_EQ(d["count"].toLongLong(), -42);
-    EXPECT_DOUBLE_EQ(d["ratio"].toDouble(), 0.25);
-    EXPECT_EQ(d["on"], QVariant(true));
-    EXPECT_EQ(d["off"], QVariant(false));
-    EXPECT_EQ(d["blob"].toByteArray(), QByteArray("Hello"));
-    const QVariantList list = d["list"].toList();
-    ASSERT_EQ(list.size(), 3);
-    EXPECT_EQ(list[1].toList().value(0).toLongLong(), 1);
-    EXPECT_EQ(d["nested"].toMap()["inner"].toString(), QStringLiteral("x"));
-    EXPECT_TRUE(d.contains("empty"));
+    const QVariantMap expected{{"name", "lobby & hall"},
+                               {"count", -42},
+                               {"ratio", 0.25},
+                               {"on", true},
+                               {"off", false},
+                               {"blob", QByteArray("Hello")},
+                               {"list", QVariantList{"a", QVariantList{1}, QVariantMap{}}},
+                               {"nested", QVariantMap{{"inner", "x"}}},
+                               {"empty", ""}};
+    EXPECT_EQ(result.dictionary, expected);
 }
 
 TEST(XmlPropertyList, KeepsWhatWasReadBeforeAFault) {
@@ -108,7 +106,7 @@ TEST(UserDefaults, RestoreDefaultsReturnsToTheInitialValues) {
     EXPECT_EQ(defaults->objectForKey("volumeStep").toInt(), 5);
 }
 
-TEST(UserDefaults, BadFilesNeverStopTheStart) {
+TEST(UserDefaults, BadFilesNeverStopTheStartAndTheBuiltInDefaultsRead) {
     QTemporaryDir dir;
     auto defaults = defaultsIn(dir);
     // A missing defaults file: nothing registered, the reason told.
@@ -119,6 +117,10 @@ TEST(UserDefaults, BadFilesNeverStopTheStart) {
               plist("<key>a</key><string>kept</string><key>b</key><real>x</real>"));
     EXPECT_FALSE(registerInitialUserDefaults(*defaults, dir.filePath("Bad.plist")).isEmpty());
     EXPECT_EQ(defaults->objectForKey("a").toString(), QStringLiteral("kept"));
+    // The file built into the program.
+    EXPECT_TRUE(registerInitialUserDefaults(*defaults, ":/InitialUserDefaults.plist").isEmpty());
+    EXPECT_TRUE(defaults->registeredDefaults().contains("dynamicFolderLocation"));
+    EXPECT_TRUE(defaults->registeredDefaults().contains("importLocation"));
 
     // A settings file full of garbage still answers the registered defaults and takes new values.
     static const char garbageBytes[] = "\x00\xff[[[=\n=\n\x01";
@@ -128,12 +130,4 @@ TEST(UserDefaults, BadFilesNeverStopTheStart) {
     EXPECT_EQ(garbage.URLForKey("importLocation"), QUrl("file:///srv"));
     garbage.setURL(QUrl::fromLocalFile("/x"), "dynamicFolderLocation");
     EXPECT_EQ(garbage.URLForKey("dynamicFolderLocation"), QUrl::fromLocalFile("/x"));
-}
-
-TEST(UserDefaults, TheBuiltInInitialDefaultsRead) {
-    QTemporaryDir dir;
-    auto defaults = defaultsIn(dir);
-    EXPECT_TRUE(registerInitialUserDefaults(*defaults, ":/InitialUserDefaults.plist").isEmpty());
-    EXPECT_TRUE(defaults->registeredDefaults().contains("dynamicFolderLocation"));
-    EXPECT_TRUE(defaults->registeredDefaults().contains("importLocation"));
 }
