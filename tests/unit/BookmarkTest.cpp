@@ -1,16 +1,10 @@
 #include "platform/bookmarks/Bookmark.h"
+#include "UnitFiles.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
-
-bool writeFile(const QString& path, const QByteArray& contents) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
-}
 
 class BookmarkTest : public ::testing::Test {
 protected:

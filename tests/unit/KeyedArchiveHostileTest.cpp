@@ -1,10 +1,10 @@
 // Damaged and hostile files: each must be refused with a message, without a crash, a hang or a blow-up.
 // The files are kept in the fuzz corpus, whose replay test also runs each one as a crash test.
+#include "UnitFiles.h"
 #include "platform/archive/BinaryPlist.h"
 #include "platform/archive/KeyedArchiver.h"
 #include "platform/archive/KeyedUnarchiver.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -13,9 +13,10 @@ namespace {
 using V = KeyedArchiveValue;
 
 QByteArray corpusFile(const char* name) {
-    QFile file(qEnvironmentVariable("ORVANTA_SOURCE_DIR") + "/fuzz/corpus/keyed_archive/" + name);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
-    return file.readAll();
+    const QByteArray data =
+        fileContents(qEnvironmentVariable("ORVANTA_SOURCE_DIR") + "/fuzz/corpus/keyed_archive/" + name);
+    EXPECT_NE(data, "<missing>") << name;
+    return data;
 }
 
 } // namespace

@@ -1,16 +1,11 @@
 #include "document/PrivateClipReference.h"
+#include "UnitFiles.h"
 #include "platform/bookmarks/Bookmark.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
-
-bool writeFile(const QString& path, const QByteArray& contents) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
-}
 
 // Files a, b and c, bookmarked; c is then replaced by another file under its name (its bookmark goes
 // stale) and d is bookmarked and then removed.
