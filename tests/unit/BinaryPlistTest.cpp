@@ -128,6 +128,15 @@ TEST(BinaryPlist, UniquesEqualScalarsButKeepsKindsApart) {
     EXPECT_EQ(plist.addData("x"), plist.addData("x"));
 }
 
+TEST(BinaryPlist, LargeTablesUseWiderReferencesAndLongCounts) {
+    BinaryPlist plist;
+    QList<quint32> refs;
+    for (int i = 0; i < 70000; ++i)
+        refs.append(plist.addNumber(TypedNumber::integer(i)));
+    plist.setTop(plist.add(PlistObject::array(refs)));
+    EXPECT_TRUE(roundTrip(plist).object(plist.top()) == plist.object(plist.top()));
+}
+
 TEST(BinaryPlist, ReadsEverySampleArchiveAsPlistlibReadsIt) {
     REQUIRE_SHARED_PATH(QStringLiteral("keyed-archive-samples"));
     const QDir dir(sharedPath(QStringLiteral("keyed-archive-samples")));

@@ -170,7 +170,7 @@ TEST(SpecialFiles, AreRefusedUnreadByTheApplicationAndTheTool) {
     EXPECT_EQ(statOf(huge).st_blocks, 0); // nothing was written into it
 }
 
-TEST(ReplacingAFile, KeepsItsOwnerPermissionsAndLinks) {
+TEST(ReplacingAFile, KeepsItsOwnerPermissionsAndLinksAndRefusesAnotherWritersVersion) {
     QTemporaryDir dir;
     const QString playlist = dir.filePath("owned.orvplaylist");
     ASSERT_TRUE(toolExit({"new", "-o", playlist}).startsWith("exit 0"));
@@ -202,5 +202,11 @@ TEST(ReplacingAFile, KeepsItsOwnerPermissionsAndLinks) {
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_EQ(fileContents(playlist), "new bytes");
 
+    // The version read is not the one on disk any more: nothing is written.
+    const SafeFile::ReadResult read = SafeFile::read(playlist);
+    ASSERT_TRUE(read && SafeFile::write(playlist, "another writer's bytes"));
+    const SafeFile::WriteResult refused = SafeFile::write(playlist, "stale bytes", read.identity);
+    EXPECT_TRUE(!refused && refused.changedByAnotherWriter);
+    EXPECT_EQ(fileContents(playlist), "another writer's bytes");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
 }
