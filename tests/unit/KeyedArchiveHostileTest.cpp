@@ -6,7 +6,6 @@
 #include "platform/archive/KeyedUnarchiver.h"
 
 #include <gtest/gtest.h>
-#include <random>
 
 namespace {
 
@@ -61,7 +60,8 @@ TEST(KeyedArchiveHostile, RefusesEachDamageWithItsReason) {
     }
 }
 
-TEST(KeyedArchiveHostile, RefusesEveryTruncationAndSurvivesByteFlips) {
+// Changed bytes are the fuzzer's (scripts/fuzz), which starts from the same corpus.
+TEST(KeyedArchiveHostile, RefusesEveryTruncation) {
     const QByteArray valid = corpusFile("orvanta-standard.orvplaylist");
     ASSERT_TRUE(KeyedUnarchiver::unarchiveObjectWithData(valid).ok());
     for (qsizetype n = 0; n < valid.size(); ++n) {
@@ -69,19 +69,6 @@ TEST(KeyedArchiveHostile, RefusesEveryTruncationAndSurvivesByteFlips) {
         EXPECT_FALSE(result.ok()) << "truncated at " << n;
         EXPECT_FALSE(result.error.isEmpty());
     }
-    std::mt19937 random(20240611);
-    int refused = 0;
-    for (int round = 0; round < 3000; ++round) {
-        QByteArray damaged = valid;
-        for (int flips = 1 + round % 4; flips > 0; --flips)
-            damaged[qsizetype(random() % quint32(damaged.size()))] = char(random());
-        const KeyedUnarchiveResult result = KeyedUnarchiver::unarchiveObjectWithData(damaged);
-        if (!result.ok()) {
-            EXPECT_FALSE(result.error.isEmpty());
-            ++refused;
-        }
-    }
-    EXPECT_GT(refused, 1000);
 }
 
 TEST(KeyedArchiveHostile, DeepAndSharedStructuresStayWithinTheLimits) {

@@ -91,17 +91,12 @@ TEST(Movie, ReadsEveryTestFileAsItIs) {
         EXPECT_EQ(movie->hasVideo(), c.video);
         EXPECT_EQ(movie->hasAudio(), c.audio);
         EXPECT_EQ(movie->duration(), MovieTime::make(c.value, c.scale));
-        EXPECT_EQ(movie->duration().toString(), QStringLiteral("%1/%2").arg(c.value).arg(c.scale));
         EXPECT_EQ(movie->isProtected(), c.isProtected);
         const auto poster = movie->posterImage();
         EXPECT_EQ(poster ? poster->width : 0, c.posterWidth);
         if (poster) {
             EXPECT_EQ(poster->height, poster->width * 3 / 4);
             EXPECT_EQ(poster->pixels.size(), poster->width * poster->height * 4);
-            const auto small = movie->posterImage(100);
-            ASSERT_TRUE(small);
-            EXPECT_EQ(small->width, 100);
-            EXPECT_EQ(small->height, 75);
         }
         const auto frame = movie->frameImageAtTime(1.0);
         EXPECT_EQ(frame.has_value(), c.frameAtOneSecond);

@@ -53,8 +53,6 @@ TEST_F(PrivateClipReferenceTest, EachBookmarkIsJudgedOnItsOwnBeforeTheStoredURL)
          url("a.mp4")},
         {"a stale secure bookmark, then the plain one", bookmark("c.mp4", true), bookmark("b.mp4", false),
          stored, url("b.mp4")},
-        {"a secure bookmark to a gone file, then the plain one", bookmark("d.mp4", true),
-         bookmark("b.mp4", false), stored, url("b.mp4")},
         {"unreadable secure bookmark, then the plain one", garbage, bookmark("b.mp4", false), stored,
          url("b.mp4")},
         {"both stale: the stored URL", bookmark("c.mp4", true), bookmark("c.mp4", false), stored, stored},
