@@ -7,7 +7,6 @@
 #include "support/RecordingPresenter.h"
 
 #include <QTemporaryDir>
-#include <QTest>
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -90,15 +89,6 @@ TEST_F(FullDisk, EverySaveFailsWithTheReasonAndLeavesTheOldFile) {
              document->updateChangeCount(Document::ChangeKind::Done);
              DocumentError error;
              return document->save(&error) ? QString() : error.localizedDescription;
-         }},
-        {"autosave",
-         [&] {
-             document->setAutosaveDelay(20);
-             document->settings()->setValue("muted", TypedNumber::boolean(true));
-             document->updateChangeCount(Document::ChangeKind::Done);
-             if (!QTest::qWaitFor([&] { return !presenter.alerts.isEmpty(); }, 5000))
-                 return QString();
-             return presenter.alerts.last().first + u' ' + presenter.alerts.last().second;
          }},
         {"set",
          [&] {

@@ -59,22 +59,16 @@ TEST(MovieTimeSum, IsExactInTheCommonScaleOrRoundedInTheLargerOne) {
     EXPECT_TRUE(MovieTime::increment(MovieTime::indefinite(), MovieTime::make(3, 25)).isIndefinite());
 }
 
+// Mixed scales add exactly (1 s at 25, 0.5 s at 48000, 100 h at 600); a text that does not parse adds
+// nothing; the transformer reads the clips' durations.
 TEST(PlaylistDuration, TotalsTheClipsDurations) {
-    ComputePlaylistDuration transformer;
-    EXPECT_EQ(transformer.transformedValue(QVariant::fromValue(QList<ClipRecordPtr>())).toString(),
-              QStringLiteral("Total Time:  0:00:00.000"));
-    QList<ClipRecordPtr> clips;
-    for (int i = 0; i < 2; ++i) {
-        clips.append(std::make_shared<ClipRecord>());
-        clips.last()->qttimeDuration = MovieTime::make(194805, 2997).toString();
-    }
-    EXPECT_EQ(transformer.transformedValue(QVariant::fromValue(clips)).toString(),
-              QStringLiteral("Total Time:  0:02:10.000"));
-
-    // Mixed scales add exactly: 1 s at 25 + 0.5 s at 48000 + 100 h at 600; a text that does not parse
-    // adds nothing.
     EXPECT_EQ(ComputePlaylistDuration::totalTimeText(QStringList{"25/25", "24000/48000", "216000000/600"}),
               QStringLiteral("Total Time:  100:00:01.500"));
     EXPECT_EQ(ComputePlaylistDuration::totalTimeText(QStringList{"garbage", "60/1"}),
               QStringLiteral("Total Time:  0:01:00.000"));
+    QList<ClipRecordPtr> clips{std::make_shared<ClipRecord>(), std::make_shared<ClipRecord>()};
+    for (const auto& clip : clips)
+        clip->qttimeDuration = MovieTime::make(194805, 2997).toString();
+    EXPECT_EQ(ComputePlaylistDuration().transformedValue(QVariant::fromValue(clips)).toString(),
+              QStringLiteral("Total Time:  0:02:10.000"));
 }
