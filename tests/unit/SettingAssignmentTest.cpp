@@ -67,14 +67,3 @@ TEST(SettingAssignment, RefusesUnknownKeysAndValuesOfTheWrongKind) {
             << row.text << " gave: " << error.toStdString();
     }
 }
-
-TEST(SettingAssignment, ParsesAListUpToTheFirstMistake) {
-    QString error;
-    const auto all = SettingAssignment::parseAll({"speed=2", "autoplay=1", "speed=0.5"}, &error);
-    ASSERT_TRUE(all);
-    ASSERT_EQ(all->size(), 3);
-    EXPECT_EQ(all->at(2).value(), TypedNumber::float32(0.5f));
-
-    EXPECT_FALSE(SettingAssignment::parseAll({"speed=2", "loop=1", "autoplay=maybe"}, &error));
-    EXPECT_TRUE(error.contains("“loop”")) << error.toStdString();
-}
