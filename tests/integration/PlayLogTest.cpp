@@ -3,12 +3,12 @@
 #include "document/OrvantaDocument.h"
 #include "platform/HeadlessPresenter.h"
 #include "platform/TypedNumber.h"
+#include "support/AppProcess.h"
 #include "support/PlaylistFixture.h"
 
 #include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -20,15 +20,6 @@ QJsonObject parse(const QByteArray& line) {
     const QJsonDocument document = QJsonDocument::fromJson(line, &error);
     EXPECT_EQ(error.error, QJsonParseError::NoError) << line.toStdString();
     return document.object();
-}
-
-QList<QJsonObject> entriesOf(const QByteArray& output) {
-    QList<QJsonObject> entries;
-    for (const QByteArray& line : output.split('\n')) {
-        if (!line.isEmpty())
-            entries.append(parse(line));
-    }
-    return entries;
 }
 
 QStringList eventsOf(const QList<QJsonObject>& entries) {
@@ -83,21 +74,12 @@ TEST(PlayLogRun, APlaylistThatClosesWhenFinishedLogsEachClipOnceAndTheProgramQui
             s.setValue("closeWhenFinished", TypedNumber::boolean(true));
         });
     // The program, offscreen and unattended, logging to standard output.
-    QProcess run;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
-    env.insert("ORVANTA_AUDIO", "null");
-    env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":detect_leaks=0");
-    run.setProcessEnvironment(env);
-    run.start(QStringLiteral(ORVANTA_APP_BINARY), {"-platform", "offscreen", "--unattended", "--log", "-",
-                                                   "--quit-when-done", playlist.toLocalFile()});
-    const bool finished = run.waitForFinished(60000);
-    if (!finished)
-        run.kill();
-    const QList<QJsonObject> entries = entriesOf(run.readAllStandardOutput());
+    AppProcess app({QStringLiteral(ORVANTA_APP_BINARY), dir.filePath("home"), {}, true, {}});
+    ASSERT_TRUE(app.start({"--quit-when-done", playlist.toLocalFile()}));
+    const bool finished = app.waitForExit(60000);
+    const QList<QJsonObject> entries = app.logEntries();
     ASSERT_TRUE(finished) << eventsOf(entries).join(' ').toStdString();
-    EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(run.exitCode(), 0);
+    EXPECT_EQ(app.exitCode(), 0);
     EXPECT_EQ(eventsOf(entries), (QStringList{"windowDidLoad", "selection", "play", "movieDidEnd",
                                               "selection", "movieDidEnd", "stop", "documentClosed"}));
     // Each line names the playlist, and the clip it is about with its row and file.

@@ -2,7 +2,6 @@
 #include "platform/media/Movie.h"
 #include "platform/media/MpvPlayer.h"
 #include "platform/ui/Letterbox.h"
-#include "platform/ui/SoftwareVideoView.h"
 #include "platform/ui/VideoOutput.h"
 #include "support/TestMedia.h"
 
@@ -109,59 +108,41 @@ TEST(LetterboxTest, FitsTheContentCentredWithItsProportions) {
             << c.area.height();
 }
 
-TEST_F(VideoViewTest, OpenGLViewsShowTheExactFrameAfterASeekAgreeAndShowAPreparedClipAtOnce) {
-    if (!hasOpenGL())
-        GTEST_SKIP() << "no OpenGL context on platform " << QGuiApplication::platformName().toStdString();
-    ASSERT_NO_FATAL_FAILURE(makePlayer(VideoOutput::Kind::OpenGL));
-    VideoView wide;    // letterboxed: 80 black columns on each side
-    VideoView preview; // same proportions as the video
-    wide.setPlayer(m_player.get());
-    preview.setPlayer(m_player.get());
-    show(wide, {480, 240});
-    show(preview, {320, 240});
+TEST_F(VideoViewTest, ViewsOfEitherKindShowTheExactFrameAfterASeekAgreeAndShowAPreparedClipAtOnce) {
+    for (const VideoOutput::Kind kind : {VideoOutput::Kind::OpenGL, VideoOutput::Kind::Software}) {
+        const bool openGL = kind == VideoOutput::Kind::OpenGL;
+        SCOPED_TRACE(openGL ? "OpenGL" : "software");
+        if (openGL && !hasOpenGL())
+            continue; // no OpenGL context: offscreen without X
+        ASSERT_NO_FATAL_FAILURE(makePlayer(kind));
+        // Letterboxed, with 80 black columns on each side; and with the video's proportions.
+        std::unique_ptr<QWidget> wide(VideoOutput::createView(m_player.get(), kind));
+        std::unique_ptr<QWidget> preview(VideoOutput::createView(m_player.get(), kind));
+        ASSERT_EQ(openGL, qobject_cast<VideoView*>(wide.get()) != nullptr);
+        show(*wide, {480, 240});
+        show(*preview, {320, 240});
 
-    attachAndWait(openMovie("frames-2s.mp4"));
-    expectGrey(wide, {240, 120}, 0);
+        attachAndWait(openMovie("frames-2s.mp4"));
+        expectGrey(*wide, {240, 120}, 0);
+        m_player->setCurrentTime(1.0); // frame 25, a keyframe (keyframes are 0 and 25)
+        expectGrey(*wide, {240, 120}, 125);
+        EXPECT_EQ(greyAt(*preview, {160, 120}), greyAt(*wide, {240, 120}));
+        EXPECT_EQ(greyAt(*wide, {20, 120}), 0); // the bars stay black
+        EXPECT_EQ(greyAt(*wide, {460, 120}), 0);
+        m_player->setCurrentTime(1.48); // frame 37, between keyframes
+        expectGrey(*preview, {160, 120}, 185);
+        EXPECT_EQ(greyAt(*wide, {240, 120}), greyAt(*preview, {160, 120}));
 
-    m_player->setCurrentTime(1.0); // frame 25, not a keyframe's neighbour by accident: keyframes are 0 and 25
-    expectGrey(wide, {240, 120}, 125);
-    EXPECT_EQ(greyAt(preview, {160, 120}), greyAt(wide, {240, 120}));
-    EXPECT_EQ(greyAt(wide, {20, 120}), 0); // the bars stay black
-    EXPECT_EQ(greyAt(wide, {460, 120}), 0);
-
-    m_player->setCurrentTime(1.48); // frame 37, between keyframes
-    expectGrey(preview, {160, 120}, 185);
-    EXPECT_EQ(greyAt(wide, {240, 120}), greyAt(preview, {160, 120}));
-
-    QSignalSpy prepared(m_player.get(), &MpvPlayer::nextPrepared);
-    m_player->prepareNext(openMovie("frames-2s-b.mp4"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return prepared.count() > 0; }, Patience));
-    EXPECT_TRUE(near(greyAt(preview, {160, 120}), 185)); // preparing does not change the picture
-    ASSERT_TRUE(m_player->switchToPrepared());
-    // No waiting: the prepared handle has drawn its first frame already, so nothing black or stale shows.
-    EXPECT_TRUE(near(greyAt(preview, {160, 120}), 250)) << greyAt(preview, {160, 120});
-
-    m_player->detach();
-    expectGrey(wide, {240, 120}, 0);
-}
-
-TEST_F(VideoViewTest, SoftwareViewsShowTheExactFrameAfterASeek) {
-    ASSERT_NO_FATAL_FAILURE(makePlayer(VideoOutput::Kind::Software));
-    SoftwareVideoView wide;
-    SoftwareVideoView preview;
-    wide.setPlayer(m_player.get());
-    preview.setPlayer(m_player.get());
-    show(wide, {480, 240});
-    show(preview, {320, 240});
-
-    attachAndWait(openMovie("frames-2s.mp4"));
-    m_player->setCurrentTime(1.0);
-    expectGrey(wide, {240, 120}, 125);
-    EXPECT_EQ(greyAt(preview, {160, 120}), greyAt(wide, {240, 120}));
-    EXPECT_EQ(greyAt(wide, {20, 120}), 0);
-
-    m_player->setCurrentTime(0.4); // frame 10
-    expectGrey(preview, {160, 120}, 50);
+        QSignalSpy prepared(m_player.get(), &MpvPlayer::nextPrepared);
+        m_player->prepareNext(openMovie("frames-2s-b.mp4"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return prepared.count() > 0; }, Patience));
+        EXPECT_TRUE(near(greyAt(*preview, {160, 120}), 185)); // preparing does not change the picture
+        ASSERT_TRUE(m_player->switchToPrepared());
+        // No waiting: the prepared handle has drawn its first frame already, so nothing black or stale shows.
+        EXPECT_TRUE(near(greyAt(*preview, {160, 120}), 250)) << greyAt(*preview, {160, 120});
+        m_player->detach();
+        expectGrey(*wide, {240, 120}, 0);
+    }
 }
 
 TEST_F(VideoViewTest, PlayingReachesTheEndWithTheLastFrameShown) {

@@ -2,17 +2,13 @@
 // right. Through real playlist windows: the display chooser, the output window's frame in each output
 // mode, the identification of a chosen display, display changes, and where playing puts the output
 // window. The decisions themselves are tested by tables in tests/unit/OutputFramesTest.cpp.
-#include "app/OrvantaDocumentController.h"
-#include "document/OrvantaDocument.h"
 #include "platform/TypedNumber.h"
 #include "platform/notifications/NotificationCenter.h"
 #include "playback/BorderlessWindow.h"
 #include "playback/ClickableMovieView.h"
 #include "playback/DisplayIdentifierWindowController.h"
-#include "support/PlaylistFixture.h"
-#include "support/RecordingPresenter.h"
+#include "support/PlaylistWindows.h"
 #include "support/Wait.h"
-#include "window/OrvantaWindowController.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -22,8 +18,6 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QSpinBox>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -52,36 +46,12 @@ void chooseDisplay(OrvantaWindowController* wc, int index) {
     emit wc->selectDisplayPopUp()->activated(index);
 }
 
-// Playlists opened as the application opens them, each with its window, closed after each test.
-class TwoScreensTest : public ::testing::Test {
-protected:
-    void TearDown() override {
-        controller.closeAllDocuments();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
-    OrvantaWindowController* open(const QString& name, const QStringList& clips = {}) {
-        const QUrl where = writeTestPlaylist(dir.path(), name, clips);
-        DocumentError error;
-        Document* document = controller.openDocumentWithContentsOfURL(where, true, &error);
-        EXPECT_NE(document, nullptr) << error.localizedDescription.toStdString();
-        if (!document || document->windowControllers().empty())
-            return nullptr;
-        auto* wc = dynamic_cast<OrvantaWindowController*>(document->windowControllers().front());
-        if (wc)
-            wc->window();
-        return wc;
-    }
-
-    QTemporaryDir dir;
-    RecordingPresenter presenter;
-    OrvantaDocumentController controller;
-};
+using TwoScreensTest = PlaylistWindowTest;
 
 } // namespace
 
 TEST_F(TwoScreensTest, TheChooserShowsTheMainDisplayASeparatorAndEachDisplay) {
-    OrvantaWindowController* wc = open(QStringLiteral("chooser"));
+    OrvantaWindowController* wc = open("chooser");
     ASSERT_NE(wc, nullptr);
     QComboBox* popup = wc->selectDisplayPopUp();
     QStringList titles, toolTips;
@@ -98,7 +68,7 @@ TEST_F(TwoScreensTest, TheChooserShowsTheMainDisplayASeparatorAndEachDisplay) {
 }
 
 TEST_F(TwoScreensTest, EachOutputModePlacesTheOutputWindowAndOtherValuesLeaveItWhereItIs) {
-    OrvantaWindowController* wc = open(QStringLiteral("modes"));
+    OrvantaWindowController* wc = open("modes");
     ASSERT_NE(wc, nullptr);
     BorderlessWindow* output = wc->outputWindow();
     ASSERT_NE(output, nullptr);
@@ -138,7 +108,7 @@ TEST_F(TwoScreensTest, EachOutputModePlacesTheOutputWindowAndOtherValuesLeaveItW
 }
 
 TEST_F(TwoScreensTest, ChoosingADisplayMovesTheOutputWindowAndTheDisplayIdentifiesItself) {
-    OrvantaWindowController* wc = open(QStringLiteral("identify"));
+    OrvantaWindowController* wc = open("identify");
     ASSERT_NE(wc, nullptr);
     EXPECT_EQ(wc->displayIdentifierController(), nullptr);
 
@@ -172,8 +142,8 @@ TEST_F(TwoScreensTest, ChoosingADisplayMovesTheOutputWindowAndTheDisplayIdentifi
 }
 
 TEST_F(TwoScreensTest, EveryDisplayChangeRebuildsEachOpenChooserOnce) {
-    OrvantaWindowController* first = open(QStringLiteral("first"));
-    OrvantaWindowController* second = open(QStringLiteral("second"));
+    OrvantaWindowController* first = open("first");
+    OrvantaWindowController* second = open("second");
     ASSERT_TRUE(first && second);
     int notices = 0;
     NotificationCenter& center = NotificationCenter::defaultCenter();
@@ -203,7 +173,7 @@ TEST_F(TwoScreensTest, EveryDisplayChangeRebuildsEachOpenChooserOnce) {
 }
 
 TEST_F(TwoScreensTest, PlayingGoesAboveThePanelsOnlyWhereTheOutputCoversTheMainDisplay) {
-    OrvantaWindowController* wc = open(QStringLiteral("panels"), {"clip-2s.mp4"});
+    OrvantaWindowController* wc = open("panels", {"clip-2s.mp4"});
     ASSERT_NE(wc, nullptr);
     BorderlessWindow* output = wc->outputWindow();
     const struct {

@@ -3,28 +3,22 @@
 // activation bringing it back in front of the playlist window, and the identification of a display. X
 // here has one screen; the layouts of several displays are tested on the offscreen platform
 // (tests/screens).
-#include "app/OrvantaDocumentController.h"
-#include "document/OrvantaDocument.h"
 #include "platform/TypedNumber.h"
 #include "platform/media/MpvPlayer.h"
 #include "platform/ui/VideoView.h"
 #include "playback/BorderlessWindow.h"
 #include "playback/ClickableMovieView.h"
 #include "playback/DisplayIdentifierWindowController.h"
-#include "support/PlaylistFixture.h"
-#include "support/RecordingPresenter.h"
+#include "support/PlaylistWindows.h"
 #include "support/Wait.h"
-#include "window/OrvantaWindowController.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -59,19 +53,14 @@ bool stacksWindows() {
     return QGuiApplication::platformName() == QLatin1String("xcb");
 }
 
-class OutputWindowTest : public ::testing::Test {
+class OutputWindowTest : public PlaylistWindowTest {
 protected:
     void SetUp() override { qputenv("ORVANTA_AUDIO", "null"); }
-    void TearDown() override {
-        controller.closeAllDocuments();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
 
-    // A playlist in the custom-frame mode at the frame, its window shown at the top left.
+    // A playlist in the custom-frame mode at the frame, its window at the top left.
     OrvantaWindowController* open(const QString& name, const QStringList& clips,
-                                  QRect frame = QRect(1200, 100, 640, 360),
-                                  const std::function<void(PlaylistSettings&)>& more = {}) {
-        const QUrl where = writeTestPlaylist(dir.path(), name, clips, [&](PlaylistSettings& s) {
+                                  QRect frame = QRect(1200, 100, 640, 360), const SettingsSetup& more = {}) {
+        OrvantaWindowController* wc = PlaylistWindowTest::open(name, clips, [&](PlaylistSettings& s) {
             s.setValue("fullScreenType", TypedNumber::integer(3));
             s.setValue("customFrameX", TypedNumber::integer(frame.x()));
             s.setValue("customFrameY", TypedNumber::integer(frame.y()));
@@ -80,24 +69,10 @@ protected:
             if (more)
                 more(s);
         });
-        EXPECT_FALSE(where.isEmpty());
-        DocumentError error;
-        Document* document = controller.openDocumentWithContentsOfURL(where, true, &error);
-        EXPECT_NE(document, nullptr) << error.localizedDescription.toStdString();
-        if (!document || document->windowControllers().empty())
-            return nullptr;
-        auto* wc = dynamic_cast<OrvantaWindowController*>(document->windowControllers().front());
-        QMainWindow* window = wc->window();
-        window->move(0, 0);
-        window->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
-        EXPECT_NE(wc->player(), nullptr) << wc->playerError().toStdString();
+        if (wc)
+            wc->window()->move(0, 0);
         return wc;
     }
-
-    QTemporaryDir dir;
-    RecordingPresenter presenter;
-    OrvantaDocumentController controller;
 };
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <QPair>
 #include <QStringList>
 #include <deque>
+#include <functional>
 
 // A presenter for tests: answers panels and questions from scripted answers (cancelling when none is
 // left), and records every alert, beep and question, so tests read what the user would have seen.
@@ -28,6 +29,7 @@ public:
     SaveChangesAnswer saveChangesAnswer = SaveChangesAnswer::Cancel;
     FileConflictAnswer fileConflictAnswer = FileConflictAnswer::KeepMine;
 
+    std::function<void()> onAlert; // called as each alert comes, before it is recorded
     QList<QPair<QString, QString>> alerts;
     QList<OpenPanelRequest> openPanelRequests;
     QList<SavePanelRequest> savePanelRequests;

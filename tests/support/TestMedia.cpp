@@ -1,10 +1,20 @@
 #include "support/TestMedia.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 QString testMediaPath(const QString& name) {
     return QDir(qEnvironmentVariable("ORVANTA_TEST_MEDIA")).filePath(name);
+}
+
+QString copyTestMedia(const QString& name, const QString& path) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile::remove(path);
+    if (QFile::copy(testMediaPath(name), path))
+        return path;
+    ADD_FAILURE() << "could not copy " << name.toStdString() << " to " << path.toStdString();
+    return {};
 }
 
 QString sharedPath(const QString& name) {

@@ -8,6 +8,10 @@
 QString testMediaPath(const QString& name);
 QString sharedPath(const QString& name);
 
+// A copy of the named test media file at the path, its folders made as needed (a file there already is
+// replaced). Returns the path, or nothing (and fails the test) when the copy cannot be made.
+QString copyTestMedia(const QString& name, const QString& path);
+
 // Why a file of the shared folder cannot be used (empty when it is there). A clone without the folder
 // beside it skips the tests that need it; CI (CI=true) has it, so there its absence is a failure.
 QString sharedPathProblem(const QString& name);

@@ -1,0 +1,49 @@
+#include "support/PlaylistWindows.h"
+
+#include <QTest>
+
+void PlaylistWindowTest::TearDown() {
+    controller.closeAllDocuments();
+    processDeferredDeletes();
+}
+
+void PlaylistWindowTest::processDeferredDeletes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+OrvantaWindowController* PlaylistWindowTest::windowControllerOf(Document* document) {
+    if (!document || document->windowControllers().empty())
+        return nullptr;
+    return dynamic_cast<OrvantaWindowController*>(document->windowControllers().front());
+}
+
+OrvantaWindowController* PlaylistWindowTest::open(const QString& name, const QStringList& clips,
+                                                  const SettingsSetup& settings) {
+    const QUrl file = writeTestPlaylist(dir.path(), name, clips, settings);
+    EXPECT_FALSE(file.isEmpty()) << "the playlist " << name.toStdString() << " could not be written";
+    return file.isEmpty() ? nullptr : openURL(file);
+}
+
+OrvantaWindowController* PlaylistWindowTest::openDynamic(const QString& name, const QString& folder,
+                                                         bool includeSubdirectories) {
+    const QUrl file = writeDynamicTestPlaylist(path(name + QStringLiteral(".orvdynamic")), path(folder),
+                                               includeSubdirectories);
+    EXPECT_FALSE(file.isEmpty()) << "the playlist " << name.toStdString() << " could not be written";
+    return file.isEmpty() ? nullptr : openURL(file);
+}
+
+OrvantaWindowController* PlaylistWindowTest::openURL(const QUrl& file) {
+    DocumentError error;
+    OrvantaWindowController* wc =
+        windowControllerOf(controller.openDocumentWithContentsOfURL(file, true, &error));
+    EXPECT_NE(wc, nullptr) << error.localizedDescription.toStdString();
+    if (!wc)
+        return nullptr;
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(wc->window()));
+    EXPECT_NE(wc->player(), nullptr) << wc->playerError().toStdString();
+    return wc;
+}
+
+OrvantaWindowController* PlaylistWindowTest::openUntitled() {
+    return windowControllerOf(controller.newStandardPlaylistDocument());
+}
