@@ -1,7 +1,6 @@
 // A drag made with the mouse through a real QDrag between two playlist windows. The drag goes to
 // whatever window is on top at the pointer, so these tests run alone on their display.
 #include "support/PlaylistWindows.h"
-#include "window/ClipsTableView.h"
 
 #include <QApplication>
 #include <QDrag>
@@ -12,25 +11,13 @@ namespace {
 
 using DragAndDropTest = PlaylistWindowTest;
 
-ClipsTableView* tableOf(OrvantaWindowController* wc) {
-    return qobject_cast<ClipsTableView*>(wc->clipsTable());
-}
-
-// A point in the upper quarter of a row, or below the last row for the row count.
-QPoint rowPoint(ClipsTableView* table, int row) {
-    const int rows = table->model()->rowCount();
-    if (row >= rows)
-        return {20, table->rowViewportPosition(rows - 1) + table->rowHeight(rows - 1) + 4};
-    return {20, table->rowViewportPosition(row) + table->rowHeight(row) / 4};
-}
-
 // A drag as the mouse makes it: a press on the source row and moves past the drag distance start the
 // table's drag, whose QDrag::exec runs its own event loop; from inside that loop a timer moves the
 // mouse over the target point and releases it there with the given keys. Answers whether the release
 // was made (a drag that never ends is cancelled after a generous while); the drop has been handled then.
 bool dragWithTheMouse(ClipsTableView* source, int row, ClipsTableView* target, const QPoint& at,
                       Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    const QPoint start = rowPoint(source, row);
+    const QPoint start = PlaylistWindowTest::rowPoint(source, row);
     QTest::mousePress(source->viewport(), Qt::LeftButton, Qt::NoModifier, start);
     int step = 0;
     bool released = false;

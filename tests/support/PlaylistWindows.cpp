@@ -47,3 +47,10 @@ OrvantaWindowController* PlaylistWindowTest::openURL(const QUrl& file) {
 OrvantaWindowController* PlaylistWindowTest::openUntitled() {
     return windowControllerOf(controller.newStandardPlaylistDocument());
 }
+
+QPoint PlaylistWindowTest::rowPoint(ClipsTableView* table, int row) {
+    const int rows = table->model()->rowCount();
+    if (row >= rows)
+        return {20, table->rowViewportPosition(rows - 1) + table->rowHeight(rows - 1) + 4};
+    return {20, table->rowViewportPosition(row) + table->rowHeight(row) / 4};
+}

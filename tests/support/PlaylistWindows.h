@@ -9,6 +9,7 @@
 #include "support/RecordingPresenter.h"
 #include "support/TestMedia.h"
 #include "window/ClipsController.h"
+#include "window/ClipsTableView.h"
 #include "window/OrvantaWindowController.h"
 
 #include <QTemporaryDir>
@@ -19,6 +20,11 @@ public:
     static OrvantaWindowController* windowControllerOf(Document* document);
     static QStringList names(OrvantaWindowController* wc) { return clipNames(wc->datasource()->clips()); }
     static void processDeferredDeletes();
+    static ClipsTableView* tableOf(OrvantaWindowController* wc) {
+        return qobject_cast<ClipsTableView*>(wc->clipsTable());
+    }
+    // A point in the upper quarter of a row of the table, or below the last row for the row count.
+    static QPoint rowPoint(ClipsTableView* table, int row);
 
 protected:
     void TearDown() override;
