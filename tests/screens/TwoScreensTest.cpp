@@ -50,34 +50,26 @@ using TwoScreensTest = PlaylistWindowTest;
 
 } // namespace
 
-TEST_F(TwoScreensTest, EachOutputModePlacesTheOutputWindowAndOtherValuesLeaveItWhereItIs) {
+// Where each mode puts the window on play: PlayingGoesAboveThePanels...; the frames: OutputFramesTest.
+TEST_F(TwoScreensTest, OtherModesLeaveTheOutputWindowWhereItIsAndACustomValueChoosesTheCustomFrame) {
     OrvantaWindowController* wc = open("modes");
     ASSERT_NE(wc, nullptr);
     BorderlessWindow* output = wc->outputWindow();
     ASSERT_NE(output, nullptr);
-    EXPECT_TRUE(wc->isPreviewPlayback());
     wc->setFullscreenFrame(QRectF(1, 2, 3, 4));
-    const struct {
-        const char* name;
-        int mode, display;
-        bool preview;
-        QRectF frame, fullscreenFrame;
-    } steps[] = {
-        {"all displays: the bounding box of both", 2, 0, false, BothFrame, {1, 2, 3, 4}},
-        {"the chooser's second display, not the union", 1, 3, false, RightFrame, {1, 2, 3, 4}},
-        {"4: nothing", 4, 3, false, RightFrame, {1, 2, 3, 4}},
-        {"the preview empties the frame only", 0, 3, true, RightFrame, QRectF()},
-    };
-    for (const auto& step : steps) {
-        SCOPED_TRACE(step.name);
-        wc->selectDisplayPopUp()->setCurrentIndex(step.display);
-        chooseMode(wc, step.mode);
-        EXPECT_EQ(wc->isPreviewPlayback(), step.preview);
-        EXPECT_TRUE(sameFrame(output->frame(), step.frame));
-        EXPECT_EQ(output->geometry(), step.frame.toRect());
-        EXPECT_TRUE(sameFrame(wc->fullscreenFrame(), step.fullscreenFrame));
-        EXPECT_FALSE(output->isVisible()); // placing is not showing
-    }
+    wc->selectDisplayPopUp()->setCurrentIndex(3);
+    chooseMode(wc, 1);
+    EXPECT_TRUE(sameFrame(output->frame(), RightFrame));
+    EXPECT_FALSE(output->isVisible()); // placing is not showing
+    chooseMode(wc, 4);
+    EXPECT_FALSE(wc->isPreviewPlayback());
+    EXPECT_TRUE(sameFrame(output->frame(), RightFrame));
+    EXPECT_TRUE(sameFrame(wc->fullscreenFrame(), QRectF(1, 2, 3, 4)));
+    // The preview empties the fullscreen frame only.
+    chooseMode(wc, 0);
+    EXPECT_TRUE(wc->isPreviewPlayback());
+    EXPECT_TRUE(sameFrame(output->frame(), RightFrame));
+    EXPECT_TRUE(sameFrame(wc->fullscreenFrame(), QRectF()));
 
     // A custom value entered in the preview mode chooses the output window, at the custom frame.
     for (const auto& [key, value] : {std::pair{"customFrameX", 2000}, std::pair{"customFrameY", -50},
