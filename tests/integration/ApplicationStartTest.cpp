@@ -41,12 +41,7 @@ TEST_F(ApplicationStart, NewPlaylistCommandsChooseTheDefaultType) {
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Standard Playlist:  Untitled[*]"));
 
-    Presenter::OpenPanelResult folder;
-    folder.accepted = true;
-    folder.urls = {QUrl::fromLocalFile(dir.path())};
-    folder.directoryURL = QUrl::fromLocalFile(dir.path());
-    folder.includeSubdirectories = true;
-    presenter.openPanelAnswers.push_back(folder);
+    presenter.openPanelAnswers.push_back(RecordingPresenter::chosen({url("")}, url(""), true));
     Document* dynamic = controller.newDynamicPlaylistDocument();
     ASSERT_NE(dynamic, nullptr);
     EXPECT_EQ(windowOf(dynamic)->windowTitle(), QStringLiteral("Dynamic Playlist:  Untitled 2[*]"));

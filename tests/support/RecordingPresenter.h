@@ -23,6 +23,11 @@ public:
                                               const QString& conflictCopyPath) override;
     OpenPanelResult runOpenPanel(const OpenPanelRequest& request) override;
     std::optional<QUrl> runSavePanel(const SavePanelRequest& request) override;
+    // What a person who chose the items in the panel, in the folder, with the check box so, answers.
+    static OpenPanelResult chosen(const QList<QUrl>& urls, const QUrl& directory,
+                                  bool includeSubdirectories) {
+        return {true, urls, directory, includeSubdirectories};
+    }
 
     std::deque<OpenPanelResult> openPanelAnswers;
     std::deque<std::optional<QUrl>> savePanelAnswers;

@@ -1,5 +1,7 @@
 #include "support/TestMedia.h"
 
+#include "platform/media/Movie.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,6 +17,13 @@ QString copyTestMedia(const QString& name, const QString& path) {
         return path;
     ADD_FAILURE() << "could not copy " << name.toStdString() << " to " << path.toStdString();
     return {};
+}
+
+std::shared_ptr<Movie> openTestMovie(const QString& nameOrPath) {
+    const QString path = QFileInfo(nameOrPath).isAbsolute() ? nameOrPath : testMediaPath(nameOrPath);
+    Movie::OpenResult result = Movie::open(QUrl::fromLocalFile(path));
+    EXPECT_TRUE(result) << path.toStdString() << ": " << result.error.message.toStdString();
+    return result.movie;
 }
 
 QString sharedPath(const QString& name) {

@@ -15,12 +15,6 @@ namespace {
 constexpr int Patience = 15000; // ms; generous, these are not timings
 constexpr double Frame = 0.04;  // one frame at 25 fps
 
-std::shared_ptr<Movie> openMovie(const QString& name) {
-    Movie::OpenResult result = Movie::open(QUrl::fromLocalFile(testMediaPath(name)));
-    EXPECT_TRUE(result) << name.toStdString() << ": " << result.error.message.toStdString();
-    return result.movie;
-}
-
 std::unique_ptr<MpvPlayer> makePlayer() {
     // Headless: no video output, no sound card.
     MpvPlayer::CreateResult created = MpvPlayer::create({/*renderApi=*/false, /*audioOutput=*/false});
@@ -53,7 +47,7 @@ protected:
 } // namespace
 
 TEST_F(MpvPlayerTest, PlayingRunsToTheEndReportsItOnceAgainWhenPlayedThereAndAfterRewinding) {
-    auto movie = openMovie("clip-0.5s.mp4");
+    auto movie = openTestMovie("clip-0.5s.mp4");
     movie->setPreferredRate(4.0f);
     attachAndWait(movie);
     QSignalSpy ended(m_player.get(), &MpvPlayer::movieDidEnd);
@@ -83,8 +77,8 @@ TEST_F(MpvPlayerTest, PlayingRunsToTheEndReportsItOnceAgainWhenPlayedThereAndAft
 TEST_F(MpvPlayerTest, EachPlayerReportsOnlyTheEndOfItsOwnMovie) {
     auto other = makePlayer();
     ASSERT_TRUE(other);
-    auto shortMovie = openMovie("clip-0.5s.mp4");
-    auto longMovie = openMovie("clip-2s.mp4");
+    auto shortMovie = openTestMovie("clip-0.5s.mp4");
+    auto longMovie = openTestMovie("clip-2s.mp4");
     shortMovie->setPreferredRate(4.0f);
     attachAndWait(shortMovie);
     QSignalSpy otherReady(other.get(), &MpvPlayer::movieReady);
@@ -102,7 +96,7 @@ TEST_F(MpvPlayerTest, EachPlayerReportsOnlyTheEndOfItsOwnMovie) {
 }
 
 TEST_F(MpvPlayerTest, DetachingWritesTheStateBackAndReattachingResumesThere) {
-    auto movie = openMovie("clip-2s.mp4");
+    auto movie = openTestMovie("clip-2s.mp4");
     movie->setPreferredRate(4.0f);
     attachAndWait(movie);
     m_player->play();
@@ -120,9 +114,9 @@ TEST_F(MpvPlayerTest, DetachingWritesTheStateBackAndReattachingResumesThere) {
 }
 
 TEST_F(MpvPlayerTest, AttachingThePreparedMovieSwitchesToItPausedAndPlayingHoldsItsFirstFrame) {
-    auto first = openMovie("clip-1s.mp4");
-    auto second = openMovie("clip-2s.mp4");
-    auto third = openMovie("clip-1s.mkv");
+    auto first = openTestMovie("clip-1s.mp4");
+    auto second = openTestMovie("clip-2s.mp4");
+    auto third = openTestMovie("clip-1s.mkv");
     attachAndWait(first);
     QSignalSpy prepared(m_player.get(), &MpvPlayer::nextPrepared);
     m_player->prepareNext(second);
