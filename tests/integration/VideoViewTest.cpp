@@ -15,10 +15,6 @@ namespace {
 
 constexpr int Patience = 20000; // ms
 
-int greyAt(QWidget& view, QPoint point) {
-    return viewGrey(&view, point);
-}
-
 // Frame n of frames-2s.mp4 is grey 5n, of frames-2s-b.mp4 grey 250 - 5n.
 class VideoViewTest : public ::testing::Test {
 protected:
@@ -56,7 +52,7 @@ protected:
         int seen = -1;
         const bool shown = QTest::qWaitFor(
             [&] {
-                seen = greyAt(view, point);
+                seen = viewGrey(&view, point);
                 return nearGrey(seen, expected);
             },
             Patience);
@@ -107,20 +103,22 @@ TEST_F(VideoViewTest, ViewsOfEitherKindShowTheExactFrameAfterASeekAgreeAndShowAP
         expectGrey(*wide, {240, 120}, 0);
         m_player->setCurrentTime(1.0); // frame 25, a keyframe (keyframes are 0 and 25)
         expectGrey(*wide, {240, 120}, 125);
-        EXPECT_EQ(greyAt(*preview, {160, 120}), greyAt(*wide, {240, 120}));
-        EXPECT_EQ(greyAt(*wide, {20, 120}), 0); // the bars stay black
-        EXPECT_EQ(greyAt(*wide, {460, 120}), 0);
+        EXPECT_EQ(viewGrey(preview.get(), {160, 120}), viewGrey(wide.get(), {240, 120}));
+        EXPECT_EQ(viewGrey(wide.get(), {20, 120}), 0); // the bars stay black
+        EXPECT_EQ(viewGrey(wide.get(), {460, 120}), 0);
         m_player->setCurrentTime(1.48); // frame 37, between keyframes
         expectGrey(*preview, {160, 120}, 185);
-        EXPECT_EQ(greyAt(*wide, {240, 120}), greyAt(*preview, {160, 120}));
+        EXPECT_EQ(viewGrey(wide.get(), {240, 120}), viewGrey(preview.get(), {160, 120}));
 
         QSignalSpy prepared(m_player.get(), &MpvPlayer::nextPrepared);
         m_player->prepareNext(openTestMovie("frames-2s-b.mp4"));
         ASSERT_TRUE(QTest::qWaitFor([&] { return prepared.count() > 0; }, Patience));
-        EXPECT_TRUE(nearGrey(greyAt(*preview, {160, 120}), 185)); // preparing does not change the picture
+        EXPECT_TRUE(
+            nearGrey(viewGrey(preview.get(), {160, 120}), 185)); // preparing does not change the picture
         ASSERT_TRUE(m_player->switchToPrepared());
         // No waiting: the prepared handle has drawn its first frame already, so nothing black or stale shows.
-        EXPECT_TRUE(nearGrey(greyAt(*preview, {160, 120}), 250)) << greyAt(*preview, {160, 120});
+        EXPECT_TRUE(nearGrey(viewGrey(preview.get(), {160, 120}), 250))
+            << viewGrey(preview.get(), {160, 120});
         m_player->detach();
         expectGrey(*wide, {240, 120}, 0);
     }

@@ -138,33 +138,21 @@ TEST_F(WindowTest, AnImportRunPlacesItsClipsThenReportsProtectedFilesThenFolders
     EXPECT_FALSE(wc->importSpinner()->isVisible());
 }
 
-TEST_F(WindowTest, ADynamicPlaylistIsRebuiltFromItsFolderByItsRecursionFlag) {
-    media("clip-1s.mp4", "dyn/a.mp4");
-    media("clip-1s.mp4", "dyn/sub/b.mp4");
-    media("notes.txt", "dyn/c.txt");
-    OrvantaWindowController* flat = openDynamic("flat", "dyn");
-    ASSERT_NE(flat, nullptr);
-    EXPECT_EQ(names(flat), QStringList{"a.mp4"});
-    EXPECT_EQ(flat->datasource()->changeCount(), 1); // the rebuild's one change
-    EXPECT_EQ(flat->infoTab()->currentIndex(), 0);
-    EXPECT_EQ(label(flat, "sourceFolderText")->text(), path("dyn"));
-    EXPECT_EQ(label(flat, "subdirectoriesText")->text(), QStringLiteral("not included"));
-
-    OrvantaWindowController* deep = openDynamic("deep", "dyn", true);
-    EXPECT_EQ(names(deep), (QStringList{"a.mp4", "b.mp4"}));
-    EXPECT_EQ(deep->datasource()->changeCount(), 1);
-    // The accessory check box of a standard playlist plays no part here.
-    EXPECT_EQ(deep->openAccessoryViewController(), nullptr);
-}
-
-TEST_F(WindowTest, ANewSourceFolderReplacesEveryClipAndIsRemembered) {
+// A dynamic playlist is rebuilt from its folder, with or without its subfolders, when it opens and when
+// its folder is changed.
+TEST_F(WindowTest, ADynamicPlaylistIsRebuiltFromItsFolderAndANewFolderIsRemembered) {
     media("clip-1s.mp4", "first/a.mp4");
-    media("clip-1s.mp4", "first/b.mp4");
+    media("clip-1s.mp4", "first/sub/b.mp4");
+    media("notes.txt", "first/c.txt");
     media("clip-1s.mp4", "second/c.mp4");
     media("clip-1s.mp4", "second/sub/d.mp4");
     OrvantaWindowController* wc = openDynamic("d", "first", true);
     OrvantaDocument* document = wc->datasource();
     ASSERT_EQ(names(wc), (QStringList{"a.mp4", "b.mp4"}));
+    EXPECT_EQ(document->changeCount(), 1); // the rebuild's one change
+    EXPECT_EQ(wc->infoTab()->currentIndex(), 0);
+    EXPECT_EQ(label(wc, "subdirectoriesText")->text(), QStringLiteral("included"));
+    EXPECT_EQ(wc->openAccessoryViewController(), nullptr); // the add panel's check box plays no part
     const auto oldMovie = document->clips()[0]->movie;
 
     wc->setSourceFolder(); // cancelled
@@ -184,6 +172,7 @@ TEST_F(WindowTest, ANewSourceFolderReplacesEveryClipAndIsRemembered) {
     EXPECT_GT(document->changeCount(), before);
     EXPECT_EQ(UserDefaults::standardUserDefaults().URLForKey("dynamicFolderLocation"), url(""));
     EXPECT_EQ(label(wc, "sourceFolderText")->text(), path("second"));
+    EXPECT_EQ(label(wc, "subdirectoriesText")->text(), QStringLiteral("not included"));
 
     // The next dynamic playlist's panel starts where this one was.
     controller.newDynamicPlaylistDocument();
