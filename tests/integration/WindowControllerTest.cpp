@@ -177,7 +177,16 @@ TEST_F(WindowTest, EverySettingAndEveryClipChangeMarksTheDocumentButSelectionDoe
         {"customFrameWidth", enter("customFrameWidth"), TypedNumber::integer(640), false, true},
         {"customFrameHeight", enter("customFrameHeight"), TypedNumber::integer(640), false, true},
     };
+    // The selector and the pane show the same index, whichever is changed; the menu's pane commands
+    // carry their pane as their tag.
+    const auto paneItems = window->findChildren<QAction*>("switchSettingsPane");
+    ASSERT_EQ(paneItems.size(), 2);
+    paneItems[1]->trigger();
+    EXPECT_EQ(wc->settingsSelector()->currentIndex(), 1);
+    wc->settingsSelector()->setCurrentIndex(0); // the user picks a segment
+    EXPECT_EQ(wc->settingsTab()->currentIndex(), 0);
     wc->switchSettingsPane(1);
+    EXPECT_EQ(wc->settingsTab()->currentIndex(), 1);
     int expected = 0;
     for (const auto& e : edits) {
         SCOPED_TRACE(e.key);
@@ -246,22 +255,6 @@ TEST_F(WindowTest, MenuAndToolbarItemsAreEnabledPerPlaylistKind) {
         EXPECT_EQ(standard->window()->findChild<QAction*>(o.name)->isEnabled(), o.standard) << o.name;
         EXPECT_EQ(dynamic->window()->findChild<QAction*>(o.name)->isEnabled(), o.dynamic) << o.name;
     }
-}
-
-TEST_F(WindowTest, TheSettingsSelectorAndPaneShowTheSameIndex) {
-    OrvantaWindowController* wc = open("s");
-    EXPECT_EQ(wc->settingsTab()->currentIndex(), 0);
-    wc->switchSettingsPane(1);
-    EXPECT_EQ(wc->settingsSelector()->currentIndex(), 1);
-    EXPECT_EQ(wc->settingsTab()->currentIndex(), 1);
-    wc->settingsSelector()->setCurrentIndex(0); // the user picks a segment
-    EXPECT_EQ(wc->settingsTab()->currentIndex(), 0);
-    // The menu's pane commands carry their pane as their tag.
-    const auto items = wc->window()->findChildren<QAction*>("switchSettingsPane");
-    ASSERT_EQ(items.size(), 2);
-    items[1]->trigger();
-    EXPECT_EQ(wc->settingsTab()->currentIndex(), 1);
-    EXPECT_EQ(wc->settingsSelector()->currentIndex(), 1);
 }
 
 TEST_F(WindowTest, AClosedWindowIsReachedByNothing) {
