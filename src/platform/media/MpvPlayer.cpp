@@ -519,9 +519,10 @@ void MpvPlayer::checkShown() {
 void MpvPlayer::showActive() {
     if (!isSwitchPending())
         return;
-    const int previous = m_shown;
+    // The previous handle stays paused on its file until the next movie is loaded there: stopping it
+    // would send the core idle, which tears its video output down (work on this thread, right while
+    // the new movie's first frames are due) only to build it again for the next load.
     m_shown = m_active;
-    m_slots[size_t(previous)].handle->commandAsync({"stop"});
     emit shownHandleChanged(m_shown);
     if (m_deferredNext) {
         std::shared_ptr<Movie> next = std::move(*m_deferredNext);

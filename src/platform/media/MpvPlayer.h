@@ -138,7 +138,8 @@ private:
     void handleProperty(int index, const mpv_event& event);
     void beginFile(int index);
     void load(int index, std::shared_ptr<Movie> movie);
-    // Lets go of the slot's movie; the engine stops its file, or with keepPicture only pauses on it.
+    // Lets go of the slot's movie; the engine stops its file, or with keepPicture only pauses on it (a
+    // later load replaces the file).
     void unload(int index, bool keepPicture = false);
     // After a switch, once the active handle has drawn its first frame: it is shown instead of the other.
     void checkShown();
