@@ -143,7 +143,7 @@ void MpvPlayer::prepareNext(std::shared_ptr<Movie> movie) {
         m_deferredNext = std::move(movie);
         return;
     }
-    if (movie == other().movie)
+    if (movie == other().movie && (movie || !other().holdsFile))
         return;
     if (!movie || movie == active().movie) {
         unload(1 - m_active);
@@ -294,6 +294,7 @@ void MpvPlayer::load(int index, std::shared_ptr<Movie> movie) {
     slot.eofReached = false;
     slot.endReported = false;
     slot.announced = false;
+    slot.holdsFile = false;
     slot.movie->setRate(0.0f);
 
     if (index == m_active) {
@@ -315,7 +316,7 @@ void MpvPlayer::load(int index, std::shared_ptr<Movie> movie) {
 
 void MpvPlayer::unload(int index, bool keepPicture) {
     Slot& slot = m_slots[size_t(index)];
-    if (slot.stage == Stage::Empty && !slot.movie)
+    if (slot.stage == Stage::Empty && !slot.movie && (keepPicture || !slot.holdsFile))
         return;
     slot.movie.reset();
     slot.stage = Stage::Empty;
@@ -327,6 +328,7 @@ void MpvPlayer::unload(int index, bool keepPicture) {
     slot.eofReached = false;
     slot.endReported = false;
     slot.handle->setFlagAsync("pause", true);
+    slot.holdsFile = keepPicture;
     if (!keepPicture)
         slot.handle->commandAsync({"stop"});
 }
@@ -519,9 +521,9 @@ void MpvPlayer::checkShown() {
 void MpvPlayer::showActive() {
     if (!isSwitchPending())
         return;
-    // The previous handle stays paused on its file until the next movie is loaded there: stopping it
-    // would send the core idle, which tears its video output down (work on this thread, right while
-    // the new movie's first frames are due) only to build it again for the next load.
+    // The previous handle stays paused on its file until the next movie is loaded there (or nothing is
+    // to be): stopping it now would send the core idle, which tears its video output down (work on
+    // this thread, right while the new movie's first frames are due) only to build it again next load.
     m_shown = m_active;
     emit shownHandleChanged(m_shown);
     if (m_deferredNext) {

@@ -126,6 +126,7 @@ private:
         double frameRate = 0.0; // of the file, as its container says; 0 while unknown
         quint64 framesAtRestart = 0;
         bool announced = false; // nextPrepared sent for this load
+        bool holdsFile = false; // let go of, but the engine still holds its file, paused
     };
 
     MpvPlayer() = default;
