@@ -20,10 +20,8 @@ namespace {
 
 constexpr int Wait = 15000; // ms allowed for the player to get somewhere; never a measured time
 
-std::shared_ptr<Movie> openMovie(const QString& name) {
-    Movie::OpenResult result = Movie::open(QUrl::fromLocalFile(testMediaPath(name)));
-    EXPECT_TRUE(result) << result.error.message.toStdString();
-    return result.movie;
+std::shared_ptr<Movie> openCard() {
+    return Movie::open(QUrl::fromLocalFile(testMediaPath("clip-0.3s.mp4"))).movie;
 }
 
 } // namespace
@@ -47,7 +45,7 @@ TEST(ShortClipTest, EveryClipOfAShortClipPlaylistComesFromThePreparedHandleOnceA
 
     // Per change of clip: the clip, whether it had been prepared and came in on the other handle, and,
     // once shown, whether its handle had drawn it.
-    QList<std::shared_ptr<Movie>> current, ended, shown;
+    QList<std::shared_ptr<Movie>> ended, shown;
     QList<bool> fromPrepared, drawn;
     std::shared_ptr<Movie> prepared;
     int handle = player.activeIndex();
@@ -56,7 +54,6 @@ TEST(ShortClipTest, EveryClipOfAShortClipPlaylistComesFromThePreparedHandleOnceA
         prepared = player.preparedMovie();
     });
     QObject::connect(&player, &MpvPlayer::movieChanged, wc, [&](const std::shared_ptr<Movie>& movie) {
-        current.append(movie);
         fromPrepared.append(movie && movie == prepared && player.activeIndex() != handle);
         handle = player.activeIndex();
     });
@@ -67,7 +64,6 @@ TEST(ShortClipTest, EveryClipOfAShortClipPlaylistComesFromThePreparedHandleOnceA
     wc->play();
     WAIT_UNTIL(!wc->isPlaying(), 4 * Wait);
 
-    EXPECT_EQ(current, clips.mid(1));
     EXPECT_EQ(ended, clips);
     EXPECT_EQ(fromPrepared, QList<bool>(4, true));
     EXPECT_EQ(shown, clips.mid(1));
@@ -83,9 +79,8 @@ TEST(ShortClipTest, AClipStillLoadingIsSwitchedToAndShownOnceReadyWhatFollowsWai
     MpvPlayer::CreateResult created = MpvPlayer::create({/*renderApi=*/false, /*audioOutput=*/false});
     ASSERT_TRUE(created) << created.error.toStdString();
     MpvPlayer& player = *created.player;
-    const auto first = openMovie("clip-0.3s.mp4");
-    const auto second = openMovie("clip-0.3s.mp4");
-    const auto third = openMovie("clip-0.3s.mp4");
+    const auto first = openCard(), second = openCard(), third = openCard();
+    ASSERT_TRUE(first && second && third);
     player.attach(first);
     WAIT_UNTIL(player.isReady(), Wait);
     const int before = player.activeIndex();
