@@ -60,7 +60,10 @@ MpvPlayer::CreateResult MpvPlayer::create(const Config& config) {
         slot.handle->observe(Speed, "speed", MPV_FORMAT_DOUBLE);
         slot.handle->observe(Volume, "volume", MPV_FORMAT_DOUBLE);
         slot.handle->observe(FrameRate, "container-fps", MPV_FORMAT_DOUBLE);
-        connect(slot.handle.get(), &MpvHandle::frameRendered, self, &MpvPlayer::checkPrepared);
+        connect(slot.handle.get(), &MpvHandle::frameRendered, self, [self] {
+            self->checkShown();
+            self->checkPrepared();
+        });
     }
     player->m_positionTimer.setSingleShot(true);
     connect(&player->m_positionTimer, &QTimer::timeout, player.get(), [self = player.get()] {
@@ -90,7 +93,7 @@ std::shared_ptr<Movie> MpvPlayer::movie() const {
     return active().movie;
 }
 std::shared_ptr<Movie> MpvPlayer::preparedMovie() const {
-    return other().movie;
+    return m_deferredNext ? *m_deferredNext : other().movie;
 }
 double MpvPlayer::position() const {
     return active().position;
@@ -119,15 +122,15 @@ bool MpvPlayer::isNextPrepared() const {
 void MpvPlayer::attach(std::shared_ptr<Movie> movie) {
     if (movie == active().movie)
         return;
-    if (movie && movie == other().movie && isNextPrepared()) {
+    if (movie && movie == other().movie) {
         switchSlots(false);
         return;
     }
     writeBack(active());
-    if (movie && movie == other().movie)
-        unload(1 - m_active); // still loading there; load it here instead
     if (!movie) {
         unload(m_active);
+        m_deferredNext.reset();
+        showActive();
         emit movieChanged(nullptr);
         return;
     }
@@ -136,7 +139,11 @@ void MpvPlayer::attach(std::shared_ptr<Movie> movie) {
 }
 
 void MpvPlayer::prepareNext(std::shared_ptr<Movie> movie) {
-    if (movie == other().movie)
+    if (isSwitchPending()) {
+        m_deferredNext = std::move(movie);
+        return;
+    }
+    if (movie == other().movie && (movie || !other().holdsFile))
         return;
     if (!movie || movie == active().movie) {
         unload(1 - m_active);
@@ -154,14 +161,23 @@ bool MpvPlayer::switchToPrepared() {
 
 void MpvPlayer::switchSlots(bool keepRunning) {
     const bool wasRunning = active().movie && active().movie->rate() > 0.0f;
+    const bool drawn = isNextPrepared();
     writeBack(active());
-    unload(m_active);
+    // Paused on its last picture, which stays shown until the new movie's first frame is drawn.
+    unload(m_active, true);
     m_active = 1 - m_active;
-    m_sinceSwitch.start();
-    m_firstFrameHold = frameMilliseconds(active(), engineSpeed(active().movie->preferredRate()));
+    if (drawn) {
+        showActive();
+        holdFirstFrame();
+    } else {
+        m_sinceSwitch.invalidate();
+        m_releaseTimer.stop();
+        // A load that failed there is tried once more.
+        if (active().stage == Stage::Empty)
+            load(m_active, active().movie);
+    }
     // The movie's volume may have changed since it was prepared.
     setVolume(active().movie->volume());
-    emit activeHandleChanged(m_active);
     emit movieChanged(active().movie);
     if (keepRunning && wasRunning)
         play();
@@ -231,6 +247,9 @@ void MpvPlayer::applyRate(Slot& slot, float rate) {
     const double speed = engineSpeed(rate);
     slot.movie->setRate(float(speed));
     slot.handle->setDoubleAsync("speed", speed);
+    // Switched in but not shown yet: it starts once its first frame has been shown (holdFirstFrame).
+    if (&slot == &active() && isSwitchPending())
+        return;
     if (&slot == &active() && m_sinceSwitch.isValid() && m_sinceSwitch.elapsed() < m_firstFrameHold) {
         // Just switched in: its first frame has not had its interval yet.
         m_releaseTimer.start(int(m_firstFrameHold - m_sinceSwitch.elapsed()));
@@ -242,11 +261,23 @@ void MpvPlayer::applyRate(Slot& slot, float rate) {
 }
 
 void MpvPlayer::seek(Slot& slot, double seconds) {
+    const bool fromEnd = slot.eofReached;
     slot.seeking = true;
     slot.eofReached = false;
     slot.endReported = false;
     const QByteArray target = number(seconds);
-    slot.handle->commandAsync({"seek", target.constData(), "absolute+exact"});
+    if (!fromEnd) {
+        slot.handle->commandAsync({"seek", target.constData(), "absolute+exact"});
+        return;
+    }
+    // Rewinding a movie that ended: sent from the event loop, so that when the end moves on to another
+    // movie (attached right after the rewind) the ended one keeps its last picture while it is shown.
+    const int index = int(&slot - m_slots.data());
+    QTimer::singleShot(0, this, [this, index, request = slot.loadRequest, target] {
+        const Slot& now = m_slots[size_t(index)];
+        if (now.movie && now.loadRequest == request)
+            now.handle->commandAsync({"seek", target.constData(), "absolute+exact"});
+    });
 }
 
 void MpvPlayer::load(int index, std::shared_ptr<Movie> movie) {
@@ -263,6 +294,7 @@ void MpvPlayer::load(int index, std::shared_ptr<Movie> movie) {
     slot.eofReached = false;
     slot.endReported = false;
     slot.announced = false;
+    slot.holdsFile = false;
     slot.movie->setRate(0.0f);
 
     if (index == m_active) {
@@ -282,9 +314,9 @@ void MpvPlayer::load(int index, std::shared_ptr<Movie> movie) {
         notePosition();
 }
 
-void MpvPlayer::unload(int index) {
+void MpvPlayer::unload(int index, bool keepPicture) {
     Slot& slot = m_slots[size_t(index)];
-    if (slot.stage == Stage::Empty && !slot.movie)
+    if (slot.stage == Stage::Empty && !slot.movie && (keepPicture || !slot.holdsFile))
         return;
     slot.movie.reset();
     slot.stage = Stage::Empty;
@@ -296,7 +328,9 @@ void MpvPlayer::unload(int index) {
     slot.eofReached = false;
     slot.endReported = false;
     slot.handle->setFlagAsync("pause", true);
-    slot.handle->commandAsync({"stop"});
+    slot.holdsFile = keepPicture;
+    if (!keepPicture)
+        slot.handle->commandAsync({"stop"});
 }
 
 void MpvPlayer::writeBack(Slot& slot) {
@@ -381,7 +415,7 @@ void MpvPlayer::handleEvent(int index, const mpv_event& event) {
                 seek(slot, *slot.pendingSeek);
             slot.pendingSeek.reset();
             // A play() that came while loading was held back by the file's own pause.
-            if (index == m_active && slot.movie->rate() > 0.0f)
+            if (index == m_active && !isSwitchPending() && slot.movie->rate() > 0.0f)
                 slot.handle->setFlagAsync("pause", false);
         }
         // Observed changes may come before the restart and are ignored while seeking; ask once more.
@@ -390,6 +424,7 @@ void MpvPlayer::handleEvent(int index, const mpv_event& event) {
         if (index == m_active) {
             if (!slot.seeking)
                 emit movieReady(slot.movie);
+            checkShown();
         } else {
             checkPrepared();
         }
@@ -471,6 +506,41 @@ void MpvPlayer::releaseFirstFrame() {
     Slot& slot = active();
     if (slot.movie && slot.movie->rate() > 0.0f && slot.stage == Stage::Ready)
         slot.handle->setFlagAsync("pause", false);
+}
+
+void MpvPlayer::checkShown() {
+    const Slot& slot = active();
+    if (!isSwitchPending() || !slot.movie || slot.stage != Stage::Ready)
+        return;
+    if (slot.handle->renderAttachment() && slot.handle->framesRendered() <= slot.framesAtRestart)
+        return;
+    showActive();
+    holdFirstFrame();
+}
+
+void MpvPlayer::showActive() {
+    if (!isSwitchPending())
+        return;
+    // The previous handle stays paused on its file until the next movie is loaded there (or nothing is
+    // to be): stopping it now would send the core idle, which tears its video output down (work on
+    // this thread, right while the new movie's first frames are due) only to build it again next load.
+    m_shown = m_active;
+    emit shownHandleChanged(m_shown);
+    if (m_deferredNext) {
+        std::shared_ptr<Movie> next = std::move(*m_deferredNext);
+        m_deferredNext.reset();
+        prepareNext(std::move(next));
+    }
+}
+
+// After a switch, the first frame stays one frame interval before playing moves on from it.
+void MpvPlayer::holdFirstFrame() {
+    Slot& slot = active();
+    m_sinceSwitch.start();
+    m_firstFrameHold = frameMilliseconds(slot, engineSpeed(slot.movie->preferredRate()));
+    m_releaseTimer.stop();
+    if (slot.movie->rate() > 0.0f)
+        m_releaseTimer.start(m_firstFrameHold);
 }
 
 void MpvPlayer::checkPrepared() {

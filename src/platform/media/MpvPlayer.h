@@ -45,11 +45,19 @@ public:
     ~MpvPlayer() override;
 
     MpvHandle& handle(int index) const { return *m_slots[size_t(index)].handle; }
+    // The handle of the attached movie.
     int activeIndex() const { return m_active; }
     MpvHandle& activeHandle() const { return handle(m_active); }
+    // The handle whose picture is shown: the active one, except right after a switch to a prepared movie
+    // that had not drawn its first frame yet. Until it has, the other handle keeps the previous movie's
+    // last picture, paused, and nothing is prepared on it.
+    int shownIndex() const { return m_shown; }
+    MpvHandle& shownHandle() const { return handle(m_shown); }
+    bool isSwitchPending() const { return m_shown != m_active; }
 
     // Attaches a movie (null detaches): the previous one is written back and let go. A movie that was
-    // prepared and is ready is switched in instead of being loaded again. The movie starts paused.
+    // prepared is switched in instead of being loaded again, also while it is still loading (see
+    // shownIndex). The movie starts paused.
     void attach(std::shared_ptr<Movie> movie);
     void detach() { attach(nullptr); }
     std::shared_ptr<Movie> movie() const;
@@ -70,7 +78,8 @@ public:
     bool isReady() const;        // loaded and positioned on its first frame
 
     // Loads a movie paused on the other handle. When it is ready (positioned, and with a render
-    // context also drawn) nextPrepared is emitted and switchToPrepared may swap it in.
+    // context also drawn) nextPrepared is emitted and switchToPrepared may swap it in. While a switch is
+    // pending the other handle still shows the previous picture: the movie is loaded once it is gone.
     void prepareNext(std::shared_ptr<Movie> movie);
     std::shared_ptr<Movie> preparedMovie() const;
     bool isNextPrepared() const;
@@ -90,7 +99,8 @@ signals:
     // The attached movie is loaded and positioned (after attaching and after each seek).
     void movieReady(std::shared_ptr<Movie> movie);
     void nextPrepared(std::shared_ptr<Movie> movie);
-    void activeHandleChanged(int index);
+    // The handle whose picture is shown changed (see shownIndex).
+    void shownHandleChanged(int index);
     // Pause, speed or volume as reported by the engine changed.
     void engineStateChanged();
 
@@ -116,6 +126,7 @@ private:
         double frameRate = 0.0; // of the file, as its container says; 0 while unknown
         quint64 framesAtRestart = 0;
         bool announced = false; // nextPrepared sent for this load
+        bool holdsFile = false; // let go of, but the engine still holds its file, paused
     };
 
     MpvPlayer() = default;
@@ -128,7 +139,13 @@ private:
     void handleProperty(int index, const mpv_event& event);
     void beginFile(int index);
     void load(int index, std::shared_ptr<Movie> movie);
-    void unload(int index);
+    // Lets go of the slot's movie; the engine stops its file, or with keepPicture only pauses on it (a
+    // later load replaces the file).
+    void unload(int index, bool keepPicture = false);
+    // After a switch, once the active handle has drawn its first frame: it is shown instead of the other.
+    void checkShown();
+    void showActive();
+    void holdFirstFrame();
     void writeBack(Slot& slot);
     void seek(Slot& slot, double seconds);
     void applyRate(Slot& slot, float rate);
@@ -144,6 +161,9 @@ private:
 
     std::array<Slot, HandleCount> m_slots;
     int m_active = 0;
+    int m_shown = 0;
+    // What prepareNext was asked for while a switch was pending.
+    std::optional<std::shared_ptr<Movie>> m_deferredNext;
     QElapsedTimer m_sincePositionSignal;
     QTimer m_positionTimer;
     QTimer m_endTimer;

@@ -75,6 +75,7 @@ void MpvGlRenderer::releaseRenderContext() {
         m_renderContext.reset();
     }
     m_framebuffer.reset();
+    m_scratch.reset();
     if (current) {
         if (m_fence)
             m_context->extraFunctions()->glDeleteSync(m_fence);
@@ -136,9 +137,18 @@ void MpvGlRenderer::redraw() {
 
 bool MpvGlRenderer::render() {
     const QSize size = m_handle.videoSize();
-    // Rendering into a target of no size draws black; wait for the size of the new video.
-    if (m_handle.isVideoSizePending() || size.isEmpty())
+    // Rendering into a target of no size draws black; wait for the size of the new video. The frame the
+    // core hands over meanwhile is rendered all the same, out of sight: its video output waits for that
+    // (up to 200 ms, and the core with it, so that the size's own answer came that late). Once the size
+    // is known, redraw() renders it again where the views see it.
+    if (m_handle.isVideoSizePending() || size.isEmpty()) {
+        if (!m_scratch)
+            m_scratch = std::make_unique<QOpenGLFramebufferObject>(
+                QSize(16, 16), QOpenGLFramebufferObject::NoAttachment, GL_TEXTURE_2D, GL_RGBA8);
+        if (m_scratch->isValid())
+            renderInto(*m_scratch);
         return false;
+    }
     if (!m_framebuffer || m_framebuffer->size() != size) {
         m_framebuffer = std::make_unique<QOpenGLFramebufferObject>(
             size, QOpenGLFramebufferObject::NoAttachment, GL_TEXTURE_2D, GL_RGBA8);
@@ -147,14 +157,7 @@ bool MpvGlRenderer::render() {
             return false;
         }
     }
-    mpv_opengl_fbo target{int(m_framebuffer->handle()), size.width(), size.height(), 0};
-    int flipY = 0;        // top row first; views blit with OriginTopLeft
-    int blockForTime = 0; // waiting for the display time would stall the main thread for each frame
-    mpv_render_param params[] = {{MPV_RENDER_PARAM_OPENGL_FBO, &target},
-                                 {MPV_RENDER_PARAM_FLIP_Y, &flipY},
-                                 {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTime},
-                                 {MPV_RENDER_PARAM_INVALID, nullptr}};
-    if (mpv_render_context_render(m_renderContext.get(), params) < 0)
+    if (!renderInto(*m_framebuffer))
         return false;
     QOpenGLExtraFunctions* gl = m_context->extraFunctions();
     if (m_useFences) {
@@ -165,4 +168,16 @@ bool MpvGlRenderer::render() {
     gl->glFlush();
     m_hasFrame = true;
     return true;
+}
+
+bool MpvGlRenderer::renderInto(QOpenGLFramebufferObject& framebuffer) {
+    const QSize size = framebuffer.size();
+    mpv_opengl_fbo target{int(framebuffer.handle()), size.width(), size.height(), 0};
+    int flipY = 0;        // top row first; views blit with OriginTopLeft
+    int blockForTime = 0; // waiting for the display time would stall the main thread for each frame
+    mpv_render_param params[] = {{MPV_RENDER_PARAM_OPENGL_FBO, &target},
+                                 {MPV_RENDER_PARAM_FLIP_Y, &flipY},
+                                 {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTime},
+                                 {MPV_RENDER_PARAM_INVALID, nullptr}};
+    return mpv_render_context_render(m_renderContext.get(), params) >= 0;
 }

@@ -56,12 +56,15 @@ private:
     void processUpdate();
     void redraw();
     bool render();
+    bool renderInto(QOpenGLFramebufferObject& framebuffer);
 
     MpvHandle& m_handle;
     std::unique_ptr<QOffscreenSurface> m_surface;
     std::unique_ptr<QOpenGLContext> m_context;
     std::unique_ptr<mpv_render_context, RenderContextDeleter> m_renderContext;
     std::unique_ptr<QOpenGLFramebufferObject> m_framebuffer;
+    // Takes the frames that cannot be shown yet (see render()).
+    std::unique_ptr<QOpenGLFramebufferObject> m_scratch;
     GLsync m_fence = nullptr;
     bool m_useFences = false;
     bool m_hasFrame = false;

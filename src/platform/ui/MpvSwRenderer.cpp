@@ -81,8 +81,20 @@ void MpvSwRenderer::redraw() {
 
 bool MpvSwRenderer::render() {
     const QSize size = m_handle.videoSize();
-    if (m_handle.isVideoSizePending() || size.isEmpty())
+    if (m_handle.isVideoSizePending() || size.isEmpty()) {
+        // Out of sight, as MpvGlRenderer does: the core's video output waits for each frame it hands
+        // over to be rendered. redraw() renders it again once the size is known.
+        int scratchSize[2] = {16, 4};
+        char scratchFormat[] = "rgb0";
+        size_t scratchStride = Alignment; // 16 pixels of 4 bytes
+        mpv_render_param scratch[] = {{MPV_RENDER_PARAM_SW_SIZE, scratchSize},
+                                      {MPV_RENDER_PARAM_SW_FORMAT, scratchFormat},
+                                      {MPV_RENDER_PARAM_SW_STRIDE, &scratchStride},
+                                      {MPV_RENDER_PARAM_SW_POINTER, m_scratch},
+                                      {MPV_RENDER_PARAM_INVALID, nullptr}};
+        mpv_render_context_render(m_renderContext.get(), scratch);
         return false;
+    }
     if (size != m_bufferSize) {
         m_image = QImage();
         m_stride = (size_t(size.width()) * 4 + Alignment - 1) / Alignment * Alignment;

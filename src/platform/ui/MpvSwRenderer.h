@@ -57,5 +57,7 @@ private:
     QSize m_bufferSize;
     size_t m_stride = 0;
     QImage m_image;
+    // 16x4 rgb0 pixels for frames that cannot be shown yet (see render()); aligned as libmpv asks.
+    alignas(64) unsigned char m_scratch[16 * 4 * 4] = {};
     std::atomic<bool> m_updateQueued{false};
 };

@@ -17,17 +17,17 @@ void SoftwareVideoView::setPlayer(MpvPlayer* player) {
         disconnect(m_player, nullptr, this, nullptr);
     m_player = player;
     if (player) {
-        connect(player, &MpvPlayer::activeHandleChanged, this, &SoftwareVideoView::followActiveHandle);
+        connect(player, &MpvPlayer::shownHandleChanged, this, &SoftwareVideoView::followShownHandle);
         // Attaching or letting go of a movie changes whether there is anything to show.
         connect(player, &MpvPlayer::movieChanged, this, qOverload<>(&SoftwareVideoView::update));
     }
-    followActiveHandle();
+    followShownHandle();
 }
 
-void SoftwareVideoView::followActiveHandle() {
+void SoftwareVideoView::followShownHandle() {
     disconnect(m_frameConnection);
     m_renderer =
-        m_player ? qobject_cast<MpvSwRenderer*>(m_player->activeHandle().renderAttachment()) : nullptr;
+        m_player ? qobject_cast<MpvSwRenderer*>(m_player->shownHandle().renderAttachment()) : nullptr;
     if (m_player && !m_renderer)
         qWarning("SoftwareVideoView: the player's handle has no software renderer");
     if (m_renderer)

@@ -6,7 +6,7 @@
 class MpvPlayer;
 class MpvSwRenderer;
 
-// Shows the picture of a player whose handles render in software: the image of its active handle,
+// Shows the picture of a player whose handles render in software: the image of its shown handle,
 // letterboxed with black. For machines without OpenGL.
 class SoftwareVideoView : public QWidget {
     Q_OBJECT
@@ -21,7 +21,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void followActiveHandle();
+    void followShownHandle();
 
     QPointer<MpvPlayer> m_player;
     QPointer<MpvSwRenderer> m_renderer;

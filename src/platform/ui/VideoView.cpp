@@ -24,17 +24,17 @@ void VideoView::setPlayer(MpvPlayer* player) {
         disconnect(m_player, nullptr, this, nullptr);
     m_player = player;
     if (player) {
-        connect(player, &MpvPlayer::activeHandleChanged, this, &VideoView::followActiveHandle);
+        connect(player, &MpvPlayer::shownHandleChanged, this, &VideoView::followShownHandle);
         // Attaching or letting go of a movie changes whether there is anything to show.
         connect(player, &MpvPlayer::movieChanged, this, qOverload<>(&VideoView::update));
     }
-    followActiveHandle();
+    followShownHandle();
 }
 
-void VideoView::followActiveHandle() {
+void VideoView::followShownHandle() {
     disconnect(m_frameConnection);
     m_renderer =
-        m_player ? qobject_cast<MpvGlRenderer*>(m_player->activeHandle().renderAttachment()) : nullptr;
+        m_player ? qobject_cast<MpvGlRenderer*>(m_player->shownHandle().renderAttachment()) : nullptr;
     if (m_player && !m_renderer)
         qWarning("VideoView: the player's handle has no OpenGL renderer");
     if (m_renderer)

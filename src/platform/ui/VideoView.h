@@ -7,7 +7,7 @@
 class MpvGlRenderer;
 class MpvPlayer;
 
-// Shows the picture of a player: the texture of its active handle, letterboxed with black, in a widget
+// Shows the picture of a player: the texture of its shown handle, letterboxed with black, in a widget
 // whose context shares with every other view, so several views show the same frame. It follows the
 // player's switches between its handles. Shows black without a movie or a rendered frame.
 class VideoView : public QOpenGLWidget {
@@ -25,7 +25,7 @@ protected:
     void paintGL() override;
 
 private:
-    void followActiveHandle();
+    void followShownHandle();
 
     QPointer<MpvPlayer> m_player;
     QPointer<MpvGlRenderer> m_renderer;
