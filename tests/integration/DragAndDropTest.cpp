@@ -5,6 +5,7 @@
 
 #include "document/ClipImporter.h"
 #include "document/ClipPasteboard.h"
+#include "support/Wait.h"
 #include "window/ClipTableModel.h"
 
 #include <QScrollBar>
@@ -207,6 +208,7 @@ TEST_F(DragAndDropTest, MovieFilesDroppedOnTheTableComeInAtTheDropRowAnsweredWit
     };
     for (const Case& c : cases) {
         EXPECT_EQ(dropOnto(table, &data, c.row, c.offered), c.answer);
+        WAIT_UNTIL(!wc->isImporting(), 30000);
         EXPECT_EQ(names(wc->datasource()->clips()).remove(QStringLiteral(".mp4")), c.clips);
         EXPECT_EQ(table->dropRow(), -1); // no drop line left behind
         EXPECT_FALSE(wc->dragIsActive());
@@ -227,6 +229,7 @@ TEST_F(DragAndDropTest, MovieFilesDroppedOnTheTableComeInAtTheDropRowAnsweredWit
     });
     watch.start();
     wc->addClipsWithURLs({QUrl::fromLocalFile(dir.filePath(QStringLiteral("many")))});
+    WAIT_UNTIL(!wc->isImporting(), 30000);
     ASSERT_TRUE(takenWhileImporting.has_value());
     EXPECT_FALSE(*takenWhileImporting);
     EXPECT_EQ(wc->datasource()->clips().size(), 4 + 16);
@@ -257,6 +260,7 @@ TEST_F(DragAndDropTest, TheWindowsOperationsMoveAndCopyRowsOfItsTable) {
     data = wc->tableViewWriteRowsWithIndexes({0});
     EXPECT_TRUE(wc->tableViewAcceptDrop(data.get(), table, 4, Qt::ControlModifier));
     EXPECT_TRUE(wc->tableViewAcceptDrop(data.get(), nullptr, 0, Qt::NoModifier));
+    WAIT_UNTIL(!wc->isImporting(), 30000);
     EXPECT_EQ(names(document->clips()), "s-c2.mp4 s-c2.mp4 s-c3.mp4 s-c0.mp4 s-c1.mp4 s-c2.mp4");
     EXPECT_FALSE(original.contains(document->clips()[0]));
     EXPECT_FALSE(original.contains(document->clips()[5]));

@@ -193,7 +193,7 @@ TEST_F(PlaylistFileChanges, ADynamicPlaylistLeftAloneIsNotRewritten) {
     // Opening rebuilds the clips from the folder, which counts as a change, and autosaves nothing new.
     OrvantaDocument* document = open(file, 50);
     ASSERT_NE(document, nullptr);
-    EXPECT_EQ(document->clips().size(), 2);
+    WAIT_EQ(document->clips().size(), 2, 10000);
     EXPECT_TRUE(document->isDocumentEdited());
     WAIT_UNTIL(!document->isDocumentEdited(), 5000);
     QTest::qWait(300);

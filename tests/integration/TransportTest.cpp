@@ -52,6 +52,7 @@ protected:
         if (!opened || opened->windowControllers().empty())
             return nullptr;
         auto* wc = dynamic_cast<OrvantaWindowController*>(opened->windowControllers().front());
+        EXPECT_TRUE(QTest::qWaitFor([wc] { return !wc->isImporting(); }, 30000)); // a dynamic one's
         wc->window()->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(wc->window()));
         EXPECT_NE(wc->player(), nullptr) << wc->playerError().toStdString();

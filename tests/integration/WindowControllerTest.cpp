@@ -129,7 +129,13 @@ protected:
         auto* opened =
             qobject_cast<OrvantaDocument*>(controller.openDocumentWithContentsOfURL(where, true, &error));
         EXPECT_NE(opened, nullptr) << error.localizedDescription.toStdString();
+        if (dynamic && opened)
+            imported(windowControllerOf(opened));
         return opened;
+    }
+    // Imports run in the background; their clips are placed from the event loop.
+    static void imported(OrvantaWindowController* wc) {
+        EXPECT_TRUE(QTest::qWaitFor([wc] { return !wc->isImporting(); }, 30000));
     }
 
     // A standard playlist opened from a file with clips c0..c(n-1).
@@ -193,6 +199,7 @@ TEST_F(WindowTest, PostersArePaintedInTheTable) {
     auto* document = qobject_cast<OrvantaDocument*>(controller.documents().last());
     OrvantaWindowController* wc = windowControllerOf(document);
     wc->addClipsWithURLs({url("posters/a.mp4"), url("posters/b.mp4")});
+    imported(wc);
     QTableView* table = wc->clipsTable();
     wc->clipsController()->setSelectionIndexes({});
     EXPECT_TRUE(QTest::qWaitForWindowExposed(wc->window()));
@@ -225,6 +232,7 @@ TEST_F(WindowTest, AFolderFollowsTheCheckBoxWhichStartsOnAndIsKept) {
     // Cancelled: nothing changes, the user defaults included.
     UserDefaults::standardUserDefaults().removeObjectForKey("importLocation");
     wc->addNewClips();
+    imported(wc);
     EXPECT_TRUE(document->clips().isEmpty());
     EXPECT_TRUE(UserDefaults::standardUserDefaults().URLForKey("importLocation").isEmpty());
     ASSERT_EQ(presenter.openPanelRequests.size(), 1);
@@ -235,16 +243,19 @@ TEST_F(WindowTest, AFolderFollowsTheCheckBoxWhichStartsOnAndIsKept) {
 
     presenter.openPanelAnswers.push_back(chosen({url("show")}, QUrl::fromLocalFile(dir.path()), true));
     wc->addNewClips();
+    imported(wc);
     EXPECT_EQ(names(document->clips()), (QStringList{"A.mp4", "B.mp4", "Z.mp4"}));
     EXPECT_EQ(UserDefaults::standardUserDefaults().URLForKey("importLocation"),
               QUrl::fromLocalFile(dir.path()));
 
     presenter.openPanelAnswers.push_back(chosen({url("show")}, url("show"), false));
     wc->addNewClips();
+    imported(wc);
     EXPECT_EQ(names(document->clips()), (QStringList{"A.mp4", "B.mp4", "Z.mp4", "A.mp4", "Z.mp4"}));
     EXPECT_EQ(presenter.openPanelRequests.last().directoryURL, QUrl::fromLocalFile(dir.path()));
     // The next panel shows the box as it was left.
     wc->addNewClips();
+    imported(wc);
     EXPECT_EQ(presenter.openPanelRequests.last().includeSubdirectoriesBox, std::optional<bool>(false));
     EXPECT_EQ(UserDefaults::standardUserDefaults().URLForKey("importLocation"), url("show"));
     EXPECT_TRUE(presenter.alerts.isEmpty());
@@ -257,8 +268,10 @@ TEST_F(WindowTest, HiddenFilesAreSkippedInFoldersAndAddedWhenNamed) {
     OrvantaDocument* document = standardWithClips(0);
     OrvantaWindowController* wc = windowControllerOf(document);
     wc->addClipsWithURLs({url("h")});
+    imported(wc);
     EXPECT_EQ(names(document->clips()), QStringList{"seen.mp4"});
     wc->addClipsWithURLs({url("h/.hidden.mp4")});
+    imported(wc);
     EXPECT_EQ(names(document->clips()), (QStringList{"seen.mp4", ".hidden.mp4"}));
 }
 
@@ -294,6 +307,7 @@ TEST_F(WindowTest, DroppedClipsAreInsertedAtTheDropRowInTheirOrder) {
     wc->setDragIsActive(true);
     wc->setDropLocation(2);
     wc->addClipsWithURLs({url("drop/x.mp4"), url("drop/y.mp4"), url("drop/z.mkv")});
+    imported(wc);
     EXPECT_EQ(names(document->clips()),
               (QStringList{"c0.mp4", "c1.mp4", "x.mp4", "y.mp4", "z.mkv", "c2.mp4", "c3.mp4", "c4.mp4"}));
     EXPECT_EQ(names(wc->clipsController()->arrangedObjects()), names(document->clips()));
@@ -304,6 +318,7 @@ TEST_F(WindowTest, DroppedClipsAreInsertedAtTheDropRowInTheirOrder) {
 
     // Without a drag, clips go to the end.
     wc->addClipsWithURLs({url("drop/x.mp4")});
+    imported(wc);
     EXPECT_EQ(names(document->clips()).last(), "x.mp4");
 }
 
@@ -314,6 +329,7 @@ TEST_F(WindowTest, ARunThatAddsNothingShowsNoAlertAndStillAddsOneChange) {
     wc->addClipsWithURLs({QUrl::fromLocalFile(testMediaPath("notes.txt")),
                           QUrl::fromLocalFile(testMediaPath("text.mp4")),
                           QUrl::fromLocalFile(testMediaPath("sound.mp3")), url("no such file.mp4")});
+    imported(wc);
     EXPECT_EQ(document->clips().size(), 1);
     EXPECT_TRUE(presenter.alerts.isEmpty());
     EXPECT_EQ(document->changeCount(), before + 1);
@@ -331,6 +347,7 @@ TEST_F(WindowTest, ProtectedFilesAreListedInOneAlertAfterTheOthersArePlaced) {
     media("clip-2s.mp4", "drm/4 good.mp4");
     const int before = document->changeCount();
     wc->addClipsWithURLs({url("drm")});
+    imported(wc);
     EXPECT_EQ(names(document->clips()), (QStringList{"2 good.mp4", "4 good.mp4"}));
     ASSERT_EQ(presenter.alerts.size(), 1);
     EXPECT_EQ(presenter.alerts[0].first, QStringLiteral("Digital Rights Managed"));
@@ -359,6 +376,7 @@ TEST_F(WindowTest, AFolderThatCannotBeListedIsReportedOnceAfterTheRest) {
         WithoutFileReadOverride unprivileged;
         presenter.openPanelAnswers.push_back(chosen({url("mixed"), url("locked2")}, url(""), true));
         wc->addNewClips();
+        imported(wc);
     }
     QFile::setPermissions(dir.filePath("mixed/locked"),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -376,6 +394,7 @@ TEST_F(WindowTest, AFolderThatCannotBeListedIsReportedOnceAfterTheRest) {
 
     // The next run starts clean.
     wc->addClipsWithURLs({url("mixed/a.mp4")});
+    imported(wc);
     EXPECT_FALSE(wc->fileErrorOnImport());
     EXPECT_EQ(presenter.alerts.size(), 2);
 }
@@ -419,6 +438,7 @@ TEST_F(WindowTest, ANewSourceFolderReplacesEveryClipAndIsRemembered) {
     const auto oldMovie = document->clips()[0]->movie;
 
     wc->setSourceFolder(); // cancelled
+    imported(wc);
     EXPECT_EQ(document->dynamicSourceFolder(), url("first"));
     const Presenter::OpenPanelRequest& request = presenter.openPanelRequests.last();
     EXPECT_FALSE(request.canChooseFiles);
@@ -429,6 +449,7 @@ TEST_F(WindowTest, ANewSourceFolderReplacesEveryClipAndIsRemembered) {
     const int before = document->changeCount();
     presenter.openPanelAnswers.push_back(chosen({url("second")}, QUrl::fromLocalFile(dir.path()), false));
     wc->setSourceFolder();
+    imported(wc);
     EXPECT_EQ(names(document->clips()), QStringList{"c.mp4"});
     EXPECT_NE(document->clips()[0]->movie, oldMovie);
     EXPECT_EQ(document->dynamicSourceFolder(), url("second"));
@@ -453,6 +474,7 @@ TEST_F(WindowTest, LinksBackIntoTheFolderNeitherLoopNorRepeat) {
     // The same folder named twice in one run is walked once.
     OrvantaWindowController* wc = windowControllerOf(standardWithClips(0));
     wc->addClipsWithURLs({url("loop/sub"), url("loop/sub/self")});
+    imported(wc);
     EXPECT_EQ(names(qobject_cast<OrvantaDocument*>(wc->document())->clips()), QStringList{"b.mp4"});
 }
 
@@ -660,6 +682,7 @@ TEST_F(WindowTest, ALongRunShowsItsProgressAndKeepsPainting) {
     watch.start();
     presenter.openPanelAnswers.push_back(chosen({url("many")}, url(""), true));
     wc->addNewClips();
+    imported(wc);
     watch.stop();
     EXPECT_EQ(wc->clipsController()->arrangedObjects().size(), 24);
     EXPECT_TRUE(spinnerShown);
