@@ -4,8 +4,10 @@
 
 #include "document/OrvantaDocument.h"
 #include "platform/PlayLog.h"
+#include "platform/ScreenSaverInhibitor.h"
 #include "platform/ValueTransformerRegistry.h"
 #include "platform/defaults/InitialUserDefaults.h"
+#include "platform/ui/X11ScreenSaver.h"
 #include "playback/IsCustomFrameTransformer.h"
 #include "playback/IsSelectedDisplayTransformer.h"
 #include "playback/PlaylistPlayback.h"
@@ -30,6 +32,20 @@ void logTransportEvents(OrvantaWindowController& controller, Document& document)
                          entry.clip = clip;
                          entry.path = path;
                          PlayLog::record(entry);
+                     });
+}
+
+// The screen stays awake while the playlist plays: from play until stop, pause, the end or the window's
+// closing. Each window holds its own inhibition, under the playlist's name.
+void keepScreenAwake(OrvantaWindowController& controller, Document& document) {
+    auto* inhibitor =
+        new ScreenSaverInhibitor(QDBusConnection::sessionBus(), &X11ScreenSaver::suspend, &controller);
+    QObject::connect(controller.playback(), &PlaylistPlayback::stateChanged, inhibitor,
+                     [inhibitor, playlist = QPointer<Document>(&document)](PlaylistPlayback::State state) {
+                         if (state != PlaylistPlayback::State::Playing)
+                             inhibitor->release();
+                         else if (playlist)
+                             inhibitor->inhibit(QStringLiteral("Playing %1").arg(playlist->displayName()));
                      });
 }
 
@@ -73,6 +89,7 @@ OrvantaDocumentController::OrvantaDocumentController(QObject* parent)
                 });
             controller->setDatasource(&document);
             logTransportEvents(*controller, document);
+            keepScreenAwake(*controller, document);
             return controller;
         });
 }

@@ -1,10 +1,10 @@
 #include "document/OrvantaDocument.h"
 #include "platform/TypedNumber.h"
 #include "support/AppProcess.h"
+#include "support/PlaylistFixture.h"
 #include "support/TestMedia.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,58 +15,7 @@
 #include <cstring>
 #include <unistd.h>
 
-// The real program, started as a user starts it.
-TEST(ApplicationBinary, StartsRefusesANonPlaylistByNameAndStopsCleanlyOnSigterm) {
-    QTemporaryDir dir;
-    QFile notAPlaylist(dir.filePath("shopping list.orvplaylist"));
-    ASSERT_TRUE(notAPlaylist.open(QIODevice::WriteOnly));
-    notAPlaylist.write("eggs, milk\n");
-    notAPlaylist.close();
-
-    QProcess app;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
-    // In the sanitizer build the OpenGL driver, unloaded at exit, leaves an allocation that LeakSanitizer
-    // cannot name; leaks of our own code are checked by the in-process tests.
-    env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":detect_leaks=0");
-    app.setProcessEnvironment(env);
-    app.start(QStringLiteral(ORVANTA_APP_BINARY), {"--unattended", notAPlaylist.fileName()});
-    ASSERT_TRUE(app.waitForStarted(10000));
-    QByteArray errors;
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] {
-            errors += app.readAllStandardError();
-            return errors.contains("shopping list.orvplaylist");
-        },
-        20000))
-        << errors.toStdString();
-    QTest::qWait(300);
-    EXPECT_EQ(app.state(), QProcess::Running) << "a refused file must not stop the application";
-
-    ::kill(static_cast<pid_t>(app.processId()), SIGTERM);
-    ASSERT_TRUE(app.waitForFinished(20000));
-    EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(app.exitCode(), 0);
-}
-
-// --- Asked to quit while starting, and a playlist that cannot be saved at the end.
-
 namespace {
-
-// A dynamic playlist over the folder, written by the test, playing when opened.
-QUrl writeDynamicPlaylist(const QString& file, const QString& folder) {
-    auto document = OrvantaDocument::initWithType(OrvantaDocument::StandardPlaylistType, nullptr);
-    document->setIsDynamicPlaylist(true);
-    document->setDynamicSourceFolder(QUrl::fromLocalFile(folder));
-    document->setIncludeSubdirectories(false);
-    document->settings()->setValue(QStringLiteral("autoplay"), TypedNumber::boolean(true));
-    DocumentError error;
-    const QUrl url = QUrl::fromLocalFile(file);
-    if (!document->saveToURL(url, OrvantaDocument::DynamicPlaylistType, Document::SaveOperation::SaveAs,
-                             &error))
-        return {};
-    return url;
-}
 
 QByteArray contentsOf(const QString& path) {
     QFile file(path);
@@ -79,6 +28,35 @@ AppProcess::Options appOptions(const QTemporaryDir& dir) {
 
 } // namespace
 
+// The real program, started as a user starts it, given a file that is no playlist: unattended it says so
+// on standard error and runs on; attended, the alert waits for a person. SIGTERM ends it cleanly either
+// way.
+TEST(ApplicationBinary, ARefusedFileLeavesItRunningAndSigtermEndsItEvenWhileAnAlertWaits) {
+    QTemporaryDir dir;
+    QFile notAPlaylist(dir.filePath("shopping list.orvplaylist"));
+    ASSERT_TRUE(notAPlaylist.open(QIODevice::WriteOnly));
+    notAPlaylist.write("eggs, milk\n");
+    notAPlaylist.close();
+    for (const bool unattended : {true, false}) {
+        SCOPED_TRACE(unattended ? "unattended, under X" : "attended, offscreen");
+        AppProcess::Options options = appOptions(dir);
+        options.unattended = unattended;
+        options.offscreen = !unattended;
+        AppProcess app(options);
+        ASSERT_TRUE(app.start({notAPlaylist.fileName()}));
+        // Attended, the refusal is an alert that waits for its button before the event loop runs.
+        ASSERT_TRUE(app.waitForLogged(QStringLiteral("alert"), 30000)) << app.standardError().toStdString();
+        if (unattended) {
+            EXPECT_TRUE(app.standardError().contains("shopping list.orvplaylist"));
+            QTest::qWait(300);
+            EXPECT_TRUE(app.isRunning()) << "a refused file must not stop the application";
+        }
+        app.sendSignal(SIGTERM);
+        ASSERT_TRUE(app.waitForExit(3000)) << app.backtrace().toStdString();
+        EXPECT_EQ(app.exitCode(), 0) << app.standardError().toStdString();
+    }
+}
+
 TEST(ApplicationQuitWhileStarting, SigtermDuringTheStartUpImportEndsTheProgramAndLeavesThePlaylist) {
     QTemporaryDir dir;
     // Two thousand small movies (links to one file: each is still opened and probed).
@@ -90,7 +68,10 @@ TEST(ApplicationQuitWhileStarting, SigtermDuringTheStartUpImportEndsTheProgramAn
             QFile::encodeName(folder + QStringLiteral("/clip%1.mp4").arg(i, 4, 10, QChar(u'0')));
         ASSERT_EQ(::link(clip.constData(), link.constData()), 0) << std::strerror(errno);
     }
-    const QUrl playlist = writeDynamicPlaylist(dir.filePath(QStringLiteral("many.orvdynamic")), folder);
+    const QUrl playlist = writeDynamicTestPlaylist(
+        dir.filePath(QStringLiteral("many.orvdynamic")), folder, false, [](PlaylistSettings& settings) {
+            settings.setValue(QStringLiteral("autoplay"), TypedNumber::boolean(true));
+        });
     ASSERT_FALSE(playlist.isEmpty());
     const QByteArray before = contentsOf(playlist.toLocalFile());
 
@@ -125,21 +106,4 @@ TEST(ApplicationQuitWhileStarting, SigtermWhileTheDemoMakesItsClipsEndsTheProgra
     EXPECT_FALSE(app.hasLogged(QStringLiteral("windowDidLoad"))) << "the demo played after all";
     EXPECT_EQ(clips.entryList({QStringLiteral("*.part.mp4")}, QDir::Files), QStringList());
     EXPECT_FALSE(app.standardError().contains("could not be prepared")) << app.standardError().toStdString();
-}
-
-TEST(ApplicationQuitWhileStarting, SigtermWhileAnAlertWaitsForAPersonEndsTheProgram) {
-    QTemporaryDir dir;
-    QFile notAPlaylist(dir.filePath("shopping list.orvplaylist"));
-    ASSERT_TRUE(notAPlaylist.open(QIODevice::WriteOnly));
-    notAPlaylist.write("eggs, milk\n");
-    notAPlaylist.close();
-    AppProcess::Options options = appOptions(dir);
-    options.unattended = false;
-    AppProcess app(options);
-    // The refusal is an alert that waits for its button, before the event loop runs.
-    ASSERT_TRUE(app.start({notAPlaylist.fileName()}));
-    ASSERT_TRUE(app.waitForLogged(QStringLiteral("alert"), 30000)) << app.standardError().toStdString();
-    app.sendSignal(SIGTERM);
-    ASSERT_TRUE(app.waitForExit(3000)) << app.backtrace().toStdString();
-    EXPECT_EQ(app.exitCode(), 0) << app.standardError().toStdString();
 }

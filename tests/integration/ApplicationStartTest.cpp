@@ -1,54 +1,25 @@
-#include "app/OrvantaDocumentController.h"
 #include "app/StartWindow.h"
-#include "document/OrvantaDocument.h"
-#include "platform/ValueTransformerRegistry.h"
 #include "platform/defaults/UserDefaults.h"
-#include "support/RecordingPresenter.h"
+#include "support/PlaylistWindows.h"
 #include "support/Wait.h"
-#include "window/OrvantaWindowController.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
-#include <gtest/gtest.h>
 
 namespace {
 
-void processDeferredDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+using ApplicationStart = PlaylistWindowTest;
 
 QMainWindow* windowOf(Document* document) {
-    auto* controller = dynamic_cast<OrvantaWindowController*>(document->windowControllers().front());
-    return controller ? controller->window() : nullptr;
+    OrvantaWindowController* wc = PlaylistWindowTest::windowControllerOf(document);
+    return wc ? wc->window() : nullptr;
 }
 
 } // namespace
 
-TEST(ApplicationStart, RegistersTheTransformersBeforeAnyWindow) {
-    OrvantaDocumentController::initialize();
-    const auto selected = ValueTransformerRegistry::valueTransformerForName("isSelectedDisplay");
-    const auto custom = ValueTransformerRegistry::valueTransformerForName("isCustomFrame");
-    ASSERT_NE(selected, nullptr);
-    ASSERT_NE(custom, nullptr);
-    for (int mode : {0, 1, 2, 3, 4}) {
-        EXPECT_EQ(selected->transformedValue(mode).toBool(), mode == 1) << mode;
-        EXPECT_EQ(custom->transformedValue(mode).toBool(), mode == 3) << mode;
-    }
-    EXPECT_FALSE(selected->transformedValue(QVariant()).toBool());
-    EXPECT_FALSE(custom->transformedValue(QVariant()).toBool());
-    EXPECT_EQ(custom->transformedValue(QVariant::fromValue(TypedNumber::integer(3))).toBool(), true);
-    EXPECT_FALSE(selected->allowsReverseTransformation());
-    EXPECT_FALSE(custom->allowsReverseTransformation());
-    EXPECT_EQ(ValueTransformerRegistry::valueTransformerForName("computePlaylistDuration"), nullptr);
-    // The initial defaults are registered too.
-    EXPECT_TRUE(UserDefaults::standardUserDefaults().registeredDefaults().contains("importLocation"));
-}
-
-TEST(ApplicationStart, NewPlaylistCommandsChooseTheDefaultType) {
-    RecordingPresenter presenter;
-    OrvantaDocumentController controller;
+TEST_F(ApplicationStart, NewPlaylistCommandsChooseTheDefaultType) {
     EXPECT_TRUE(controller.defaultType().isEmpty());
     EXPECT_EQ(controller.newDocument(), nullptr); // no kind chosen yet: nothing to make
     EXPECT_FALSE(controller.applicationShouldOpenUntitledFile());
@@ -70,13 +41,7 @@ TEST(ApplicationStart, NewPlaylistCommandsChooseTheDefaultType) {
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Standard Playlist:  Untitled[*]"));
 
-    QTemporaryDir dir;
-    Presenter::OpenPanelResult folder;
-    folder.accepted = true;
-    folder.urls = {QUrl::fromLocalFile(dir.path())};
-    folder.directoryURL = QUrl::fromLocalFile(dir.path());
-    folder.includeSubdirectories = true;
-    presenter.openPanelAnswers.push_back(folder);
+    presenter.openPanelAnswers.push_back(RecordingPresenter::chosen({url("")}, url(""), true));
     Document* dynamic = controller.newDynamicPlaylistDocument();
     ASSERT_NE(dynamic, nullptr);
     EXPECT_EQ(windowOf(dynamic)->windowTitle(), QStringLiteral("Dynamic Playlist:  Untitled 2[*]"));
@@ -87,14 +52,9 @@ TEST(ApplicationStart, NewPlaylistCommandsChooseTheDefaultType) {
     EXPECT_TRUE(window->isWindowModified());
     standard->updateChangeCount(Document::ChangeKind::Undone);
     EXPECT_FALSE(window->isWindowModified());
-
-    controller.closeAllDocuments();
-    processDeferredDeletes();
 }
 
-TEST(ApplicationStart, TheStartWindowShowsExactlyWhileNoPlaylistIsOpen) {
-    RecordingPresenter presenter;
-    OrvantaDocumentController controller;
+TEST_F(ApplicationStart, TheStartWindowShowsExactlyWhileNoPlaylistIsOpen) {
     StartWindow start(&controller);
     start.updateVisibility();
     EXPECT_TRUE(start.isVisible());
@@ -118,9 +78,7 @@ TEST(ApplicationStart, TheStartWindowShowsExactlyWhileNoPlaylistIsOpen) {
     EXPECT_TRUE(start.isVisible());
 }
 
-TEST(ApplicationStart, QuittingSavesPlaylistsWithFilesAndAsksForUntitledOnes) {
-    RecordingPresenter presenter;
-    OrvantaDocumentController controller;
+TEST_F(ApplicationStart, QuittingSavesPlaylistsWithFilesAndAsksForUntitledOnes) {
     Document* untitled = controller.newStandardPlaylistDocument();
     ASSERT_NE(untitled, nullptr);
     untitled->updateChangeCount(Document::ChangeKind::Done);
@@ -128,12 +86,9 @@ TEST(ApplicationStart, QuittingSavesPlaylistsWithFilesAndAsksForUntitledOnes) {
     EXPECT_FALSE(controller.terminate());
     EXPECT_EQ(controller.documents().size(), 1);
     EXPECT_EQ(presenter.saveChangesQuestions.size(), 1);
-    controller.closeAllDocuments();
-    processDeferredDeletes();
 }
 
-TEST(ApplicationStart, ThePreferencesWindowIsMadeOnceAndCentredTheFirstTime) {
-    OrvantaDocumentController controller;
+TEST_F(ApplicationStart, ThePreferencesWindowIsMadeOnceAndCentredTheFirstTime) {
     EXPECT_EQ(controller.preferenceController(), nullptr);
     controller.showPreferencePanel();
     PreferencesWindowController* first = controller.preferenceController();
@@ -150,8 +105,10 @@ TEST(ApplicationStart, ThePreferencesWindowIsMadeOnceAndCentredTheFirstTime) {
     EXPECT_EQ(controller.preferenceController(), first);
     WAIT_EQ(window->pos(), moved, 5000); // where the user left it
 
-    // The folder rows forget their folder; Restore Defaults returns to the initial values.
+    // The folder rows forget their folder; Restore Defaults returns to the initial values, registered
+    // by the document controller.
     UserDefaults& defaults = UserDefaults::standardUserDefaults();
+    EXPECT_TRUE(defaults.registeredDefaults().contains("importLocation"));
     defaults.setURL(QUrl::fromLocalFile("/srv/in"), "importLocation");
     defaults.setURL(QUrl::fromLocalFile("/srv/dyn"), "dynamicFolderLocation");
     first->refresh();

@@ -1,25 +1,15 @@
 // An open playlist window and other writers of its file: the playlist tool changing it meanwhile, a
 // conflict with unsaved edits, and a dynamic playlist that opens without rewriting its file.
-#include "app/OrvantaDocumentController.h"
-#include "document/OrvantaDocument.h"
 #include "platform/HeadlessPresenter.h"
 #include "platform/PlayLog.h"
-#include "support/PlaylistFixture.h"
-#include "support/RecordingPresenter.h"
-#include "support/TestMedia.h"
+#include "support/PlaylistWindows.h"
 #include "support/Wait.h"
-#include "window/ClipsController.h"
-#include "window/OrvantaWindowController.h"
 
 #include <QCheckBox>
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTableView>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
@@ -28,9 +18,7 @@ namespace {
 int runTool(const QStringList& arguments) {
     QProcess process;
     process.start(QStringLiteral(ORVANTA_PLAYLIST_TOOL), arguments);
-    if (!process.waitForFinished(30000))
-        return -1;
-    return process.exitCode();
+    return process.waitForFinished(30000) ? process.exitCode() : -1;
 }
 
 // The settings a playlist file holds, as the application reads them.
@@ -42,47 +30,32 @@ std::unique_ptr<OrvantaDocument> readBack(const QString& path) {
     return document;
 }
 
-class PlaylistFileChanges : public ::testing::Test {
+class PlaylistFileChanges : public PlaylistWindowTest {
 protected:
-    void TearDown() override {
-        controller.closeAllDocuments();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
-    OrvantaDocument* open(const QString& path, int autosaveDelay) {
-        DocumentError error;
-        auto* document = qobject_cast<OrvantaDocument*>(
-            controller.openDocumentWithContentsOfURL(QUrl::fromLocalFile(path), true, &error));
-        EXPECT_NE(document, nullptr) << error.localizedDescription.toStdString();
-        if (document)
-            document->setAutosaveDelay(autosaveDelay);
-        return document;
-    }
-    QString standardPlaylist(const QString& name) {
-        return writeTestPlaylist(dir.path(), name, {"clip-1s.mp4", "clip-2s.mp4"}).toLocalFile();
+    // A standard playlist <name>.orvplaylist in its window, autosaving after the delay.
+    OrvantaDocument* open(const QString& name, int autosaveDelay) {
+        OrvantaWindowController* wc = PlaylistWindowTest::open(name, {"clip-1s.mp4", "clip-2s.mp4"});
+        if (wc)
+            wc->datasource()->setAutosaveDelay(autosaveDelay);
+        return documentOf(wc);
     }
     template <typename Widget> static Widget* part(OrvantaDocument* document, const char* name) {
-        auto* wc = dynamic_cast<OrvantaWindowController*>(document->windowControllers().front());
-        return wc->window()->findChild<Widget*>(QString::fromLatin1(name));
+        return windowControllerOf(document)->window()->findChild<Widget*>(QString::fromLatin1(name));
     }
     QStringList conflictCopies() const {
         return QDir(dir.path()).entryList({QStringLiteral("* (conflict *).orvplaylist")}, QDir::Files);
     }
-
-    QTemporaryDir dir;
-    RecordingPresenter presenter;
-    OrvantaDocumentController controller;
 };
 
 } // namespace
 
 TEST_F(PlaylistFileChanges, ToolChangesWhileTheWindowIsOpenAreReadAndKept) {
-    const QString file = standardPlaylist("lobby");
-    OrvantaDocument* document = open(file, 50);
+    const QString file = path("lobby.orvplaylist");
+    OrvantaDocument* document = open("lobby", 50);
     ASSERT_NE(document, nullptr);
     QSignalSpy reloads(document, &OrvantaDocument::clipsChanged);
     // The show goes on: the clip playing stays, with the new settings.
-    auto* wc = dynamic_cast<OrvantaWindowController*>(document->windowControllers().front());
+    OrvantaWindowController* wc = windowControllerOf(document);
     wc->clipsController()->setSelectionIndexes({1});
     wc->play();
     WAIT_UNTIL(wc->isPlaying() && wc->currentMovie(), 5000);
@@ -123,11 +96,12 @@ TEST_F(PlaylistFileChanges, ToolChangesWhileTheWindowIsOpenAreReadAndKept) {
 }
 
 TEST_F(PlaylistFileChanges, AConflictWithUnsavedEditsAsksOrKeepsBothVersionsUnattended) {
-    enum class Answer { KeepMine, TakeTheirs, Unattended };
-    for (const Answer answer : {Answer::KeepMine, Answer::TakeTheirs, Answer::Unattended}) {
+    // Keeping mine when asked, with the question's copy: DocumentTest; unattended, mine is kept too.
+    enum class Answer { TakeTheirs, Unattended };
+    for (const Answer answer : {Answer::TakeTheirs, Answer::Unattended}) {
         SCOPED_TRACE(int(answer));
         const QString name = QStringLiteral("conflict%1").arg(int(answer));
-        const QString file = standardPlaylist(name);
+        const QString file = path(name + ".orvplaylist");
         HeadlessPresenter headless;
         PlayLog::OpenResult log = PlayLog::open(dir.filePath(name + ".log"));
         ASSERT_TRUE(log);
@@ -136,13 +110,10 @@ TEST_F(PlaylistFileChanges, AConflictWithUnsavedEditsAsksOrKeepsBothVersionsUnat
             PlayLog::install(log.log.get());
             Presenter::setShared(&logged);
         }
-        presenter.fileConflictAnswer = answer == Answer::TakeTheirs
-                                           ? Presenter::FileConflictAnswer::TakeTheirs
-                                           : Presenter::FileConflictAnswer::KeepMine;
-        presenter.fileConflictQuestions.clear();
+        presenter.fileConflictAnswer = Presenter::FileConflictAnswer::TakeTheirs;
 
         // Edits wait for an autosave far off while the tool writes the file.
-        OrvantaDocument* document = open(file, 60000);
+        OrvantaDocument* document = open(name, 60000);
         ASSERT_NE(document, nullptr);
         part<QCheckBox>(document, "muted")->setChecked(true);
         ASSERT_TRUE(document->isDocumentEdited());
@@ -155,6 +126,7 @@ TEST_F(PlaylistFileChanges, AConflictWithUnsavedEditsAsksOrKeepsBothVersionsUnat
             EXPECT_FALSE(part<QCheckBox>(document, "muted")->isChecked());
             EXPECT_EQ(onDisk->settings()->volume(), 0.5f);
             EXPECT_TRUE(conflictCopies().isEmpty());
+            EXPECT_EQ(presenter.fileConflictQuestions.size(), 1);
         } else {
             // Mine is in the file; theirs beside it.
             EXPECT_TRUE(onDisk->settings()->muted());
@@ -165,13 +137,10 @@ TEST_F(PlaylistFileChanges, AConflictWithUnsavedEditsAsksOrKeepsBothVersionsUnat
             const auto theirs = readBack(copy);
             EXPECT_EQ(theirs->settings()->volume(), 0.5f);
             EXPECT_FALSE(theirs->settings()->muted());
-            if (answer == Answer::Unattended) {
-                QFile logFile(dir.filePath(name + ".log"));
-                ASSERT_TRUE(logFile.open(QIODevice::ReadOnly));
-                EXPECT_TRUE(logFile.readAll().contains("\"event\":\"fileConflict\"")) << name.toStdString();
-            } else {
-                EXPECT_EQ(presenter.fileConflictQuestions, (QList<QPair<QString, QString>>{{name, copy}}));
-            }
+            QFile logFile(dir.filePath(name + ".log"));
+            ASSERT_TRUE(logFile.open(QIODevice::ReadOnly));
+            EXPECT_TRUE(logFile.readAll().contains("\"event\":\"fileConflict\"")) << name.toStdString();
+            EXPECT_EQ(presenter.fileConflictQuestions.size(), 1); // nobody was asked this time
             QFile::remove(copy);
         }
         EXPECT_TRUE(presenter.alerts.isEmpty());
@@ -182,22 +151,19 @@ TEST_F(PlaylistFileChanges, AConflictWithUnsavedEditsAsksOrKeepsBothVersionsUnat
 }
 
 TEST_F(PlaylistFileChanges, ADynamicPlaylistLeftAloneIsNotRewritten) {
-    QDir().mkpath(dir.filePath("source"));
     for (const char* clip : {"clip-1s.mp4", "clip-2s.mp4"})
-        ASSERT_TRUE(QFile::copy(testMediaPath(clip), dir.filePath(QStringLiteral("source/") + clip)));
-    const QString file = dir.filePath("lobby.orvdynamic");
-    ASSERT_EQ(runTool({"new", "--dynamic", dir.filePath("source"), "-o", file}), 0);
+        media(clip, QStringLiteral("source/") + clip);
+    const QString file = path("lobby.orvdynamic");
+    ASSERT_EQ(runTool({"new", "--dynamic", path("source"), "-o", file}), 0);
     struct stat before {};
     ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &before), 0);
 
     // Opening rebuilds the clips from the folder, which counts as a change, and autosaves nothing new.
-    OrvantaDocument* document = open(file, 50);
+    OrvantaDocument* document = documentOf(openURL(QUrl::fromLocalFile(file)));
     ASSERT_NE(document, nullptr);
-    bool edited = false; // the import places the clips from the event loop, autosaved soon after
-    QObject::connect(document, &Document::changeCountChanged, document,
-                     [&] { edited = edited || document->isDocumentEdited(); });
-    WAIT_EQ(document->clips().size(), 2, 10000);
-    EXPECT_TRUE(edited);
+    document->setAutosaveDelay(50);
+    EXPECT_EQ(document->clips().size(), 2);
+    EXPECT_TRUE(document->isDocumentEdited());
     WAIT_UNTIL(!document->isDocumentEdited(), 5000);
     QTest::qWait(300);
     struct stat after {};

@@ -1,84 +1,40 @@
 // The transport of a playlist window end to end, with a real player, real widgets and real clips: the
-// play button's faces and the time display, speed and volume controls, clip after clip on the prepared
-// handle, missing clips in the table, the keys and clicks of the preview and of the clip table. The
-// decisions themselves are tested without a window (SequencingTest, PlaylistPlaybackTest).
-#include "app/OrvantaDocumentController.h"
+// play button's faces, the time display and the speed, clip after clip on the prepared handle, missing
+// clips in the table, the keys and clicks of the preview and of the clip table. The decisions themselves
+// are tested without a window (SequencingTest, PlaylistPlaybackTest).
 #include "document/ComputePlaylistDuration.h"
-#include "document/OrvantaDocument.h"
-#include "platform/TypedNumber.h"
 #include "platform/media/Movie.h"
 #include "platform/media/MpvPlayer.h"
 #include "playback/ClickableMovieView.h"
-#include "support/PlaylistFixture.h"
-#include "support/RecordingPresenter.h"
-#include "support/TestMedia.h"
+#include "support/PlaylistWindows.h"
 #include "support/Wait.h"
 #include "window/ClipTableModel.h"
-#include "window/ClipsController.h"
 #include "window/ClipsTableView.h"
-#include "window/OrvantaWindowController.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
 #include <QSlider>
-#include <QTemporaryDir>
 #include <QTest>
-#include <gtest/gtest.h>
 
 namespace {
 
 constexpr int Wait = 15000; // ms allowed for the player to get somewhere; never a measured time
 
-class TransportTest : public ::testing::Test {
+class TransportTest : public PlaylistWindowTest {
 protected:
     void SetUp() override { qputenv("ORVANTA_AUDIO", "null"); }
-    void TearDown() override {
-        controller.closeAllDocuments();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
-    // A playlist file of copies of the given clips, opened as the application opens one, its window shown.
-    OrvantaWindowController* open(const QString& file, const QStringList& clips,
-                                  const std::function<void(PlaylistSettings&)>& settings = {}) {
-        const QUrl where = writeTestPlaylist(dir.path(), file, clips, settings);
-        return where.isEmpty() ? nullptr : openURL(where);
-    }
-    OrvantaWindowController* openURL(const QUrl& where) {
-        DocumentError error;
-        Document* opened = controller.openDocumentWithContentsOfURL(where, true, &error);
-        EXPECT_NE(opened, nullptr) << error.localizedDescription.toStdString();
-        if (!opened || opened->windowControllers().empty())
-            return nullptr;
-        auto* wc = dynamic_cast<OrvantaWindowController*>(opened->windowControllers().front());
-        EXPECT_TRUE(QTest::qWaitFor([wc] { return !wc->isImporting(); }, 30000)); // a dynamic one's
-        wc->window()->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(wc->window()));
-        EXPECT_NE(wc->player(), nullptr) << wc->playerError().toStdString();
-        return wc->player() ? wc : nullptr;
-    }
-
     static std::shared_ptr<Movie> movieAt(OrvantaWindowController* wc, int row) {
         return wc->clipsController()->arrangedObjects().at(row)->movie;
     }
-    static QStringList names(OrvantaWindowController* wc) {
-        QStringList list;
-        for (const ClipRecordPtr& clip : wc->clipsController()->arrangedObjects())
-            list.append(clip->name);
-        return list;
-    }
-
-    QTemporaryDir dir;
-    RecordingPresenter presenter;
-    OrvantaDocumentController controller;
 };
 
 } // namespace
 
 TEST_F(TransportTest, PlayPauseStopAndScrubDriveThePlayerTheButtonFacesAndTheTimeDisplay) {
-    OrvantaWindowController* wc = open(QStringLiteral("transport"), {"clip-2s.mp4"});
-    ASSERT_NE(wc, nullptr);
+    OrvantaWindowController* wc = open("transport", {"clip-2s.mp4"});
+    ASSERT_TRUE(wc && wc->player());
     const std::shared_ptr<Movie> movie = wc->currentMovie();
     ASSERT_EQ(movie, movieAt(wc, 0));
     EXPECT_EQ(wc->timeDisplay()->text(), QStringLiteral("00:00:00.000"));
@@ -112,9 +68,14 @@ TEST_F(TransportTest, PlayPauseStopAndScrubDriveThePlayerTheButtonFacesAndTheTim
     wc->scrubSlider()->setValue(250);
     WAIT_EQ(wc->player()->position(), 0.5, Wait);
 
-    // The play face's click plays again from there; stop rewinds.
+    // The speed set while paused waits for the next play; the play face's click plays from there.
+    wc->setSpeed(2.0f);
+    EXPECT_FLOAT_EQ(movie->preferredRate(), 2.0f);
+    EXPECT_FLOAT_EQ(movie->rate(), 0.0f);
     wc->playButton()->click();
     EXPECT_TRUE(wc->isPlaying());
+    WAIT_EQ(wc->player()->speed(), 2.0, Wait);
+    // Stop rewinds.
     wc->stop();
     EXPECT_EQ(wc->playback()->state(), PlaylistPlayback::State::Stopped);
     EXPECT_EQ(wc->playButton()->toolTip(), QStringLiteral("Play"));
@@ -122,38 +83,25 @@ TEST_F(TransportTest, PlayPauseStopAndScrubDriveThePlayerTheButtonFacesAndTheTim
     WAIT_UNTIL(wc->player()->isPaused(), Wait);
 }
 
-TEST_F(TransportTest, SpeedAndVolumeControlsActOnTheMovieAndWriteTheSettings) {
-    OrvantaWindowController* wc = open(QStringLiteral("speed"), {"clip-2s.mp4"});
-    ASSERT_NE(wc, nullptr);
-    const std::shared_ptr<Movie> movie = wc->currentMovie();
-    PlaylistSettings* settings = wc->datasource()->settings();
+TEST_F(TransportTest, ThePreparedClipFollowsEditsAndTheLoopBoxAndClipsPlayInTurnOnItToTheLast) {
+    OrvantaWindowController* wc = open("sequence", QStringList(4, "clip-1s.mp4"));
+    ASSERT_TRUE(wc && wc->player());
+    // The clip prepared next follows the table's edits, its selection and the loop box, both ways.
+    const std::shared_ptr<Movie> third = movieAt(wc, 2);
+    WAIT_UNTIL(wc->player()->preparedMovie() == movieAt(wc, 1), Wait);
+    wc->clipsController()->removeObjectsAtArrangedObjectIndexes({1});
+    WAIT_UNTIL(wc->player()->preparedMovie() == third, Wait);
+    wc->clipsController()->setSelectionIndexes({2});
+    WAIT_UNTIL(wc->player()->preparedMovie() == nullptr, Wait);
+    QCheckBox* loop = wc->window()->findChild<QCheckBox*>("looping");
+    loop->click();
+    WAIT_UNTIL(wc->player()->preparedMovie() == movieAt(wc, 0), Wait);
+    EXPECT_EQ(wc->movieThatComesNext(), movieAt(wc, 0));
+    loop->click();
+    WAIT_UNTIL(wc->player()->preparedMovie() == nullptr, Wait);
 
-    // While paused only the preferred rate changes; the next play runs at it.
-    wc->setSpeed(2.0f);
-    EXPECT_FLOAT_EQ(movie->preferredRate(), 2.0f);
-    EXPECT_FLOAT_EQ(movie->rate(), 0.0f);
-    EXPECT_FLOAT_EQ(settings->speed(), 2.0f);
-    wc->play();
-    WAIT_EQ(wc->player()->speed(), 2.0, Wait);
-    // While playing the rate changes at once.
-    wc->setSpeed(0.5f);
-    WAIT_EQ(wc->player()->speed(), 0.5, Wait);
-    wc->setVolume(0.5f);
-    WAIT_EQ(wc->player()->engineVolume(), 50.0, Wait);
-    EXPECT_FLOAT_EQ(settings->volume(), 0.5f);
-
-    // Reset while stopped: preferred rate and setting 1.0, nothing starts.
-    wc->stop();
-    wc->resetSpeed();
-    EXPECT_FLOAT_EQ(movie->preferredRate(), 1.0f);
-    EXPECT_FLOAT_EQ(settings->speed(), 1.0f);
-    EXPECT_FLOAT_EQ(movie->rate(), 0.0f);
-}
-
-TEST_F(TransportTest, ClipsPlayInTurnOnThePreparedHandleAndTheLastStopsRewoundAndSelected) {
-    OrvantaWindowController* wc =
-        open(QStringLiteral("sequence"), {"clip-1s.mp4", "clip-1s.mp4", "clip-1s.mp4"});
-    ASSERT_NE(wc, nullptr);
+    // Played from the first, each clip comes in on the prepared handle, ready; the last stops rewound.
+    wc->clipsController()->setSelectionIndexes({0});
     QList<int> rows;
     QList<bool> switched; // whether each new current movie came in on the other handle, ready, playing
     int lastHandle = wc->player()->activeIndex();
@@ -170,33 +118,21 @@ TEST_F(TransportTest, ClipsPlayInTurnOnThePreparedHandleAndTheLastStopsRewoundAn
     EXPECT_EQ(switched, (QList<bool>{true, true}));
     EXPECT_EQ(wc->clipsController()->selectionIndexes(), QList<int>{2});
     EXPECT_EQ(wc->currentMovie(), movieAt(wc, 2));
+    EXPECT_EQ(wc->player()->preparedMovie(), nullptr);
     EXPECT_EQ(wc->playButton()->toolTip(), QStringLiteral("Play"));
     WAIT_EQ(wc->player()->position(), 0.0, Wait);
     WAIT_UNTIL(wc->player()->isPaused(), Wait);
-    EXPECT_DOUBLE_EQ(movieAt(wc, 1)->currentTime(), 0.0);
+    for (int row : {0, 1})
+        EXPECT_DOUBLE_EQ(movieAt(wc, row)->currentTime(), 0.0) << row;
     EXPECT_EQ(controller.documents().size(), 1);
-}
-
-TEST_F(TransportTest, ThePreparedClipFollowsTheTablesEditsAndTheLoopBox) {
-    OrvantaWindowController* wc = open(QStringLiteral("edits"), QStringList(3, "clip-1s.mp4"));
-    ASSERT_NE(wc, nullptr);
-    const std::shared_ptr<Movie> third = movieAt(wc, 2);
-    WAIT_UNTIL(wc->player()->preparedMovie() == movieAt(wc, 1), Wait);
-    wc->clipsController()->removeObjectsAtArrangedObjectIndexes({1});
-    WAIT_UNTIL(wc->player()->preparedMovie() == third, Wait);
-    wc->clipsController()->setSelectionIndexes({1});
-    WAIT_UNTIL(wc->player()->preparedMovie() == nullptr, Wait);
-    wc->window()->findChild<QCheckBox*>("looping")->click();
-    WAIT_UNTIL(wc->player()->preparedMovie() == movieAt(wc, 0), Wait);
-    EXPECT_EQ(wc->movieThatComesNext(), movieAt(wc, 0));
 }
 
 TEST_F(TransportTest, AMissingClipIsGreyedLeftOutOfTheTotalPassedOverAndTakenBackWhenItsFileIs) {
     const QUrl where = writeTestPlaylist(dir.path(), "gaps", QStringList(3, "clip-0.5s.mp4"));
-    const QString gone = dir.filePath("gaps-c1.mp4");
+    const QString gone = path("gaps-c1.mp4");
     ASSERT_TRUE(QFile::remove(gone));
     OrvantaWindowController* wc = openURL(where);
-    ASSERT_NE(wc, nullptr);
+    ASSERT_TRUE(wc && wc->player());
     EXPECT_TRUE(presenter.alerts.value(0).second.endsWith("\n\n" + gone)); // "Missing Items"
 
     // In the table: greyed, the reason as its tool tip, a dash for its duration; the total leaves it out.
@@ -228,9 +164,9 @@ TEST_F(TransportTest, AMissingClipIsGreyedLeftOutOfTheTotalPassedOverAndTakenBac
 
     // Where no clip can play, play only beeps.
     const QUrl none = writeTestPlaylist(dir.path(), "none", QStringList(2, "clip-0.5s.mp4"));
-    ASSERT_TRUE(QFile::remove(dir.filePath("none-c0.mp4")) && QFile::remove(dir.filePath("none-c1.mp4")));
+    ASSERT_TRUE(QFile::remove(path("none-c0.mp4")) && QFile::remove(path("none-c1.mp4")));
     OrvantaWindowController* empty = openURL(none);
-    ASSERT_NE(empty, nullptr);
+    ASSERT_TRUE(empty && empty->player());
     empty->play();
     EXPECT_FALSE(empty->isPlaying());
     EXPECT_EQ(presenter.beeps, 1);
@@ -239,9 +175,9 @@ TEST_F(TransportTest, AMissingClipIsGreyedLeftOutOfTheTotalPassedOverAndTakenBac
 
 TEST_F(TransportTest, TheMovieViewTurnsKeysAndClicksIntoTransportCommandsWhileItShowsAMovie) {
     OrvantaWindowController* empty = open(QStringLiteral("empty"), {});
-    ASSERT_NE(empty, nullptr);
+    ASSERT_TRUE(empty && empty->player());
     OrvantaWindowController* wc = open(QStringLiteral("view"), {"clip-2s.mp4"});
-    ASSERT_NE(wc, nullptr);
+    ASSERT_TRUE(wc && wc->player());
     ClickableMovieView* view = wc->previewMovieView();
     ASSERT_EQ(view->movie(), wc->currentMovie());
     const struct {
@@ -279,7 +215,7 @@ TEST_F(TransportTest, TheMovieViewTurnsKeysAndClicksIntoTransportCommandsWhileIt
 
 TEST_F(TransportTest, TableArrowsMoveTheCurrentClipAndBackspaceDeleteAndTheRowActionRemove) {
     OrvantaWindowController* wc = open(QStringLiteral("keys"), QStringList(5, "clip-0.5s.mp4"));
-    ASSERT_NE(wc, nullptr);
+    ASSERT_TRUE(wc && wc->player());
     auto* table = qobject_cast<ClipsTableView*>(wc->clipsTable());
     ASSERT_NE(table, nullptr);
     table->setFocus();
@@ -319,24 +255,4 @@ TEST_F(TransportTest, TableArrowsMoveTheCurrentClipAndBackspaceDeleteAndTheRowAc
     WAIT_UNTIL(table->rowHeight(1) < height, 5000);
     WAIT_EQ(names(wc), (QStringList{"keys-c0.mp4", "keys-c3.mp4"}), 5000);
     EXPECT_EQ(table->rowHeight(1), height);
-}
-
-TEST_F(TransportTest, ADynamicPlaylistsTableRemovesNothingAndOffersNoRowAction) {
-    QDir(dir.path()).mkdir("folder");
-    ASSERT_TRUE(QFile::copy(testMediaPath("clip-0.5s.mp4"), dir.filePath("folder/a.mp4")));
-    auto document = OrvantaDocument::initWithType(OrvantaDocument::StandardPlaylistType, nullptr);
-    document->setIsDynamicPlaylist(true);
-    document->setDynamicSourceFolder(QUrl::fromLocalFile(dir.filePath("folder")));
-    DocumentError error;
-    const QUrl where = QUrl::fromLocalFile(dir.filePath("folder.orvdynamic"));
-    ASSERT_TRUE(document->saveToURL(where, OrvantaDocument::DynamicPlaylistType,
-                                    Document::SaveOperation::SaveAs, &error));
-    OrvantaWindowController* dynamic = openURL(where);
-    ASSERT_NE(dynamic, nullptr);
-    ASSERT_EQ(names(dynamic), QStringList{"a.mp4"});
-    QTest::keyClick(dynamic->clipsTable(), Qt::Key_Backspace);
-    EXPECT_EQ(names(dynamic), QStringList{"a.mp4"});
-    EXPECT_EQ(presenter.beeps, 1);
-    EXPECT_TRUE(dynamic->tableViewRowActionsForRow(0, OrvantaWindowController::TrailingEdge).isEmpty());
-    EXPECT_TRUE(dynamic->tableViewRowActionsForRow(0, OrvantaWindowController::LeadingEdge).isEmpty());
 }

@@ -2,9 +2,8 @@
 #include "platform/media/Movie.h"
 #include "platform/media/MpvPlayer.h"
 #include "platform/ui/Letterbox.h"
-#include "platform/ui/SoftwareVideoView.h"
 #include "platform/ui/VideoOutput.h"
-#include "support/TestMedia.h"
+#include "support/PlaylistWindows.h"
 
 #include <QGuiApplication>
 #include <QSignalSpy>
@@ -15,29 +14,6 @@
 namespace {
 
 constexpr int Patience = 20000; // ms
-constexpr int Tolerance = 8;    // grey levels
-
-std::shared_ptr<Movie> openMovie(const QString& name) {
-    Movie::OpenResult result = Movie::open(QUrl::fromLocalFile(testMediaPath(name)));
-    EXPECT_TRUE(result) << name.toStdString() << ": " << result.error.message.toStdString();
-    return result.movie;
-}
-
-// The grey level at a point of what a view shows, read back from the screen's side of the view.
-int greyAt(QWidget& view, QPoint point) {
-    QImage image;
-    if (auto* glView = qobject_cast<VideoView*>(&view))
-        image = glView->grabFramebuffer();
-    else
-        image = view.grab().toImage();
-    if (image.isNull())
-        return -1;
-    return qGray(image.pixel(point));
-}
-
-bool near(int grey, int expected) {
-    return grey >= 0 && std::abs(grey - expected) <= Tolerance;
-}
 
 // Frame n of frames-2s.mp4 is grey 5n, of frames-2s-b.mp4 grey 250 - 5n.
 class VideoViewTest : public ::testing::Test {
@@ -76,8 +52,8 @@ protected:
         int seen = -1;
         const bool shown = QTest::qWaitFor(
             [&] {
-                seen = greyAt(view, point);
-                return near(seen, expected);
+                seen = viewGrey(&view, point);
+                return nearGrey(seen, expected);
             },
             Patience);
         EXPECT_TRUE(shown) << "expected grey " << expected << ", the view shows " << seen;
@@ -109,59 +85,43 @@ TEST(LetterboxTest, FitsTheContentCentredWithItsProportions) {
             << c.area.height();
 }
 
-TEST_F(VideoViewTest, OpenGLViewsShowTheExactFrameAfterASeekAgreeAndShowAPreparedClipAtOnce) {
-    if (!hasOpenGL())
-        GTEST_SKIP() << "no OpenGL context on platform " << QGuiApplication::platformName().toStdString();
-    ASSERT_NO_FATAL_FAILURE(makePlayer(VideoOutput::Kind::OpenGL));
-    VideoView wide;    // letterboxed: 80 black columns on each side
-    VideoView preview; // same proportions as the video
-    wide.setPlayer(m_player.get());
-    preview.setPlayer(m_player.get());
-    show(wide, {480, 240});
-    show(preview, {320, 240});
+TEST_F(VideoViewTest, ViewsOfEitherKindShowTheExactFrameAfterASeekAgreeAndShowAPreparedClipAtOnce) {
+    for (const VideoOutput::Kind kind : {VideoOutput::Kind::OpenGL, VideoOutput::Kind::Software}) {
+        const bool openGL = kind == VideoOutput::Kind::OpenGL;
+        SCOPED_TRACE(openGL ? "OpenGL" : "software");
+        if (openGL && !hasOpenGL())
+            continue; // no OpenGL context: offscreen without X
+        ASSERT_NO_FATAL_FAILURE(makePlayer(kind));
+        // Letterboxed, with 80 black columns on each side; and with the video's proportions.
+        std::unique_ptr<QWidget> wide(VideoOutput::createView(m_player.get(), kind));
+        std::unique_ptr<QWidget> preview(VideoOutput::createView(m_player.get(), kind));
+        ASSERT_EQ(openGL, qobject_cast<VideoView*>(wide.get()) != nullptr);
+        show(*wide, {480, 240});
+        show(*preview, {320, 240});
 
-    attachAndWait(openMovie("frames-2s.mp4"));
-    expectGrey(wide, {240, 120}, 0);
+        attachAndWait(openTestMovie("frames-2s.mp4"));
+        expectGrey(*wide, {240, 120}, 0);
+        m_player->setCurrentTime(1.0); // frame 25, a keyframe (keyframes are 0 and 25)
+        expectGrey(*wide, {240, 120}, 125);
+        EXPECT_EQ(viewGrey(preview.get(), {160, 120}), viewGrey(wide.get(), {240, 120}));
+        EXPECT_EQ(viewGrey(wide.get(), {20, 120}), 0); // the bars stay black
+        EXPECT_EQ(viewGrey(wide.get(), {460, 120}), 0);
+        m_player->setCurrentTime(1.48); // frame 37, between keyframes
+        expectGrey(*preview, {160, 120}, 185);
+        EXPECT_EQ(viewGrey(wide.get(), {240, 120}), viewGrey(preview.get(), {160, 120}));
 
-    m_player->setCurrentTime(1.0); // frame 25, not a keyframe's neighbour by accident: keyframes are 0 and 25
-    expectGrey(wide, {240, 120}, 125);
-    EXPECT_EQ(greyAt(preview, {160, 120}), greyAt(wide, {240, 120}));
-    EXPECT_EQ(greyAt(wide, {20, 120}), 0); // the bars stay black
-    EXPECT_EQ(greyAt(wide, {460, 120}), 0);
-
-    m_player->setCurrentTime(1.48); // frame 37, between keyframes
-    expectGrey(preview, {160, 120}, 185);
-    EXPECT_EQ(greyAt(wide, {240, 120}), greyAt(preview, {160, 120}));
-
-    QSignalSpy prepared(m_player.get(), &MpvPlayer::nextPrepared);
-    m_player->prepareNext(openMovie("frames-2s-b.mp4"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return prepared.count() > 0; }, Patience));
-    EXPECT_TRUE(near(greyAt(preview, {160, 120}), 185)); // preparing does not change the picture
-    ASSERT_TRUE(m_player->switchToPrepared());
-    // No waiting: the prepared handle has drawn its first frame already, so nothing black or stale shows.
-    EXPECT_TRUE(near(greyAt(preview, {160, 120}), 250)) << greyAt(preview, {160, 120});
-
-    m_player->detach();
-    expectGrey(wide, {240, 120}, 0);
-}
-
-TEST_F(VideoViewTest, SoftwareViewsShowTheExactFrameAfterASeek) {
-    ASSERT_NO_FATAL_FAILURE(makePlayer(VideoOutput::Kind::Software));
-    SoftwareVideoView wide;
-    SoftwareVideoView preview;
-    wide.setPlayer(m_player.get());
-    preview.setPlayer(m_player.get());
-    show(wide, {480, 240});
-    show(preview, {320, 240});
-
-    attachAndWait(openMovie("frames-2s.mp4"));
-    m_player->setCurrentTime(1.0);
-    expectGrey(wide, {240, 120}, 125);
-    EXPECT_EQ(greyAt(preview, {160, 120}), greyAt(wide, {240, 120}));
-    EXPECT_EQ(greyAt(wide, {20, 120}), 0);
-
-    m_player->setCurrentTime(0.4); // frame 10
-    expectGrey(preview, {160, 120}, 50);
+        QSignalSpy prepared(m_player.get(), &MpvPlayer::nextPrepared);
+        m_player->prepareNext(openTestMovie("frames-2s-b.mp4"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return prepared.count() > 0; }, Patience));
+        EXPECT_TRUE(
+            nearGrey(viewGrey(preview.get(), {160, 120}), 185)); // preparing does not change the picture
+        ASSERT_TRUE(m_player->switchToPrepared());
+        // No waiting: the prepared handle has drawn its first frame already, so nothing black or stale shows.
+        EXPECT_TRUE(nearGrey(viewGrey(preview.get(), {160, 120}), 250))
+            << viewGrey(preview.get(), {160, 120});
+        m_player->detach();
+        expectGrey(*wide, {240, 120}, 0);
+    }
 }
 
 TEST_F(VideoViewTest, PlayingReachesTheEndWithTheLastFrameShown) {
@@ -169,7 +129,7 @@ TEST_F(VideoViewTest, PlayingReachesTheEndWithTheLastFrameShown) {
     std::unique_ptr<QWidget> view(VideoOutput::createView(m_player.get(), VideoOutput::detect()));
     show(*view, {320, 240});
     // At normal speed: faster, a slow (sanitizer) build drops late frames, the last ones included.
-    auto movie = openMovie("frames-2s.mp4");
+    auto movie = openTestMovie("frames-2s.mp4");
     attachAndWait(movie);
     QSignalSpy ended(m_player.get(), &MpvPlayer::movieDidEnd);
     m_player->play();

@@ -1,7 +1,9 @@
+// The clip table's controller over a document of real clips, without a window: inserting and removing
+// at arranged indexes, the document's own changes, and letting go of the document. The window's table
+// over it: WindowControllerTest.
 #include "document/ClipImporter.h"
 #include "document/OrvantaDocument.h"
 #include "support/TestMedia.h"
-#include "window/ClipTableModel.h"
 #include "window/ClipsController.h"
 
 #include <QSignalSpy>
@@ -40,14 +42,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(ClipsControllerTest, ArrangesTheDocumentsClipsAndSelectsTheFirst) {
-    EXPECT_EQ(names(controller.arrangedObjects()), (QStringList{"c0", "c1", "c2", "c3", "c4"}));
-    EXPECT_EQ(controller.model()->rowCount(), 5);
-    EXPECT_EQ(controller.model()->index(2, ClipTableModel::NameColumn).data().toString(), "c2");
-    EXPECT_EQ(controller.model()->index(2, ClipTableModel::DurationColumn).data().toString(), "00:00:01.000");
-    EXPECT_EQ(controller.selectionIndexes(), QList<int>{0});
-}
 
 TEST_F(ClipsControllerTest, InsertsAndRemovesAtArrangedIndexesThroughTheDocument) {
     QSignalSpy arranged(&controller, &ClipsController::arrangedObjectsChanged);
@@ -96,24 +90,6 @@ TEST_F(ClipsControllerTest, RearrangingReportsOnlyRealChangesAndKeepsTheSelected
     document.setClips({});
     EXPECT_TRUE(controller.selectionIndexes().isEmpty());
     EXPECT_GE(selection.count(), 2);
-}
-
-TEST_F(ClipsControllerTest, SelectsNextAndPrevious) {
-    controller.setSelectionIndexes({3});
-    EXPECT_TRUE(controller.selectNext());
-    EXPECT_EQ(controller.selectionIndexes(), QList<int>{4});
-    EXPECT_FALSE(controller.selectNext());
-    EXPECT_EQ(controller.selectionIndexes(), QList<int>{4});
-    controller.setSelectionIndexes({0});
-    EXPECT_FALSE(controller.selectPrevious());
-    controller.setSelectionIndexes({});
-    EXPECT_TRUE(controller.selectNext());
-    EXPECT_EQ(controller.selectionIndexes(), QList<int>{0});
-
-    // A move that leaves the order as it was changes nothing and reports nothing.
-    QSignalSpy arranged(&controller, &ClipsController::arrangedObjectsChanged);
-    EXPECT_EQ(controller.moveObjectsAtArrangedObjectIndexes({1, 2}, 2), (QList<int>{1, 2}));
-    EXPECT_EQ(arranged.count(), 0);
 }
 
 TEST_F(ClipsControllerTest, LettingGoOfTheDocumentEmptiesTheTable) {

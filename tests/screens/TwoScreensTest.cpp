@@ -2,17 +2,13 @@
 // right. Through real playlist windows: the display chooser, the output window's frame in each output
 // mode, the identification of a chosen display, display changes, and where playing puts the output
 // window. The decisions themselves are tested by tables in tests/unit/OutputFramesTest.cpp.
-#include "app/OrvantaDocumentController.h"
-#include "document/OrvantaDocument.h"
 #include "platform/TypedNumber.h"
 #include "platform/notifications/NotificationCenter.h"
 #include "playback/BorderlessWindow.h"
 #include "playback/ClickableMovieView.h"
 #include "playback/DisplayIdentifierWindowController.h"
-#include "support/PlaylistFixture.h"
-#include "support/RecordingPresenter.h"
+#include "support/PlaylistWindows.h"
 #include "support/Wait.h"
-#include "window/OrvantaWindowController.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -22,8 +18,6 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QSpinBox>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -52,81 +46,30 @@ void chooseDisplay(OrvantaWindowController* wc, int index) {
     emit wc->selectDisplayPopUp()->activated(index);
 }
 
-// Playlists opened as the application opens them, each with its window, closed after each test.
-class TwoScreensTest : public ::testing::Test {
-protected:
-    void TearDown() override {
-        controller.closeAllDocuments();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
-    OrvantaWindowController* open(const QString& name, const QStringList& clips = {}) {
-        const QUrl where = writeTestPlaylist(dir.path(), name, clips);
-        DocumentError error;
-        Document* document = controller.openDocumentWithContentsOfURL(where, true, &error);
-        EXPECT_NE(document, nullptr) << error.localizedDescription.toStdString();
-        if (!document || document->windowControllers().empty())
-            return nullptr;
-        auto* wc = dynamic_cast<OrvantaWindowController*>(document->windowControllers().front());
-        if (wc)
-            wc->window();
-        return wc;
-    }
-
-    QTemporaryDir dir;
-    RecordingPresenter presenter;
-    OrvantaDocumentController controller;
-};
+using TwoScreensTest = PlaylistWindowTest;
 
 } // namespace
 
-TEST_F(TwoScreensTest, TheChooserShowsTheMainDisplayASeparatorAndEachDisplay) {
-    OrvantaWindowController* wc = open(QStringLiteral("chooser"));
-    ASSERT_NE(wc, nullptr);
-    QComboBox* popup = wc->selectDisplayPopUp();
-    QStringList titles, toolTips;
-    for (int row = 0; row < popup->count(); ++row) {
-        titles.append(popup->itemText(row));
-        toolTips.append(popup->itemData(row, Qt::ToolTipRole).toString());
-    }
-    EXPECT_EQ(titles, (QStringList{"Main Display", "", "Display 0", "Display 1"}));
-    EXPECT_EQ(toolTips, (QStringList{"width: 1920, height: 1080", "", "width: 1920, height: 1080",
-                                     "width: 1280, height: 1024"}));
-    EXPECT_EQ(popup->itemData(1, Qt::AccessibleDescriptionRole).toString(), QStringLiteral("separator"));
-    EXPECT_EQ(wc->representedScreen(3), QGuiApplication::screens().value(1));
-    EXPECT_EQ(popup->currentIndex(), 0);
-}
-
-TEST_F(TwoScreensTest, EachOutputModePlacesTheOutputWindowAndOtherValuesLeaveItWhereItIs) {
-    OrvantaWindowController* wc = open(QStringLiteral("modes"));
+// Where each mode puts the window on play: PlayingGoesAboveThePanels...; the frames: OutputFramesTest.
+TEST_F(TwoScreensTest, OtherModesLeaveTheOutputWindowWhereItIsAndACustomValueChoosesTheCustomFrame) {
+    OrvantaWindowController* wc = open("modes");
     ASSERT_NE(wc, nullptr);
     BorderlessWindow* output = wc->outputWindow();
     ASSERT_NE(output, nullptr);
-    EXPECT_TRUE(wc->isPreviewPlayback());
     wc->setFullscreenFrame(QRectF(1, 2, 3, 4));
-    const struct {
-        const char* name;
-        int mode, display;
-        bool preview;
-        QRectF frame, fullscreenFrame;
-    } steps[] = {
-        {"all displays: the bounding box of both", 2, 0, false, BothFrame, {1, 2, 3, 4}},
-        {"the chooser's second display, not the union", 1, 3, false, RightFrame, {1, 2, 3, 4}},
-        {"the chooser's main display", 1, 0, false, LeftFrame, {1, 2, 3, 4}},
-        {"4: nothing", 4, 3, false, LeftFrame, {1, 2, 3, 4}},
-        {"-1: nothing", -1, 3, false, LeftFrame, {1, 2, 3, 4}},
-        {"the preview empties the frame only", 0, 3, true, LeftFrame, QRectF()},
-    };
-    for (const auto& step : steps) {
-        SCOPED_TRACE(step.name);
-        wc->selectDisplayPopUp()->setCurrentIndex(step.display);
-        chooseMode(wc, step.mode);
-        EXPECT_EQ(wc->isPreviewPlayback(), step.preview);
-        EXPECT_TRUE(sameFrame(output->frame(), step.frame));
-        EXPECT_EQ(output->geometry(), step.frame.toRect());
-        EXPECT_TRUE(sameFrame(wc->fullscreenFrame(), step.fullscreenFrame));
-        EXPECT_FALSE(output->isVisible()); // placing is not showing
-    }
+    wc->selectDisplayPopUp()->setCurrentIndex(3);
+    chooseMode(wc, 1);
+    EXPECT_TRUE(sameFrame(output->frame(), RightFrame));
+    EXPECT_FALSE(output->isVisible()); // placing is not showing
+    chooseMode(wc, 4);
+    EXPECT_FALSE(wc->isPreviewPlayback());
+    EXPECT_TRUE(sameFrame(output->frame(), RightFrame));
+    EXPECT_TRUE(sameFrame(wc->fullscreenFrame(), QRectF(1, 2, 3, 4)));
+    // The preview empties the fullscreen frame only.
+    chooseMode(wc, 0);
+    EXPECT_TRUE(wc->isPreviewPlayback());
+    EXPECT_TRUE(sameFrame(output->frame(), RightFrame));
+    EXPECT_TRUE(sameFrame(wc->fullscreenFrame(), QRectF()));
 
     // A custom value entered in the preview mode chooses the output window, at the custom frame.
     for (const auto& [key, value] : {std::pair{"customFrameX", 2000}, std::pair{"customFrameY", -50},
@@ -138,9 +81,15 @@ TEST_F(TwoScreensTest, EachOutputModePlacesTheOutputWindowAndOtherValuesLeaveItW
 }
 
 TEST_F(TwoScreensTest, ChoosingADisplayMovesTheOutputWindowAndTheDisplayIdentifiesItself) {
-    OrvantaWindowController* wc = open(QStringLiteral("identify"));
+    OrvantaWindowController* wc = open("identify");
     ASSERT_NE(wc, nullptr);
     EXPECT_EQ(wc->displayIdentifierController(), nullptr);
+    // The chooser: the main display, a separator, then each display (the rows: DisplayChooserTest).
+    QComboBox* popup = wc->selectDisplayPopUp();
+    ASSERT_EQ(popup->count(), 4);
+    EXPECT_EQ(popup->itemText(3), QStringLiteral("Display 1"));
+    EXPECT_EQ(popup->itemData(3, Qt::ToolTipRole).toString(), QStringLiteral("width: 1280, height: 1024"));
+    EXPECT_EQ(popup->itemData(1, Qt::AccessibleDescriptionRole).toString(), QStringLiteral("separator"));
 
     // In preview mode too: the mode and the playback place stay as they are.
     chooseDisplay(wc, 3);
@@ -172,8 +121,8 @@ TEST_F(TwoScreensTest, ChoosingADisplayMovesTheOutputWindowAndTheDisplayIdentifi
 }
 
 TEST_F(TwoScreensTest, EveryDisplayChangeRebuildsEachOpenChooserOnce) {
-    OrvantaWindowController* first = open(QStringLiteral("first"));
-    OrvantaWindowController* second = open(QStringLiteral("second"));
+    OrvantaWindowController* first = open("first");
+    OrvantaWindowController* second = open("second");
     ASSERT_TRUE(first && second);
     int notices = 0;
     NotificationCenter& center = NotificationCenter::defaultCenter();
@@ -203,7 +152,7 @@ TEST_F(TwoScreensTest, EveryDisplayChangeRebuildsEachOpenChooserOnce) {
 }
 
 TEST_F(TwoScreensTest, PlayingGoesAboveThePanelsOnlyWhereTheOutputCoversTheMainDisplay) {
-    OrvantaWindowController* wc = open(QStringLiteral("panels"), {"clip-2s.mp4"});
+    OrvantaWindowController* wc = open("panels", {"clip-2s.mp4"});
     ASSERT_NE(wc, nullptr);
     BorderlessWindow* output = wc->outputWindow();
     const struct {

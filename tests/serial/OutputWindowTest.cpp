@@ -3,45 +3,26 @@
 // activation bringing it back in front of the playlist window, and the identification of a display. X
 // here has one screen; the layouts of several displays are tested on the offscreen platform
 // (tests/screens).
-#include "app/OrvantaDocumentController.h"
-#include "document/OrvantaDocument.h"
 #include "platform/TypedNumber.h"
 #include "platform/media/MpvPlayer.h"
 #include "platform/ui/VideoView.h"
 #include "playback/BorderlessWindow.h"
 #include "playback/ClickableMovieView.h"
 #include "playback/DisplayIdentifierWindowController.h"
-#include "support/PlaylistFixture.h"
-#include "support/RecordingPresenter.h"
+#include "support/PlaylistWindows.h"
 #include "support/Wait.h"
-#include "window/OrvantaWindowController.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
-#include <gtest/gtest.h>
 
 namespace {
 
-constexpr int Wait = 20000;  // ms allowed for something to happen; never a measured time
-constexpr int Tolerance = 8; // grey levels
-
-// The grey level at a point of what a video view shows, read back from the view.
-int viewGrey(QWidget* view, QPoint point) {
-    QImage image;
-    if (auto* glView = qobject_cast<VideoView*>(view))
-        image = glView->grabFramebuffer();
-    else if (view)
-        image = view->grab().toImage();
-    if (image.isNull() || !image.rect().contains(point))
-        return -1;
-    return qGray(image.pixel(point));
-}
+constexpr int Wait = 20000; // ms allowed for something to happen; never a measured time
 
 // The grey level the screen shows at a point, whichever window is there.
 int screenGrey(QPoint point) {
@@ -50,28 +31,19 @@ int screenGrey(QPoint point) {
     return image.isNull() ? -1 : qGray(image.pixel(0, 0));
 }
 
-bool near(int grey, int expected) {
-    return grey >= 0 && std::abs(grey - expected) <= Tolerance;
-}
-
 // Stacking and activation are what an X server does; the offscreen platform activates every window shown.
 bool stacksWindows() {
     return QGuiApplication::platformName() == QLatin1String("xcb");
 }
 
-class OutputWindowTest : public ::testing::Test {
+class OutputWindowTest : public PlaylistWindowTest {
 protected:
     void SetUp() override { qputenv("ORVANTA_AUDIO", "null"); }
-    void TearDown() override {
-        controller.closeAllDocuments();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
 
-    // A playlist in the custom-frame mode at the frame, its window shown at the top left.
+    // A playlist in the custom-frame mode at the frame, its window at the top left.
     OrvantaWindowController* open(const QString& name, const QStringList& clips,
-                                  QRect frame = QRect(1200, 100, 640, 360),
-                                  const std::function<void(PlaylistSettings&)>& more = {}) {
-        const QUrl where = writeTestPlaylist(dir.path(), name, clips, [&](PlaylistSettings& s) {
+                                  QRect frame = QRect(1200, 100, 640, 360), const SettingsSetup& more = {}) {
+        OrvantaWindowController* wc = PlaylistWindowTest::open(name, clips, [&](PlaylistSettings& s) {
             s.setValue("fullScreenType", TypedNumber::integer(3));
             s.setValue("customFrameX", TypedNumber::integer(frame.x()));
             s.setValue("customFrameY", TypedNumber::integer(frame.y()));
@@ -80,24 +52,10 @@ protected:
             if (more)
                 more(s);
         });
-        EXPECT_FALSE(where.isEmpty());
-        DocumentError error;
-        Document* document = controller.openDocumentWithContentsOfURL(where, true, &error);
-        EXPECT_NE(document, nullptr) << error.localizedDescription.toStdString();
-        if (!document || document->windowControllers().empty())
-            return nullptr;
-        auto* wc = dynamic_cast<OrvantaWindowController*>(document->windowControllers().front());
-        QMainWindow* window = wc->window();
-        window->move(0, 0);
-        window->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
-        EXPECT_NE(wc->player(), nullptr) << wc->playerError().toStdString();
+        if (wc)
+            wc->window()->move(0, 0);
         return wc;
     }
-
-    QTemporaryDir dir;
-    RecordingPresenter presenter;
-    OrvantaDocumentController controller;
 };
 
 } // namespace
@@ -125,11 +83,11 @@ TEST_F(OutputWindowTest, PlaysAtTheCustomFrameShowingWhatThePreviewShowsAndEscap
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
             seen = viewGrey(outputView, outputView->rect().center());
-            return near(seen, 125);
+            return nearGrey(seen, 125);
         },
         Wait))
         << "the output view shows " << seen;
-    EXPECT_TRUE(QTest::qWaitFor([&] { return near(screenGrey(frame.center()), 125); }, Wait))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return nearGrey(screenGrey(frame.center()), 125); }, Wait))
         << "the screen shows " << screenGrey(frame.center());
 
     // The cursor hidden by play comes back when the mouse moves.
@@ -137,27 +95,23 @@ TEST_F(OutputWindowTest, PlaysAtTheCustomFrameShowingWhatThePreviewShowsAndEscap
     QTest::mouseMove(output->windowHandle(), QPoint(40, 30));
     WAIT_UNTIL(!output->isCursorHidden(), Wait);
 
-    // Escape in the output view stops, rewinds and takes the window away.
+    // Choosing the preview mode moves nothing by itself; playing then takes the output window away.
     wc->play();
-    ASSERT_NE(output->focusWidget(), nullptr);
+    wc->fullscreenModeSelector()->button(0)->click();
+    EXPECT_TRUE(output->isVisible());
+    wc->play();
+    EXPECT_FALSE(output->isVisible());
+    EXPECT_TRUE(wc->isPlaying());
+    EXPECT_EQ(wc->window()->focusWidget(), wc->previewMovieView());
+
+    // Back in the custom frame, Escape in the output view stops, rewinds and takes the window away.
+    wc->fullscreenModeSelector()->button(3)->click();
+    wc->play();
+    ASSERT_TRUE(output->isVisible() && output->focusWidget());
     QTest::keyClick(output->focusWidget(), Qt::Key_Escape);
     EXPECT_FALSE(wc->isPlaying());
     EXPECT_FALSE(output->isVisible());
     WAIT_EQ(wc->player()->position(), 0.0, Wait);
-}
-
-TEST_F(OutputWindowTest, PlayingInThePreviewModeTakesAVisibleOutputWindowAway) {
-    OrvantaWindowController* wc = open(QStringLiteral("preview"), {"clip-2s.mp4"});
-    ASSERT_TRUE(wc && wc->player());
-    wc->play();
-    ASSERT_TRUE(wc->outputWindow()->isVisible());
-    // Choosing the preview mode moves nothing by itself.
-    wc->fullscreenModeSelector()->button(0)->click();
-    EXPECT_TRUE(wc->outputWindow()->isVisible());
-    wc->play();
-    EXPECT_FALSE(wc->outputWindow()->isVisible());
-    EXPECT_TRUE(wc->isPlaying());
-    EXPECT_EQ(wc->window()->focusWidget(), wc->previewMovieView());
 }
 
 TEST_F(OutputWindowTest, ActivationWhileOutputPlaybackRunsBringsTheOutputWindowToTheFront) {

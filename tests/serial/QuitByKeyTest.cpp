@@ -39,8 +39,7 @@ TEST(QuitWhilePlaying, WithOpenGLTheQuitCommandEndsTheProgramAndKeepsThePlaylist
 
 TEST(QuitWithUnsavedEdits, EditsThatCannotBeSavedAtTheEndGoToARecoveryCopyAndTheProgramEnds) {
     // A clip removed with the Remove Clips key: an edit made as a person would make it, through X.
-    if (qEnvironmentVariableIsEmpty("DISPLAY") ||
-        QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+    if (!canPressKeys())
         GTEST_SKIP() << "needs an X server and xdotool (scripts/install-deps installs it)";
     QTemporaryDir dir;
     const QString folder = dir.filePath(QStringLiteral("read-only"));

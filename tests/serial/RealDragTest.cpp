@@ -1,17 +1,15 @@
 // A drag made with the mouse through a real QDrag between two playlist windows. The drag goes to
 // whatever window is on top at the pointer, so these tests run alone on their display.
-#include "integration/DragAndDropFixture.h"
+#include "support/PlaylistWindows.h"
 
 #include <QApplication>
 #include <QDrag>
-#include <QGuiApplication>
-#include <QMainWindow>
+#include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
-
-using namespace dnd_test;
 
 namespace {
+
+using DragAndDropTest = PlaylistWindowTest;
 
 // A drag as the mouse makes it: a press on the source row and moves past the drag distance start the
 // table's drag, whose QDrag::exec runs its own event loop; from inside that loop a timer moves the
@@ -19,7 +17,7 @@ namespace {
 // was made (a drag that never ends is cancelled after a generous while); the drop has been handled then.
 bool dragWithTheMouse(ClipsTableView* source, int row, ClipsTableView* target, const QPoint& at,
                       Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    const QPoint start = rowPoint(source, row);
+    const QPoint start = PlaylistWindowTest::rowPoint(source, row);
     QTest::mousePress(source->viewport(), Qt::LeftButton, Qt::NoModifier, start);
     int step = 0;
     bool released = false;
@@ -67,8 +65,8 @@ public:
 TEST_F(DragAndDropTest, ARealDragMovesCopiesAndCarriesRowsBetweenWindows) {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         GTEST_SKIP() << "a real drag between windows needs the X11 platform (the tests run under Xvfb)";
-    OrvantaWindowController* target = openPlaylist("s", 4);
-    OrvantaWindowController* source = openPlaylist("d", 2);
+    OrvantaWindowController* target = open("s", QStringList(4, "clip-1s.mp4"));
+    OrvantaWindowController* source = open("d", QStringList(2, "clip-1s.mp4"));
     OrvantaDocument* standard = target->datasource();
     OrvantaDocument* dynamic = source->datasource();
     dynamic->setIsDynamicPlaylist(true);
@@ -90,7 +88,7 @@ TEST_F(DragAndDropTest, ARealDragMovesCopiesAndCarriesRowsBetweenWindows) {
 
     // With Alt held at the drop: a copy, before row 1.
     ASSERT_TRUE(dragWithTheMouse(table, 2, table, rowPoint(table, 1), Qt::AltModifier));
-    EXPECT_EQ(names(standard->clips()), "s-c1.mp4 s-c0.mp4 s-c2.mp4 s-c0.mp4 s-c3.mp4");
+    EXPECT_EQ(names(target).join(u' '), "s-c1.mp4 s-c0.mp4 s-c2.mp4 s-c0.mp4 s-c3.mp4");
     EXPECT_FALSE(original.contains(standard->clips()[1]));
 
     // From the dynamic playlist's window: a new clip from its file, at the end.
@@ -108,7 +106,7 @@ TEST_F(DragAndDropTest, ARealDragMovesCopiesAndCarriesRowsBetweenWindows) {
     // Two selected rows dragged by the second of them go together, to the end, and stay selected.
     target->clipsController()->setSelectionIndexes({0, 1});
     ASSERT_TRUE(dragWithTheMouse(table, 1, table, rowPoint(table, 6)));
-    EXPECT_EQ(names(standard->clips()), "s-c2.mp4 s-c0.mp4 s-c3.mp4 d-c1.mp4 s-c1.mp4 s-c0.mp4");
+    EXPECT_EQ(names(target).join(u' '), "s-c2.mp4 s-c0.mp4 s-c3.mp4 d-c1.mp4 s-c1.mp4 s-c0.mp4");
     EXPECT_EQ(target->clipsController()->selectionIndexes(), (QList<int>{4, 5}));
 
     // Every drag offered copy and link, and never move: a file manager could otherwise move the files.

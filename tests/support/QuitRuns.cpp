@@ -8,7 +8,6 @@
 #include "support/TestMedia.h"
 
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -102,27 +101,16 @@ struct Shows {
 };
 
 Shows writeShows(const QTemporaryDir& dir) {
-    Shows shows;
     const auto looping = [](PlaylistSettings& settings) {
         settings.setValue(QStringLiteral("autoplay"), TypedNumber::boolean(true));
         settings.setValue(QStringLiteral("looping"), TypedNumber::integer(1));
     };
     const QString clip = QStringLiteral("show-960x540-3s.mp4");
-    shows.standard = writeTestPlaylist(dir.path(), QStringLiteral("standard"), {clip, clip, clip}, looping);
-    QDir(dir.path()).mkpath(QStringLiteral("folder"));
     for (int i = 0; i < 3; ++i)
-        QFile::copy(testMediaPath(clip), dir.filePath(QStringLiteral("folder/show-%1.mp4").arg(i)));
-    auto document = OrvantaDocument::initWithType(OrvantaDocument::StandardPlaylistType, nullptr);
-    document->setIsDynamicPlaylist(true);
-    document->setDynamicSourceFolder(QUrl::fromLocalFile(dir.filePath(QStringLiteral("folder"))));
-    document->setIncludeSubdirectories(false);
-    looping(*document->settings());
-    DocumentError error;
-    shows.dynamic = QUrl::fromLocalFile(dir.filePath(QStringLiteral("dynamic.orvdynamic")));
-    if (!document->saveToURL(shows.dynamic, OrvantaDocument::DynamicPlaylistType,
-                             Document::SaveOperation::SaveAs, &error))
-        shows.dynamic.clear();
-    return shows;
+        copyTestMedia(clip, dir.filePath(QStringLiteral("folder/show-%1.mp4").arg(i)));
+    return {writeTestPlaylist(dir.path(), QStringLiteral("standard"), {clip, clip, clip}, looping),
+            writeDynamicTestPlaylist(dir.filePath(QStringLiteral("dynamic.orvdynamic")),
+                                     dir.filePath(QStringLiteral("folder")), false, looping)};
 }
 
 // Why the playlist does not read back whole (empty when it does). A dynamic playlist quit before its

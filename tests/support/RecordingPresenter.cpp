@@ -9,6 +9,8 @@ RecordingPresenter::~RecordingPresenter() {
 }
 
 void RecordingPresenter::showAlert(const QString& messageText, const QString& informativeText) {
+    if (onAlert)
+        onAlert();
     alerts.append({messageText, informativeText});
 }
 

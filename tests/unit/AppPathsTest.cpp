@@ -1,27 +1,10 @@
 #include "platform/AppPaths.h"
 
+#include "UnitFiles.h"
 #include "support/TestEnvironment.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-
-namespace {
-
-void write(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray read(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
-
-} // namespace
 
 TEST(AppPaths, AreOneLowercaseFolderPerApplicationAndAdoptTheEarlierOnesOnce) {
     QTemporaryDir home;
@@ -30,17 +13,18 @@ TEST(AppPaths, AreOneLowercaseFolderPerApplicationAndAdoptTheEarlierOnesOnce) {
     EXPECT_EQ(AppPaths::dataFolder(), home.filePath("data/orvanta"));
     EXPECT_EQ(AppPaths::settingsFile(), home.filePath("config/orvanta/orvanta.conf"));
 
-    write(home.filePath("data/Orvanta/Orvanta/Demo/Clips/a.mp4"), "clip");
-    write(home.filePath("config/Orvanta/Orvanta.conf"), "[General]\nimportLocation=file:///srv\n");
+    ASSERT_TRUE(writeFile(home.filePath("data/Orvanta/Orvanta/Demo/Clips/a.mp4"), "clip"));
+    ASSERT_TRUE(
+        writeFile(home.filePath("config/Orvanta/Orvanta.conf"), "[General]\nimportLocation=file:///srv\n"));
     EXPECT_TRUE(AppPaths::adoptEarlierLocations().isEmpty());
-    EXPECT_EQ(read(home.filePath("data/orvanta/Demo/Clips/a.mp4")), "clip");
-    EXPECT_EQ(read(AppPaths::settingsFile()), "[General]\nimportLocation=file:///srv\n");
+    EXPECT_EQ(fileContents(home.filePath("data/orvanta/Demo/Clips/a.mp4")), "clip");
+    EXPECT_EQ(fileContents(AppPaths::settingsFile()), "[General]\nimportLocation=file:///srv\n");
     EXPECT_FALSE(QFileInfo::exists(home.filePath("data/Orvanta")));
     EXPECT_FALSE(QFileInfo::exists(home.filePath("config/Orvanta")));
 
     // Once the current places exist, an earlier one (another version run since) is left alone.
-    write(home.filePath("config/Orvanta/Orvanta.conf"), "[General]\n");
+    ASSERT_TRUE(writeFile(home.filePath("config/Orvanta/Orvanta.conf"), "[General]\n"));
     EXPECT_TRUE(AppPaths::adoptEarlierLocations().isEmpty());
-    EXPECT_EQ(read(AppPaths::settingsFile()), "[General]\nimportLocation=file:///srv\n");
-    EXPECT_EQ(read(home.filePath("config/Orvanta/Orvanta.conf")), "[General]\n");
+    EXPECT_EQ(fileContents(AppPaths::settingsFile()), "[General]\nimportLocation=file:///srv\n");
+    EXPECT_EQ(fileContents(home.filePath("config/Orvanta/Orvanta.conf")), "[General]\n");
 }

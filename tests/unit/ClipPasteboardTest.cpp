@@ -59,6 +59,7 @@ TEST(ClipPasteboardTest, EachPayloadReadsBackWhatWasWritten) {
     }
 }
 
+// Payloads cut short are the next test's; here, whole ones that claim what they do not hold.
 TEST(ClipPasteboardTest, MalformedPayloadsAreRefused) {
     const QByteArray moved = ClipPasteboard::encodeMovedRows({1, 2});
     const QByteArray references = ClipPasteboard::encodePrivateClips(
@@ -68,9 +69,7 @@ TEST(ClipPasteboardTest, MalformedPayloadsAreRefused) {
         QByteArray data;
     };
     const QList<Case> cases = {
-        {"nothing", QByteArray()},
         {"another program's data", QByteArray("file:///movies/a.mp4\r\n")},
-        {"the header alone, cut short", moved.left(9)},
         {"another version", header(1, 0, 2)},
         {"an unknown kind", header(7, 0)},
         {"more rows than bytes", header(1, 0xffffffff) + u32(1)},
@@ -79,7 +78,6 @@ TEST(ClipPasteboardTest, MalformedPayloadsAreRefused) {
         {"a reference whose URL runs past the end", header(3, 1) + u32(0x7fffffff) + "file:///a"},
         {"a presence byte that is neither 0 nor 1", header(3, 1) + u32(0) + char(2) + char(0)},
         {"a bookmark longer than the data", header(3, 1) + u32(0) + char(1) + u32(1000) + "abc" + char(0)},
-        {"references, cut short", references.left(references.size() - 1)},
         {"more clips than bytes", header(2, 0x10000000) + QByteArray(64, '\0')},
     };
     for (const Case& c : cases) {

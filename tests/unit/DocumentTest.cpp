@@ -1,9 +1,8 @@
 #include "platform/documents/Document.h"
+#include "UnitFiles.h"
 #include "platform/documents/DocumentController.h"
 #include "support/RecordingPresenter.h"
 
-#include <QDir>
-#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -36,23 +35,34 @@ public:
         return true;
     }
     bool autosavesInPlace() const override { return true; }
+    void edit(const QByteArray& newText) {
+        text = newText;
+        updateChangeCount(ChangeKind::Done);
+    }
 };
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
+class DocumentFiles : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    RecordingPresenter presenter;
+    DocumentError error;
 
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
+    QString path(const QString& name) const { return dir.filePath(name); }
+    QUrl url(const QString& name) const { return QUrl::fromLocalFile(path(name)); }
+    QByteArray contents(const QString& name) const { return fileContents(path(name)); }
+    void write(const QString& name, const QByteArray& bytes) { ASSERT_TRUE(writeFile(path(name), bytes)); }
+    QStringList files() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); }
+    // A document read from a file of the folder, holding these words.
+    void open(TextDocument& doc, const QString& name, const QByteArray& text) {
+        write(name, text);
+        ASSERT_TRUE(doc.readFromURL(url(name), "T", &error));
+        doc.setFileURL(url(name));
+    }
+};
 
 } // namespace
 
-TEST(Document, CountsChangesAndClearsThemOnSave) {
-    QTemporaryDir dir;
+TEST_F(DocumentFiles, CountsChangesAndClearsThemOnSave) {
     TextDocument doc;
     QSignalSpy spy(&doc, &Document::changeCountChanged);
     EXPECT_FALSE(doc.isDocumentEdited());
@@ -60,43 +70,34 @@ TEST(Document, CountsChangesAndClearsThemOnSave) {
     doc.updateChangeCount(Document::ChangeKind::Done);
     doc.updateChangeCount(Document::ChangeKind::Undone);
     EXPECT_EQ(doc.changeCount(), 1);
-    EXPECT_TRUE(doc.isDocumentEdited());
     EXPECT_EQ(spy.count(), 3);
 
     doc.text = "TEXT one";
-    DocumentError error;
-    ASSERT_TRUE(doc.saveToURL(QUrl::fromLocalFile(dir.filePath("a.txt")), "T",
-                              Document::SaveOperation::SaveAs, &error));
+    ASSERT_TRUE(doc.saveToURL(url("a.txt"), "T", Document::SaveOperation::SaveAs, &error));
     EXPECT_FALSE(doc.isDocumentEdited());
     EXPECT_EQ(doc.displayName(), QStringLiteral("a"));
-    EXPECT_EQ(readAll(dir.filePath("a.txt")), QByteArray("TEXT one"));
+    EXPECT_EQ(contents("a.txt"), "TEXT one");
 
     // Save To writes a copy and leaves the document's file and changes alone.
     doc.updateChangeCount(Document::ChangeKind::Done);
-    ASSERT_TRUE(doc.saveToURL(QUrl::fromLocalFile(dir.filePath("copy.txt")), "T",
-                              Document::SaveOperation::SaveTo, &error));
+    ASSERT_TRUE(doc.saveToURL(url("copy.txt"), "T", Document::SaveOperation::SaveTo, &error));
     EXPECT_TRUE(doc.isDocumentEdited());
-    EXPECT_EQ(doc.fileURL(), QUrl::fromLocalFile(dir.filePath("a.txt")));
+    EXPECT_EQ(doc.fileURL(), url("a.txt"));
 }
 
-TEST(Document, AFailedWriteLeavesTheOldFileIntactAndTheChangesPending) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("keep.txt");
-    writeAll(path, "TEXT the old contents");
+TEST_F(DocumentFiles, AFailedWriteLeavesTheOldFileIntactAndTheChangesPending) {
     TextDocument doc;
-    DocumentError error;
-    ASSERT_TRUE(doc.readFromURL(QUrl::fromLocalFile(path), "T", &error));
-    doc.setFileURL(QUrl::fromLocalFile(path));
+    open(doc, "keep.txt", "TEXT the old contents");
 
     // The data cannot be made.
     doc.failWrites = true;
     doc.updateChangeCount(Document::ChangeKind::Done);
     EXPECT_FALSE(doc.save(&error));
     EXPECT_TRUE(error.localizedDescription.contains("keep.txt")) << error.localizedDescription.toStdString();
-    EXPECT_EQ(readAll(path), QByteArray("TEXT the old contents"));
+    EXPECT_EQ(contents("keep.txt"), "TEXT the old contents");
     EXPECT_TRUE(doc.isDocumentEdited());
 
-    // The disk fills up halfway through the write: the file size limit makes the write fail.
+    // The write fails halfway (the file size limit; FileSafetyTest fills a real disk where it can).
     doc.failWrites = false;
     doc.text = "TEXT " + QByteArray(256 * 1024, 'x');
     struct rlimit old {};
@@ -109,65 +110,41 @@ TEST(Document, AFailedWriteLeavesTheOldFileIntactAndTheChangesPending) {
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, previous);
     EXPECT_FALSE(saved);
-    EXPECT_EQ(readAll(path), QByteArray("TEXT the old contents"));
+    EXPECT_EQ(contents("keep.txt"), "TEXT the old contents");
     EXPECT_TRUE(doc.isDocumentEdited());
-    // No temporary file is left beside it.
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"keep.txt"});
+    EXPECT_EQ(files(), QStringList{"keep.txt"}); // no temporary file is left beside it
 }
 
-TEST(Document, ASaveMeetsAnotherWritersVersionFirst) {
-    QTemporaryDir dir;
-    RecordingPresenter presenter;
-    const QString path = dir.filePath("shared.txt");
-    writeAll(path, "TEXT first");
+TEST_F(DocumentFiles, ASaveMeetsAnotherWritersVersionFirst) {
     TextDocument doc;
-    DocumentError error;
-    ASSERT_TRUE(doc.readFromURL(QUrl::fromLocalFile(path), "T", &error));
-    doc.setFileURL(QUrl::fromLocalFile(path));
+    open(doc, "shared.txt", "TEXT first");
 
     // Without edits of its own the document takes the other version and writes nothing.
-    writeAll(path, "TEXT theirs");
+    write("shared.txt", "TEXT theirs");
     EXPECT_TRUE(doc.save(&error));
-    EXPECT_EQ(doc.text, QByteArray("TEXT theirs"));
+    EXPECT_EQ(doc.text, "TEXT theirs");
     EXPECT_TRUE(presenter.fileConflictQuestions.isEmpty());
 
     // With edits the user is asked; keeping them keeps the other version beside the file.
-    writeAll(path, "TEXT theirs again");
-    doc.text = "TEXT mine";
-    doc.updateChangeCount(Document::ChangeKind::Done);
+    write("shared.txt", "TEXT theirs again");
+    doc.edit("TEXT mine");
     EXPECT_TRUE(doc.save(&error)) << error.localizedDescription.toStdString();
-    EXPECT_EQ(readAll(path), QByteArray("TEXT mine"));
+    EXPECT_EQ(contents("shared.txt"), "TEXT mine");
     ASSERT_EQ(presenter.fileConflictQuestions.size(), 1);
-    const QString copy = presenter.fileConflictQuestions.first().second;
-    EXPECT_TRUE(QFileInfo(copy).fileName().startsWith("shared (conflict ")) << copy.toStdString();
-    EXPECT_TRUE(copy.endsWith(".txt"));
-    EXPECT_EQ(readAll(copy), QByteArray("TEXT theirs again"));
-
-    // Taking theirs drops the edits.
-    writeAll(path, "TEXT theirs at last");
-    doc.text = "TEXT mine again";
-    doc.updateChangeCount(Document::ChangeKind::Done);
-    presenter.fileConflictAnswer = Presenter::FileConflictAnswer::TakeTheirs;
-    EXPECT_TRUE(doc.save(&error));
-    EXPECT_EQ(doc.text, QByteArray("TEXT theirs at last"));
-    EXPECT_FALSE(doc.isDocumentEdited());
-    EXPECT_EQ(readAll(path), QByteArray("TEXT theirs at last"));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    const QString copy = QFileInfo(presenter.fileConflictQuestions.first().second).fileName();
+    EXPECT_TRUE(copy.startsWith("shared (conflict ") && copy.endsWith(".txt")) << copy.toStdString();
+    EXPECT_EQ(contents(copy), "TEXT theirs again");
+    // Taking theirs, and the other writer meeting an open window: PlaylistFileChangesTest.
 }
 
-TEST(Document, AutosavesEditsInPlaceAndReportsFailures) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("auto.txt");
-    writeAll(path, "TEXT before");
-    RecordingPresenter presenter;
+TEST_F(DocumentFiles, AutosavesEditsInPlaceAndReportsFailures) {
     TextDocument doc;
+    open(doc, "auto.txt", "TEXT before");
     doc.setAutosaveDelay(50);
-    doc.setFileURL(QUrl::fromLocalFile(path));
-    doc.text = "TEXT after";
-    doc.updateChangeCount(Document::ChangeKind::Done);
-    EXPECT_EQ(readAll(path), QByteArray("TEXT before")); // not at once
+    doc.edit("TEXT after");
+    EXPECT_EQ(contents("auto.txt"), "TEXT before"); // not at once
     EXPECT_TRUE(QTest::qWaitFor([&] { return !doc.isDocumentEdited(); }, 5000));
-    EXPECT_EQ(readAll(path), QByteArray("TEXT after"));
+    EXPECT_EQ(contents("auto.txt"), "TEXT after");
 
     // An autosave that fails says so and keeps the changes.
     doc.failWrites = true;
@@ -185,90 +162,67 @@ TEST(Document, AutosavesEditsInPlaceAndReportsFailures) {
     EXPECT_TRUE(untitled.isDocumentEdited());
 }
 
-TEST(Document, ClosingSavesSilentlyWithAFileAndAsksWithout) {
-    QTemporaryDir dir;
-    RecordingPresenter presenter;
-
+TEST_F(DocumentFiles, ClosingSavesSilentlyWithAFileAndAsksWithout) {
     // With a file: pending edits are written without a question, by the user's close and the plain one.
     TextDocument withFile;
-    withFile.setFileURL(QUrl::fromLocalFile(dir.filePath("f.txt")));
-    withFile.text = "TEXT pending";
-    withFile.updateChangeCount(Document::ChangeKind::Done);
+    withFile.setFileURL(url("f.txt"));
+    withFile.edit("TEXT pending");
     EXPECT_TRUE(withFile.canClose());
-    EXPECT_EQ(readAll(dir.filePath("f.txt")), QByteArray("TEXT pending"));
-    withFile.text = "TEXT pending again";
-    withFile.updateChangeCount(Document::ChangeKind::Done);
+    EXPECT_EQ(contents("f.txt"), "TEXT pending");
+    withFile.edit("TEXT pending again");
     QSignalSpy closed(&withFile, &Document::documentClosed);
     EXPECT_TRUE(withFile.close());
-    EXPECT_EQ(readAll(dir.filePath("f.txt")), QByteArray("TEXT pending again"));
+    EXPECT_EQ(contents("f.txt"), "TEXT pending again");
     EXPECT_EQ(closed.count(), 1);
     EXPECT_TRUE(presenter.saveChangesQuestions.isEmpty());
 
-    // Untitled with changes: the user's close asks; Cancel keeps it, Don't Save lets it go.
+    // Untitled with changes, the user's close asks (Cancel and Don't Save: ApplicationStartTest). Save asks
+    // for a file; a cancelled panel keeps the document open, a chosen one saves there.
     TextDocument untitled;
     untitled.updateChangeCount(Document::ChangeKind::Done);
-    presenter.saveChangesAnswer = Presenter::SaveChangesAnswer::Cancel;
-    EXPECT_FALSE(untitled.canClose());
-    presenter.saveChangesAnswer = Presenter::SaveChangesAnswer::DontSave;
-    EXPECT_TRUE(untitled.canClose());
-    EXPECT_EQ(presenter.saveChangesQuestions, (QStringList{"Untitled", "Untitled"}));
-
-    // Save asks for a file; a cancelled panel keeps the document open, a chosen one saves there.
     presenter.saveChangesAnswer = Presenter::SaveChangesAnswer::Save;
     untitled.text = "TEXT saved on close";
     EXPECT_FALSE(untitled.canClose());
-    presenter.savePanelAnswers.push_back(QUrl::fromLocalFile(dir.filePath("chosen.txt")));
+    presenter.savePanelAnswers.push_back(url("chosen.txt"));
     EXPECT_TRUE(untitled.canClose());
-    EXPECT_EQ(readAll(dir.filePath("chosen.txt")), QByteArray("TEXT saved on close"));
+    EXPECT_EQ(contents("chosen.txt"), "TEXT saved on close");
+    EXPECT_EQ(presenter.saveChangesQuestions, (QStringList{"Untitled", "Untitled"}));
 
     // The plain close never asks: an untitled document is discarded.
     TextDocument discarded;
     discarded.updateChangeCount(Document::ChangeKind::Done);
-    const auto questions = presenter.saveChangesQuestions.size();
+    const auto asked = presenter.saveChangesQuestions.size();
     EXPECT_TRUE(discarded.close());
-    EXPECT_EQ(presenter.saveChangesQuestions.size(), questions);
-}
+    EXPECT_EQ(presenter.saveChangesQuestions.size(), asked);
 
-TEST(Document, APlainCloseWhoseSaveFailsKeepsTheDocument) {
-    QTemporaryDir dir;
-    RecordingPresenter presenter;
-    TextDocument doc;
-    doc.setFileURL(QUrl::fromLocalFile(dir.filePath("never.txt")));
-    doc.failWrites = true;
-    doc.updateChangeCount(Document::ChangeKind::Done);
-    EXPECT_FALSE(doc.close());
-    EXPECT_FALSE(doc.isClosed());
+    // A plain close whose save fails keeps the document, and says why.
+    TextDocument failing;
+    failing.setFileURL(url("never.txt"));
+    failing.failWrites = true;
+    failing.updateChangeCount(Document::ChangeKind::Done);
+    EXPECT_FALSE(failing.close());
+    EXPECT_FALSE(failing.isClosed());
     EXPECT_EQ(presenter.alerts.size(), 1);
 }
 
-TEST(DocumentController, RefusesAFileThatDoesNotReadAndNamesIt) {
-    QTemporaryDir dir;
-    RecordingPresenter presenter;
+TEST_F(DocumentFiles, TheControllerRefusesAFileThatDoesNotReadAndNamesIt) {
     DocumentController controller;
     controller.registerDocumentType(
         {"T", "Text", "txt", "text/plain", nullptr, [] { return std::make_unique<TextDocument>(); }});
-    writeAll(dir.filePath("holiday.jpg"), "\xff\xd8\xff\xe0 not text");
-    controller.openDocumentPresentingErrors(QUrl::fromLocalFile(dir.filePath("holiday.jpg")));
+    write("holiday.jpg", "\xff\xd8\xff\xe0 not text");
+    controller.openDocumentPresentingErrors(url("holiday.jpg")); // files that do not open: FileSafetyTest
     ASSERT_EQ(presenter.alerts.size(), 1);
-    EXPECT_TRUE(presenter.alerts.first().first.contains("holiday.jpg"))
-        << presenter.alerts.first().first.toStdString();
+    EXPECT_TRUE(presenter.alerts.first().first.contains("holiday.jpg"));
     EXPECT_TRUE(controller.documents().isEmpty());
     EXPECT_TRUE(controller.recentDocumentURLs().isEmpty());
 
-    controller.openDocumentPresentingErrors(QUrl::fromLocalFile(dir.filePath("nowhere.txt")));
-    EXPECT_EQ(presenter.alerts.size(), 2);
-    EXPECT_TRUE(presenter.alerts.last().first.contains("nowhere.txt"));
-
     // A good file opens once, however often it is asked for, and becomes a recent file.
-    writeAll(dir.filePath("good.txt"), "TEXT fine");
-    Document* first = controller.openDocumentWithContentsOfURL(QUrl::fromLocalFile(dir.filePath("good.txt")),
-                                                               false, nullptr);
+    write("good.txt", "TEXT fine");
+    Document* first = controller.openDocumentWithContentsOfURL(url("good.txt"), false, nullptr);
     ASSERT_NE(first, nullptr);
-    EXPECT_EQ(controller.openDocumentWithContentsOfURL(QUrl::fromLocalFile(dir.filePath("good.txt")), false,
-                                                       nullptr),
-              first);
+    EXPECT_EQ(controller.openDocumentWithContentsOfURL(url("good.txt"), false, nullptr), first);
     EXPECT_EQ(controller.documents().size(), 1);
-    EXPECT_EQ(controller.recentDocumentURLs(), QList<QUrl>{QUrl::fromLocalFile(dir.filePath("good.txt"))});
+    EXPECT_EQ(controller.recentDocumentURLs(), QList<QUrl>{url("good.txt")});
     first->close();
     EXPECT_TRUE(controller.documents().isEmpty());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

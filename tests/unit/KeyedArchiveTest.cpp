@@ -3,9 +3,9 @@
 #include "platform/archive/KeyedArchiver.h"
 #include "platform/archive/KeyedUnarchiver.h"
 
+#include "UnitFiles.h"
 #include "support/TestMedia.h"
 
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -14,13 +14,8 @@ namespace {
 
 using V = KeyedArchiveValue;
 
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QByteArray sample(const char* name) {
-    return readFile(sharedPath(QStringLiteral("keyed-archive-samples/") + QLatin1String(name)));
+    return fileContents(sharedPath(QStringLiteral("keyed-archive-samples/") + QLatin1String(name)));
 }
 
 V num(qint64 n) {
@@ -41,7 +36,7 @@ V playlistLikeTree() {
                                     {"unknownFutureKey", V::number(TypedNumber::float64(0.1))}};
     const V bookmark = V::data(QByteArray("ORVB\x01\x00\x00\x00", 8));
     KeyedArchiveDictionary clip{
-        {"url", V::url(QUrl::fromLocalFile(QStringLiteral("/films/My Film #2 (été).mov")))},
+        {"url", V::url(QUrl::fromLocalFile(QStringLiteral("/films/My Film #2 (été) &=;@+~!%?.mov")))},
         {"bookmark", bookmark}};
     return V::dictionary({{"settings", V::dictionary(settings)},
                           {"isDynamicPlaylist", V::number(TypedNumber::boolean(false))},
@@ -49,7 +44,8 @@ V playlistLikeTree() {
                           {"clipCollection", V::array({V::dictionary(clip)})},
                           {"tags", V::set({str("a"), str("b")})},
                           {"name", str("Ünïcödé ☕")},
-                          {"big", num(qint64(1) << 40)}});
+                          {"big", num(qint64(1) << 40)},
+                          {"link", V::url(QUrl(QStringLiteral("https://example.com/a?b=c")))}});
 }
 
 V decodeOk(const QByteArray& data, const QString& key = QStringLiteral("root")) {
@@ -75,39 +71,6 @@ QByteArray withRoot(const QByteArray& archive, quint64 uid) {
 
 } // namespace
 
-TEST(KeyedArchive, EveryValueKindSurvivesARoundTrip) {
-    const V tree = playlistLikeTree();
-    const V copy = decodeOk(encodeOk(tree));
-    EXPECT_TRUE(copy == tree);
-    const KeyedArchiveDictionary& settings =
-        copy.toDictionary().value(QStringLiteral("settings")).toDictionary();
-    EXPECT_EQ(settings.keys(), tree.toDictionary().value(QStringLiteral("settings")).toDictionary().keys());
-    EXPECT_EQ(settings.value(QStringLiteral("speed")).toNumber().kind(), TypedNumber::Kind::Float32);
-    EXPECT_EQ(settings.value(QStringLiteral("unknownFutureKey")).toNumber().kind(),
-              TypedNumber::Kind::Float64);
-    EXPECT_EQ(settings.value(QStringLiteral("autoplay")).toNumber().kind(), TypedNumber::Kind::Boolean);
-    EXPECT_EQ(settings.value(QStringLiteral("looping")).toNumber().kind(), TypedNumber::Kind::Integer);
-    EXPECT_EQ(copy.toDictionary().keys(), tree.toDictionary().keys());
-    EXPECT_EQ(copy.toDictionary()
-                  .value(QStringLiteral("clipCollection"))
-                  .elements()[0]
-                  .toDictionary()
-                  .value(QStringLiteral("url"))
-                  .toUrl(),
-              QUrl::fromLocalFile(QStringLiteral("/films/My Film #2 (été).mov")));
-    EXPECT_TRUE(copy.toDictionary().value(QStringLiteral("clips")).elements()[1].isNull());
-}
-
-TEST(KeyedArchive, WritesUrlsAsThatPlatformEncodesThem) {
-    EXPECT_EQ(KeyedArchiver::archivedUrlString(
-                  QUrl::fromLocalFile(QStringLiteral("/a b/c&d=e;f@g+h~!/x #1%?.mov"))),
-              QStringLiteral("file:///a%20b/c&d=e;f@g+h~!/x%20%231%25%3F.mov"));
-    EXPECT_EQ(KeyedArchiver::archivedUrlString(QUrl::fromLocalFile(QStringLiteral("/é"))),
-              QStringLiteral("file:///%C3%A9"));
-    EXPECT_EQ(KeyedArchiver::archivedUrlString(QUrl(QStringLiteral("https://example.com/a?b=c"))),
-              QStringLiteral("https://example.com/a?b=c"));
-}
-
 TEST(KeyedArchive, NumbersObjectsInTheOrderOfThatPlatformsArchiver) {
     const QByteArray bytes = encodeOk(V::dictionary({{"a", V::array({V::null()})}}));
     const BinaryPlist plist = *BinaryPlist::read(bytes).plist;
@@ -127,38 +90,27 @@ TEST(KeyedArchive, NumbersObjectsInTheOrderOfThatPlatformsArchiver) {
     EXPECT_EQ(plist.object(*nsClass).uid(), 6u);
 }
 
-TEST(KeyedArchive, WritesSharedNodesAndEqualScalarsOnce) {
-    const V shared = V::dictionary({{"k", str("v")}});
-    const V tree = V::array({shared, shared, str("v"), V::data("bytes"), V::data("bytes")});
-    const V copy = decodeOk(encodeOk(tree));
-    ASSERT_EQ(copy.elements().size(), 5);
-    EXPECT_EQ(copy.elements()[0].identity(), copy.elements()[1].identity());
-    EXPECT_EQ(copy.elements()[3].identity(), copy.elements()[4].identity());
-    EXPECT_TRUE(copy == tree);
-}
+// Decoded, the tree is equal in every value, number kind and key order; Python's plistlib, reading the
+// file on its own, finds the layout that platform's unarchiver expects and the same tree, with file URLs
+// written as that platform writes them.
+TEST(KeyedArchive, EveryValueKindSurvivesARoundTripAndAnIndependentReaderAgrees) {
+    const QByteArray bytes = encodeOk(playlistLikeTree());
+    EXPECT_TRUE(decodeOk(bytes) == playlistLikeTree());
 
-TEST(KeyedArchive, IndependentReaderAgreesWithTheLayout) {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString file = dir.filePath(QStringLiteral("playlist.orvplaylist"));
-    {
-        QFile out(file);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(encodeOk(playlistLikeTree()));
-    }
+    ASSERT_TRUE(writeFile(dir.filePath("playlist.orvplaylist"), bytes));
     QProcess python;
-    python.start(
-        QStringLiteral("python3"),
-        {qEnvironmentVariable("ORVANTA_SOURCE_DIR") + QStringLiteral("/tests/unit/archive_check.py"), file});
+    python.start("python3", {qEnvironmentVariable("ORVANTA_SOURCE_DIR") + "/tests/unit/archive_check.py",
+                             dir.filePath("playlist.orvplaylist")});
     ASSERT_TRUE(python.waitForFinished(30000));
     EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
     const QString expected = QStringLiteral(
         R"({"tree":{"settings":{"autoplay":true,"muted":false,"speed":1.25,"volume":0.5,"looping":1,)"
         R"("customFrameY":-40,"unknownFutureKey":0.1},"isDynamicPlaylist":false,)"
         R"("clips":[{"$data":"4f52564201000000"},null],)"
-        R"("clipCollection":[{"url":{"$url":"file:///films/My%20Film%20%232%20(%C3%A9t%C3%A9).mov"},)"
+        R"("clipCollection":[{"url":{"$url":"file:///films/My%20Film%20%232%20(%C3%A9t%C3%A9)%20&=;@+~!%25%3F.mov"},)"
         R"("bookmark":{"$data":"4f52564201000000"}}],"tags":{"$set":["a","b"]},"name":"Ünïcödé ☕",)"
-        R"("big":1099511627776},"reals4":2,"reals8":1})");
+        R"("big":1099511627776,"link":{"$url":"https://example.com/a?b=c"}},"reals4":2,"reals8":1})");
     EXPECT_EQ(QString::fromUtf8(python.readAllStandardOutput()).trimmed().toStdString(),
               expected.toStdString());
 }
@@ -177,8 +129,7 @@ TEST(KeyedArchive, ReadsTheNestedSample) {
                                                            "https://example.com/foo/bar?a=b#hash")))}})},
                          {"levelPath", V::array({str("zero"), str("one")})}})},
          {"levelPath", V::array({str("zero")})}});
-    EXPECT_TRUE(tree == expected);
-    EXPECT_EQ(tree.toDictionary().keys(), QStringList({"level", "levelZeroData", "levelPath"}));
+    EXPECT_TRUE(tree == expected); // in the file's key order
 }
 
 TEST(KeyedArchive, ReadsTheArraysAndSetsSampleAndKeepsRealWidthsWhenWritingItBack) {
@@ -195,32 +146,15 @@ TEST(KeyedArchive, ReadsTheArraysAndSetsSampleAndKeepsRealWidthsWhenWritingItBac
     EXPECT_TRUE(decodeOk(bytes, QStringLiteral("$3")) == V::set({answer, yes, hello}));
     EXPECT_FALSE(KeyedUnarchiver::unarchiveObjectWithData(bytes).ok()); // no "root" in $top
 
-    const V again = decodeOk(encodeOk(decodeOk(bytes, QStringLiteral("$0"))));
-    EXPECT_TRUE(again == first);
-    EXPECT_EQ(again.elements()[2].toNumber().kind(), TypedNumber::Kind::Float64);
-    EXPECT_EQ(again.elements()[5].toNumber().kind(), TypedNumber::Kind::Boolean);
+    EXPECT_TRUE(decodeOk(encodeOk(decodeOk(bytes, QStringLiteral("$0")))) == first); // with the kinds
 }
 
-TEST(KeyedArchive, RefusesTheSelfContainingSample) {
-    REQUIRE_SHARED_PATH(QStringLiteral("keyed-archive-samples"));
-    const KeyedUnarchiveResult result = KeyedUnarchiver::unarchiveObjectWithData(
-        sample("michaelwright235-nskeyedunarchiver__circularReference.plist"));
-    EXPECT_FALSE(result.ok());
-    EXPECT_TRUE(result.error.contains(QStringLiteral("cycle"))) << result.error.toStdString();
-}
-
-TEST(KeyedArchive, RefusesSampleRootsOfOtherClassesButReadsTheirPlaylistParts) {
+// The roots of these samples are of classes playlists do not hold (refused as the hostile test's NSDate
+// is); the parts that are of playlist classes read.
+TEST(KeyedArchive, ReadsThePlaylistPartsOfSamplesWithOtherRoots) {
     REQUIRE_SHARED_PATH(QStringLiteral("keyed-archive-samples"));
     const QByteArray complex = sample("swift-corelibs-foundation__NSKeyedUnarchiver-ComplexTest.plist");
     const QByteArray attributed = sample("swift-corelibs-foundation__NSMutableAttributedString.archive");
-    const QByteArray scalars = sample("kiler129-NSKeyedUnarchiver__scalarTypes.bin.plist");
-    const std::pair<QByteArray, const char*> refused[] = {
-        {complex, "NSUUID"}, {attributed, "NSMutableAttributedString"}, {scalars, "TestDummy"}};
-    for (const auto& [bytes, className] : refused) {
-        const KeyedUnarchiveResult result = KeyedUnarchiver::unarchiveObjectWithData(bytes);
-        EXPECT_FALSE(result.ok());
-        EXPECT_TRUE(result.error.contains(QLatin1String(className))) << result.error.toStdString();
-    }
     // ComplexTest: the array holds NSNull, the shared "hello", a number and an NSDictionary; the URL has a
     // base.
     EXPECT_TRUE(decodeOk(withRoot(complex, 6)) ==
@@ -235,10 +169,4 @@ TEST(KeyedArchive, RefusesSampleRootsOfOtherClassesButReadsTheirPlaylistParts) {
     EXPECT_TRUE(decodeOk(withRoot(attributed, 4)) ==
                 V::array({V::dictionary({}), V::dictionary({{"Size", num(123)}, {"Font", str("Helvetica")}}),
                           times, times}));
-    // scalarTypes: the values of the TestDummy object.
-    EXPECT_TRUE(decodeOk(withRoot(scalars, 2)) == num(42));
-    EXPECT_TRUE(decodeOk(withRoot(scalars, 3)) == str("foo bar"));
-    EXPECT_TRUE(decodeOk(withRoot(scalars, 4)) == V::number(TypedNumber::boolean(true)));
-    EXPECT_TRUE(decodeOk(withRoot(scalars, 5)) == V::data("foobar"));
-    EXPECT_TRUE(decodeOk(withRoot(scalars, 6)) == V::number(TypedNumber::float64(3.14)));
 }

@@ -31,68 +31,46 @@ TEST(OrvantaDocument, StandardPlaylistsComeWithTheDefaultsAndNoQuestion) {
         DocumentError error;
         auto doc = OrvantaDocument::initWithType(type, &error);
         ASSERT_NE(doc, nullptr);
-        EXPECT_FALSE(doc->isDynamicPlaylist());
-        EXPECT_FALSE(doc->includeSubdirectories());
-        EXPECT_TRUE(doc->dynamicSourceFolder().isEmpty());
-        EXPECT_TRUE(doc->clips().isEmpty());
-        EXPECT_FALSE(doc->moviesAreUnloaded());
-        EXPECT_EQ(doc->settings()->keys().size(), 12);
+        EXPECT_FALSE(doc->isDynamicPlaylist() || error.isSet());
+        EXPECT_EQ(doc->settings()->entries(), PlaylistSettings::defaultEntries());
         EXPECT_EQ(doc->writableTypesForSaveOperation(Document::SaveOperation::Save),
                   QStringList{OrvantaDocument::StandardPlaylistType});
-        EXPECT_FALSE(error.isSet());
     }
     EXPECT_TRUE(presenter.openPanelRequests.isEmpty());
 }
 
-TEST(OrvantaDocument, CancellingTheFolderPanelMakesNoDynamicPlaylist) {
-    RecordingPresenter presenter;
-    UserDefaults& defaults = UserDefaults::standardUserDefaults();
-    defaults.setURL(QUrl::fromLocalFile("/srv/shows"), "dynamicFolderLocation");
-    DocumentError error;
-    auto doc = OrvantaDocument::initWithType(OrvantaDocument::DynamicPlaylistType, &error);
-    EXPECT_EQ(doc, nullptr);
-    EXPECT_EQ(error.domain, QStringLiteral("Orvanta"));
-    EXPECT_EQ(error.code, 1);
-    EXPECT_EQ(error.localizedDescription, QStringLiteral("Dynamic Playlist creation cancelled"));
-    EXPECT_EQ(defaults.URLForKey("dynamicFolderLocation"), QUrl::fromLocalFile("/srv/shows"));
-
-    // The panel asked for one folder, started where the last one was chosen, with the box checked.
-    ASSERT_EQ(presenter.openPanelRequests.size(), 1);
-    const auto& request = presenter.openPanelRequests.first();
-    EXPECT_FALSE(request.canChooseFiles);
-    EXPECT_TRUE(request.canChooseDirectories);
-    EXPECT_FALSE(request.allowsMultipleSelection);
-    EXPECT_EQ(request.directoryURL, QUrl::fromLocalFile("/srv/shows"));
-    EXPECT_EQ(request.includeSubdirectoriesBox, std::optional<bool>(true));
-}
-
-TEST(OrvantaDocument, ConfirmingTheFolderPanelMakesADynamicPlaylist) {
+// The folder panel asks for one folder, starting where the last one was chosen, with the box checked;
+// a cancelled panel changes nothing.
+TEST(OrvantaDocument, ADynamicPlaylistIsMadeOnlyWhenTheFolderPanelIsConfirmed) {
     RecordingPresenter presenter;
     QTemporaryDir dir;
     UserDefaults& defaults = UserDefaults::standardUserDefaults();
-    defaults.removeObjectForKey("dynamicFolderLocation");
-
-    presenter.openPanelAnswers.push_back(chose(dir.filePath("lobby"), dir.path(), true));
+    defaults.setURL(QUrl::fromLocalFile(dir.path()), "dynamicFolderLocation");
     DocumentError error;
-    auto doc = OrvantaDocument::initWithType(OrvantaDocument::DynamicPlaylistType, &error);
-    ASSERT_NE(doc, nullptr);
-    EXPECT_TRUE(doc->isDynamicPlaylist());
-    EXPECT_TRUE(doc->includeSubdirectories());
-    EXPECT_EQ(doc->dynamicSourceFolder(), QUrl::fromLocalFile(dir.filePath("lobby")));
-    EXPECT_TRUE(doc->clips().isEmpty());
-    EXPECT_EQ(doc->settings()->keys().size(), 12);
-    EXPECT_EQ(doc->writableTypesForSaveOperation(Document::SaveOperation::SaveAs),
-              QStringList{OrvantaDocument::DynamicPlaylistType});
-    // The folder the panel was showing is where the next panel starts.
-    EXPECT_EQ(defaults.URLForKey("dynamicFolderLocation"), QUrl::fromLocalFile(dir.path()));
-    EXPECT_TRUE(presenter.openPanelRequests.first().directoryURL.isEmpty());
+    EXPECT_EQ(OrvantaDocument::initWithType(OrvantaDocument::DynamicPlaylistType, &error), nullptr);
+    EXPECT_EQ(error.localizedDescription, QStringLiteral("Dynamic Playlist creation cancelled"));
+    ASSERT_EQ(presenter.openPanelRequests.size(), 1);
+    const auto& request = presenter.openPanelRequests.first();
+    EXPECT_TRUE(!request.canChooseFiles && request.canChooseDirectories && !request.allowsMultipleSelection);
+    EXPECT_EQ(request.directoryURL, QUrl::fromLocalFile(dir.path()));
+    EXPECT_EQ(request.includeSubdirectoriesBox, std::optional<bool>(true));
 
-    presenter.openPanelAnswers.push_back(chose(dir.filePath("hall"), dir.filePath("elsewhere"), false));
-    auto second = OrvantaDocument::initWithType(OrvantaDocument::DynamicPlaylistType, &error);
-    ASSERT_NE(second, nullptr);
-    EXPECT_FALSE(second->includeSubdirectories());
-    EXPECT_EQ(presenter.openPanelRequests.last().directoryURL, QUrl::fromLocalFile(dir.path()));
-    EXPECT_EQ(defaults.URLForKey("dynamicFolderLocation"), QUrl::fromLocalFile(dir.filePath("elsewhere")));
+    for (const bool subdirectories : {true, false}) {
+        presenter.openPanelAnswers.push_back(
+            chose(dir.filePath("lobby"), dir.filePath("shown"), subdirectories));
+        auto doc = OrvantaDocument::initWithType(OrvantaDocument::DynamicPlaylistType, &error);
+        ASSERT_NE(doc, nullptr);
+        EXPECT_EQ(presenter.openPanelRequests.last().directoryURL,
+                  QUrl::fromLocalFile(subdirectories ? dir.path() : dir.filePath("shown")));
+        EXPECT_TRUE(doc->isDynamicPlaylist());
+        EXPECT_EQ(doc->includeSubdirectories(), subdirectories);
+        EXPECT_EQ(doc->dynamicSourceFolder(), QUrl::fromLocalFile(dir.filePath("lobby")));
+        EXPECT_EQ(doc->settings()->entries(), PlaylistSettings::defaultEntries());
+        EXPECT_EQ(doc->writableTypesForSaveOperation(Document::SaveOperation::SaveAs),
+                  QStringList{OrvantaDocument::DynamicPlaylistType});
+        // The folder the panel was showing is where the next panel starts.
+        EXPECT_EQ(defaults.URLForKey("dynamicFolderLocation"), QUrl::fromLocalFile(dir.filePath("shown")));
+    }
 }
 
 TEST(OrvantaDocument, MakesExactlyOneWindowControllerWithItselfAsDatasource) {

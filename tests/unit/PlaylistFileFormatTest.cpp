@@ -1,4 +1,5 @@
 #include "document/PlaylistFileFormat.h"
+#include "document/ClipImporter.h"
 #include "document/MissingClip.h"
 #include "document/OrvantaDocument.h"
 #include "platform/archive/KeyedArchiveDictionary.h"
@@ -10,10 +11,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -23,6 +20,18 @@ using V = KeyedArchiveValue;
 
 QUrl fileUrl(const QString& path) {
     return QUrl::fromLocalFile(path);
+}
+
+// A clip entry as a file holds it: its URL (none for an empty path) and the bookmark data given.
+V entry(const QString& path, std::optional<QByteArray> plain, std::optional<QByteArray> secure) {
+    KeyedArchiveDictionary e;
+    if (!path.isEmpty())
+        e.insert("url", V::url(fileUrl(path)));
+    if (plain)
+        e.insert("bookmark", V::data(*plain));
+    if (secure)
+        e.insert("secureBookmark", V::data(*secure));
+    return V::dictionary(e);
 }
 
 // Copies of the test clips in a folder of the test's own, so files can be moved and deleted.
@@ -36,37 +45,19 @@ protected:
         EXPECT_TRUE(QFile::copy(testMediaPath(from), path)) << path.toStdString();
         return path;
     }
-
-    static ClipRecordPtr record(const QString& path) {
-        auto opened = Movie::open(fileUrl(path));
-        EXPECT_TRUE(opened) << path.toStdString();
-        auto r = std::make_shared<ClipRecord>();
-        r->URL = fileUrl(path);
-        r->name = QFileInfo(path).fileName();
-        r->movie = opened.movie;
-        r->qttimeDuration = opened.movie->duration().toString();
-        r->bookmark = bookmarkData(r->URL, false);
-        r->secureBookmark = bookmarkData(r->URL, true);
-        return r;
-    }
-
     static QByteArray archive(const KeyedArchiveDictionary& root) {
-        auto encoded = KeyedArchiver::archivedDataWithRootObject(V::dictionary(root));
-        EXPECT_TRUE(encoded.ok());
-        return encoded.data;
+        return KeyedArchiver::archivedDataWithRootObject(V::dictionary(root)).data;
     }
-
-    static std::unique_ptr<OrvantaDocument> readBack(const QByteArray& data, QString* error = nullptr) {
+    static KeyedArchiveDictionary tree(const QByteArray& data) {
+        return KeyedUnarchiver::unarchiveObjectWithData(data).value.toDictionary();
+    }
+    static std::unique_ptr<OrvantaDocument> readBack(const QByteArray& data) {
         auto doc = std::make_unique<OrvantaDocument>();
-        QString reason;
-        if (!PlaylistFileFormat::read(data, *doc, &reason)) {
-            if (error)
-                *error = reason;
-            return nullptr;
-        }
-        return doc;
+        QString error;
+        const bool read = PlaylistFileFormat::read(data, *doc, &error);
+        EXPECT_TRUE(read) << error.toStdString();
+        return read ? std::move(doc) : nullptr;
     }
-
     static QStringList names(const OrvantaDocument& doc) {
         QStringList list;
         for (const auto& c : doc.clips())
@@ -83,117 +74,104 @@ TEST_F(PlaylistFiles, AStandardPlaylistComesBackInOrderWithFreshBookmarksAndNoPo
     doc.settings()->setValue("volume", TypedNumber::float32(0.5f));
     doc.settings()->setValue("looping", TypedNumber::integer(1));
     doc.settings()->setValue("laterVersionKey", TypedNumber::float64(0.1));
-    doc.setClips({record(clip("b two.mp4", "clip-2s.mp4")), record(clip("a one.mkv", "clip-1s.mkv")),
-                  record(clip("c three.mp4", "clip-0.5s.mp4"))});
-    doc.clips()[0]->posterImage.kind = PosterImage::Kind::MissingItem;
+    const QList<QUrl> files{fileUrl(clip("b two.mp4", "clip-2s.mp4")),
+                            fileUrl(clip("a one.mkv", "clip-1s.mkv")),
+                            fileUrl(clip("c three.mp4", "clip-0.5s.mp4"))};
+    doc.setClips(ClipImporter({false, true, 1}).run(files).importedClips); // with posters
+    doc.clips()[0]->secureBookmark.reset();
     QString error;
     const auto data = PlaylistFileFormat::write(doc, &error);
     ASSERT_TRUE(data) << error.toStdString();
 
+    // The tree: each clip's URL and the bookmarks it has, and in "clips" its plain bookmark again.
+    const KeyedArchiveDictionary root = tree(*data);
+    EXPECT_EQ(root.keys(), (QStringList{"settings", "isDynamicPlaylist", "clips", "clipCollection"}));
+    EXPECT_EQ(root.value("isDynamicPlaylist").toNumber(), TypedNumber::boolean(false));
+    ASSERT_EQ(root.value("clipCollection").elements().size(), 3);
+    const V first = root.value("clipCollection").elements()[0];
+    EXPECT_TRUE(first == entry(files[0].toLocalFile(), doc.clips()[0]->bookmark, std::nullopt));
+    EXPECT_TRUE(root.value("clips").elements()[0] == first.toDictionary().value("bookmark"));
+
     auto back = readBack(*data);
     ASSERT_NE(back, nullptr);
     EXPECT_FALSE(back->isDynamicPlaylist());
-    EXPECT_EQ(names(*back), (QStringList{"b two.mp4", "a one.mkv", "c three.mp4"}));
+    ASSERT_EQ(names(*back), (QStringList{"b two.mp4", "a one.mkv", "c three.mp4"}));
     for (int i = 0; i < 3; ++i) {
         const auto& c = back->clips()[i];
-        EXPECT_EQ(c->URL, doc.clips()[i]->URL);
+        EXPECT_EQ(c->URL, files[i]);
         EXPECT_EQ(c->qttimeDuration, doc.clips()[i]->qttimeDuration);
         EXPECT_NE(c->movie, doc.clips()[i]->movie);
         EXPECT_EQ(c->posterImage.kind, PosterImage::Kind::None);
         EXPECT_TRUE(c->bookmark && resolveBookmarkData(*c->bookmark).error.isEmpty());
         EXPECT_TRUE(c->secureBookmark && Bookmark::fromData(*c->secureBookmark)->isSecurityScoped());
     }
-    EXPECT_EQ(back->settings()->entries(), doc.settings()->entries());
+    EXPECT_EQ(back->settings()->entries(), doc.settings()->entries()); // numbers keep their kinds
     EXPECT_TRUE(back->missingItems().isEmpty());
-
-    // An empty playlist writes empty lists and reads back empty.
-    OrvantaDocument empty;
-    empty.settings()->setDefaults();
-    auto emptyBack = readBack(*PlaylistFileFormat::write(empty, &error));
-    ASSERT_NE(emptyBack, nullptr);
-    EXPECT_TRUE(emptyBack->clips().isEmpty());
 }
 
-TEST_F(PlaylistFiles, AnIndependentReaderSeesTheTreeOfEachKind) {
-    OrvantaDocument standard;
-    standard.settings()->setDefaults();
-    standard.setClips({record(clip("x.mp4"))});
-    standard.clips()[0]->secureBookmark.reset();
-    OrvantaDocument dynamic;
-    dynamic.settings()->setDefaults();
-    dynamic.setIsDynamicPlaylist(true);
-    dynamic.setIncludeSubdirectories(true);
-    dynamic.setDynamicSourceFolder(fileUrl(dir.path()));
-
-    auto tree = [&](const OrvantaDocument& doc) {
-        QString error;
-        const QString path = dir.filePath("check.plist");
-        QFile out(path);
-        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(*PlaylistFileFormat::write(doc, &error));
-        out.close();
-        QProcess python;
-        python.start("python3",
-                     {qEnvironmentVariable("ORVANTA_SOURCE_DIR") + "/tests/unit/archive_check.py", path});
-        EXPECT_TRUE(python.waitForFinished(30000));
-        EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
-        return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+// Each entry is looked for on its own: the security-scoped bookmark, the plain one, the stored URL. One
+// whose movie does not open stays in its place, missing, and is written back exactly as it was read.
+TEST_F(PlaylistFiles, EachEntryIsFoundOnItsOwnAndMissingOnesAreKeptAsTheyWere) {
+    const QString a = clip("a.mp4"), b = clip("b.mp4"), moved = clip("moved.mp4"), gone = clip("gone.mp4");
+    const QString c = clip("c.mp4", "clip-2s.mp4"), damaged = clip("damaged.mp4");
+    const QString other = dir.filePath("unmounted/other.mov");
+    const auto plain = [](const QString& path) { return bookmarkData(fileUrl(path), false); };
+    const auto secure = [](const QString& path) { return bookmarkData(fileUrl(path), true); };
+    const QList<V> entries{
+        entry(a, std::nullopt, QByteArray("not a bookmark")),
+        entry(dir.filePath("stale-name.mp4"), plain(b), std::nullopt),
+        entry(dir.filePath("old.mp4"), plain(b), secure(moved)), // the scoped one first
+        entry(QString(), plain(b), std::nullopt), entry(gone, plain(gone), secure(gone)),
+        entry(c, std::nullopt, std::nullopt),
+        // Bookmarks made by another platform do not parse here; they are kept all the same.
+        entry(other, QByteArray("book\0data", 9), QByteArray("secure\1data")),
+        entry(damaged, plain(damaged), std::nullopt),
+        V::dictionary({{"other", V::string("x")}}), // refers to nothing: no clip
     };
+    const QByteArray data = archive({{"settings", V::dictionary({})},
+                                     {"isDynamicPlaylist", V::number(TypedNumber::boolean(false))},
+                                     {"clips", V::array({})},
+                                     {"clipCollection", V::array(entries)}});
+    ASSERT_TRUE(QFile::remove(gone));
+    QFile file(damaged);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write("not a movie") > 0);
+    file.close();
 
-    const QJsonObject s = tree(standard);
-    const QJsonObject sroot = s["tree"].toObject();
-    EXPECT_EQ(sroot.keys(), (QStringList{"clipCollection", "clips", "isDynamicPlaylist", "settings"}));
-    EXPECT_EQ(sroot["isDynamicPlaylist"], QJsonValue(false));
-    const QJsonObject entry = sroot["clipCollection"].toArray()[0].toObject();
-    EXPECT_EQ(entry.keys(), (QStringList{"bookmark", "url"})); // no secure bookmark: the key is absent
-    EXPECT_EQ(entry["url"].toObject()["$url"].toString(),
-              fileUrl(dir.filePath("x.mp4")).toString(QUrl::FullyEncoded));
-    EXPECT_EQ(sroot["clips"].toArray()[0], entry["bookmark"]);
-    const QJsonObject settings = sroot["settings"].toObject();
-    EXPECT_EQ(settings["autoplay"], QJsonValue(false)); // a boolean, not 0
-    EXPECT_EQ(settings["looping"], QJsonValue(0));
-    EXPECT_EQ(settings["speed"], QJsonValue(1.0));
-    EXPECT_EQ(s["reals4"].toInt(), 1); // speed and volume share the one stored 1.0f
-    EXPECT_EQ(s["reals8"].toInt(), 0);
-
-    const QJsonObject droot = tree(dynamic)["tree"].toObject();
-    EXPECT_EQ(droot.keys(), (QStringList{"bookmark", "clips", "dynamicSourceFolder", "includeSubdirectories",
-                                         "isDynamicPlaylist", "secureBookmark", "settings"}));
-    EXPECT_EQ(droot["clips"].toArray().size(), 0);
-    EXPECT_EQ(droot["includeSubdirectories"], QJsonValue(true));
-    EXPECT_EQ(droot["dynamicSourceFolder"].toObject()["$url"].toString(), fileUrl(dir.path()).toString());
-}
-
-TEST_F(PlaylistFiles, EachReferenceFallsBackOnItsOwn) {
-    const QString a = clip("a.mp4");
-    const QString b = clip("b.mp4");
-    const QString moved = clip("moved.mp4");
-    const QByteArray bookmarkToB = *bookmarkData(fileUrl(b), false);
-    const QByteArray secureToMoved = *bookmarkData(fileUrl(moved), true);
-
-    KeyedArchiveDictionary first{{"url", V::url(fileUrl(a))}, {"secureBookmark", V::data("not a bookmark")}};
-    KeyedArchiveDictionary second{{"url", V::url(fileUrl(dir.filePath("stale-name.mp4")))},
-                                  {"bookmark", V::data(bookmarkToB)}};
-    KeyedArchiveDictionary third{{"url", V::url(fileUrl(dir.filePath("old.mp4")))},
-                                 {"secureBookmark", V::data(secureToMoved)}};
-    KeyedArchiveDictionary noUrl{{"bookmark", V::data(bookmarkToB)}};
-    KeyedArchiveDictionary nothing{{"other", V::string("x")}};
-    KeyedArchiveDictionary root{
-        {"settings", V::dictionary({})},
-        {"isDynamicPlaylist", V::number(TypedNumber::boolean(false))},
-        {"clips", V::array({})},
-        {"clipCollection", V::array({V::dictionary(first), V::dictionary(second), V::dictionary(third),
-                                     V::dictionary(noUrl), V::dictionary(nothing)})}};
-    auto doc = readBack(archive(root));
+    auto doc = readBack(data);
     ASSERT_NE(doc, nullptr);
-    EXPECT_EQ(names(*doc), (QStringList{"a.mp4", "b.mp4", "moved.mp4", "b.mp4"}));
+    ASSERT_EQ(names(*doc), (QStringList{"a.mp4", "b.mp4", "moved.mp4", "b.mp4", "gone.mp4", "c.mp4",
+                                        "other.mov", "damaged.mp4"}));
     EXPECT_TRUE(doc->settings()->entries().isEmpty()); // exactly the settings the file holds
+    const QList<bool> missing{false, false, false, false, true, false, true, true};
+    for (int i = 0; i < 8; ++i) {
+        const ClipRecord& read = *doc->clips()[i];
+        EXPECT_EQ(read.isMissing(), missing[i]) << i;
+        EXPECT_EQ(read.isMissing(), !read.movie && read.qttimeDuration.isEmpty()) << i;
+    }
+    EXPECT_TRUE(doc->clips()[4]->missing->reason.contains("cannot be found"));
+    EXPECT_TRUE(doc->clips()[7]->missing->reason.contains("does not open as a movie"));
+    EXPECT_EQ(doc->missingItems(), (QSet<QString>{gone, other, damaged}));
+
+    // Written back: the missing clips' entries and bookmarks exactly as read, the others found afresh.
+    QString error;
+    const KeyedArchiveDictionary root = tree(*PlaylistFileFormat::write(*doc, &error));
+    const QList<V> written = root.value("clipCollection").elements();
+    ASSERT_EQ(written.size(), 8);
+    for (int i = 0; i < 8; ++i) {
+        const KeyedArchiveDictionary e = written[i].toDictionary();
+        if (missing[i]) {
+            EXPECT_TRUE(written[i] == entries[i]) << i;
+            const V bookmark = entries[i].toDictionary().value("bookmark");
+            EXPECT_TRUE(root.value("clips").elements()[i] == bookmark) << i; // the null marker when none
+        } else {
+            EXPECT_EQ(e.value("url").toUrl(), doc->clips()[i]->URL) << i;
+            EXPECT_TRUE(resolveBookmarkData(e.value("secureBookmark").toData()).error.isEmpty()) << i;
+        }
+    }
 }
 
 TEST_F(PlaylistFiles, AFileOfBookmarksAloneListsTheFilesThatAreGone) {
-    const QString a = clip("a.mp4");
-    const QString gone = clip("gone.mp4");
-    const QString c = clip("c.mp4");
+    const QString a = clip("a.mp4"), gone = clip("gone.mp4"), c = clip("c.mp4");
     KeyedArchiveDictionary root{
         {"isDynamicPlaylist", V::number(TypedNumber::boolean(false))},
         {"clips",
@@ -204,154 +182,74 @@ TEST_F(PlaylistFiles, AFileOfBookmarksAloneListsTheFilesThatAreGone) {
     auto doc = readBack(data);
     ASSERT_NE(doc, nullptr);
     // The gone file stays in its place as a missing clip; elements that are not bookmarks are no clips.
-    EXPECT_EQ(names(*doc), (QStringList{"a.mp4", "gone.mp4", "c.mp4"}));
+    ASSERT_EQ(names(*doc), (QStringList{"a.mp4", "gone.mp4", "c.mp4"}));
     EXPECT_TRUE(doc->clips()[1]->isMissing());
     EXPECT_EQ(doc->missingItems(), QSet<QString>{gone});
     // No settings in the file: the playlist gets the settings of a new one.
     EXPECT_EQ(doc->settings()->entries(), PlaylistSettings::defaultEntries());
     // Written back, it keeps its bookmark data byte for byte.
     QString error;
-    const auto written = KeyedUnarchiver::unarchiveObjectWithData(*PlaylistFileFormat::write(*doc, &error));
-    ASSERT_TRUE(written.ok());
-    EXPECT_TRUE(written.value.toDictionary().value("clips").elements()[1] ==
+    EXPECT_TRUE(tree(*PlaylistFileFormat::write(*doc, &error)).value("clips").elements()[1] ==
                 root.value("clips").elements()[1]);
-}
-
-TEST_F(PlaylistFiles, ClipsWhoseMoviesDoNotOpenStayInPlaceAndAreWrittenBackAsTheyWere) {
-    const QString a = clip("a.mp4");
-    const QString gone = clip("gone.mp4");
-    const QString c = clip("c.mp4", "clip-2s.mp4");
-    const QString damaged = clip("damaged.mp4");
-    auto entry = [](const QString& path, std::optional<QByteArray> plain, std::optional<QByteArray> secure) {
-        KeyedArchiveDictionary e{{"url", V::url(fileUrl(path))}};
-        if (plain)
-            e.insert("bookmark", V::data(*plain));
-        if (secure)
-            e.insert("secureBookmark", V::data(*secure));
-        return e;
-    };
-    const QList<KeyedArchiveDictionary> entries{
-        entry(a, bookmarkData(fileUrl(a), false), bookmarkData(fileUrl(a), true)),
-        entry(gone, bookmarkData(fileUrl(gone), false), bookmarkData(fileUrl(gone), true)),
-        entry(c, std::nullopt, std::nullopt),
-        // Bookmarks made by another platform do not parse here; they are kept all the same.
-        entry(dir.filePath("unmounted/other.mov"), QByteArray("book\0data"), QByteArray("secure\1data")),
-        entry(damaged, bookmarkData(fileUrl(damaged), false), std::nullopt)};
-    QList<V> collection;
-    QList<V> clips;
-    for (const KeyedArchiveDictionary& e : entries) {
-        collection.append(V::dictionary(e));
-        clips.append(e.contains("bookmark") ? e.value("bookmark") : V::null());
-    }
-    const QByteArray data = archive({{"settings", V::dictionary({})},
-                                     {"isDynamicPlaylist", V::number(TypedNumber::boolean(false))},
-                                     {"clips", V::array(clips)},
-                                     {"clipCollection", V::array(collection)}});
-    ASSERT_TRUE(QFile::remove(gone));
-    {
-        QFile file(damaged);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write("not a movie");
-    }
-
-    auto doc = readBack(data);
-    ASSERT_NE(doc, nullptr);
-    EXPECT_EQ(names(*doc), (QStringList{"a.mp4", "gone.mp4", "c.mp4", "other.mov", "damaged.mp4"}));
-    const QList<bool> missing{false, true, false, true, true};
-    for (int i = 0; i < 5; ++i) {
-        const ClipRecord& clipRead = *doc->clips()[i];
-        EXPECT_EQ(clipRead.isMissing(), missing[i]) << i;
-        if (!clipRead.isMissing())
-            continue;
-        EXPECT_TRUE(!clipRead.movie && clipRead.qttimeDuration.isEmpty() &&
-                    clipRead.posterImage.kind == PosterImage::Kind::None);
-    }
-    EXPECT_TRUE(doc->clips()[1]->missing->reason.contains("cannot be found"));
-    EXPECT_TRUE(doc->clips()[4]->missing->reason.contains("does not open as a movie"));
-    EXPECT_EQ(doc->missingItems(), (QSet<QString>{gone, dir.filePath("unmounted/other.mov"), damaged}));
-
-    // Written back: the missing clips' entries and bookmarks exactly as read, the others fresh.
-    QString error;
-    const auto written = KeyedUnarchiver::unarchiveObjectWithData(*PlaylistFileFormat::write(*doc, &error));
-    ASSERT_TRUE(written.ok());
-    const KeyedArchiveDictionary root = written.value.toDictionary();
-    const QList<V> writtenEntries = root.value("clipCollection").elements();
-    ASSERT_EQ(writtenEntries.size(), 5);
-    for (int i = 0; i < 5; ++i) {
-        const KeyedArchiveDictionary e = writtenEntries[i].toDictionary();
-        if (missing[i]) {
-            EXPECT_EQ(e.keys(), entries[i].keys()) << i;
-            for (const QString& key : e.keys())
-                EXPECT_TRUE(e.value(key) == entries[i].value(key)) << i << " " << key.toStdString();
-            EXPECT_TRUE(root.value("clips").elements()[i] == clips[i]) << i;
-        } else {
-            EXPECT_TRUE(e.value("url") == entries[i].value("url")) << i;
-            EXPECT_TRUE(resolveBookmarkData(e.value("secureBookmark").toData()).error.isEmpty()) << i;
-        }
-    }
 }
 
 TEST_F(PlaylistFiles, AMissingClipOpensOnceItsFileIsBack) {
     const QString path = clip("back.mp4", "clip-2s.mp4");
     const QByteArray plain = *bookmarkData(fileUrl(path), false);
-    const QByteArray secure = *bookmarkData(fileUrl(path), true);
     ASSERT_TRUE(QFile::remove(path));
-    ClipRecordPtr missing = MissingClip::makeRecord(fileUrl(path), plain, secure, fileUrl(path), "gone");
+    ClipRecordPtr missing =
+        MissingClip::makeRecord(fileUrl(path), plain, std::nullopt, fileUrl(path), "gone");
     EXPECT_FALSE(MissingClip::reopen(*missing));
     EXPECT_TRUE(missing->missing->reason.contains("cannot be found"));
 
     // There, but not a movie yet (still being copied, say): still missing, for that reason.
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("partial");
-    }
+    QFile partial(path);
+    ASSERT_TRUE(partial.open(QIODevice::WriteOnly) && partial.write("partial") > 0);
+    partial.close();
     EXPECT_FALSE(MissingClip::reopen(*missing));
     EXPECT_TRUE(missing->missing->reason.contains("does not open as a movie"))
         << missing->missing->reason.toStdString();
     EXPECT_EQ(missing->bookmark, plain);
 
+    // The movie, its duration, a poster, and fresh bookmarks of the file as it is now.
     ASSERT_TRUE(QFile::remove(path));
     clip("back.mp4", "clip-2s.mp4");
     ASSERT_TRUE(MissingClip::reopen(*missing));
     EXPECT_FALSE(missing->isMissing());
     ASSERT_NE(missing->movie, nullptr);
-    EXPECT_EQ(missing->qttimeDuration, missing->movie->duration().toString());
+    EXPECT_EQ(missing->qttimeDuration, "25600/12800");
     EXPECT_EQ(missing->posterImage.kind, PosterImage::Kind::Frame);
-    EXPECT_EQ(missing->name, "back.mp4");
-    // Fresh bookmarks of the file as it is now.
     EXPECT_TRUE(resolveBookmarkData(*missing->bookmark).error.isEmpty());
     EXPECT_TRUE(Bookmark::fromData(*missing->secureBookmark)->isSecurityScoped());
 }
 
 TEST_F(PlaylistFiles, ADynamicPlaylistFindsItsFolderThroughBookmarksOrTheStoredUrl) {
-    QDir().mkpath(dir.filePath("shows"));
+    const QString shows = dir.filePath("shows");
+    QDir().mkpath(shows);
     OrvantaDocument doc;
     doc.settings()->setDefaults();
     doc.setIsDynamicPlaylist(true);
     doc.setIncludeSubdirectories(false);
-    doc.setDynamicSourceFolder(fileUrl(dir.filePath("shows")));
+    doc.setDynamicSourceFolder(fileUrl(shows));
     QString error;
     const QByteArray data = *PlaylistFileFormat::write(doc, &error);
+    EXPECT_EQ(tree(data).keys(), (QStringList{"settings", "isDynamicPlaylist", "clips", "dynamicSourceFolder",
+                                              "includeSubdirectories", "bookmark", "secureBookmark"}));
     auto back = readBack(data);
     ASSERT_NE(back, nullptr);
-    EXPECT_TRUE(back->isDynamicPlaylist());
-    EXPECT_FALSE(back->includeSubdirectories());
-    EXPECT_EQ(back->dynamicSourceFolder(), fileUrl(dir.filePath("shows")));
-    EXPECT_TRUE(back->clips().isEmpty());
+    EXPECT_TRUE(back->isDynamicPlaylist() && !back->includeSubdirectories() && back->clips().isEmpty());
+    EXPECT_EQ(back->dynamicSourceFolder(), fileUrl(shows));
 
     // Both bookmarks point at a folder that was replaced (stale): the stored URL is taken.
-    KeyedArchiveDictionary root{
-        {"isDynamicPlaylist", V::number(TypedNumber::boolean(true))},
-        {"clips", V::array({})},
-        {"dynamicSourceFolder", V::url(fileUrl(dir.filePath("stored")))},
-        {"includeSubdirectories", V::number(TypedNumber::boolean(true))},
-        {"bookmark", V::data(*bookmarkData(fileUrl(dir.filePath("shows")), false))},
-        {"secureBookmark", V::data(*bookmarkData(fileUrl(dir.filePath("shows")), true))}};
-    const QByteArray replaced = archive(root);
+    const QByteArray replaced = archive({{"isDynamicPlaylist", V::number(TypedNumber::boolean(true))},
+                                         {"clips", V::array({})},
+                                         {"dynamicSourceFolder", V::url(fileUrl(dir.filePath("stored")))},
+                                         {"includeSubdirectories", V::number(TypedNumber::boolean(true))},
+                                         {"bookmark", V::data(*bookmarkData(fileUrl(shows), false))},
+                                         {"secureBookmark", V::data(*bookmarkData(fileUrl(shows), true))}});
     // The old folder stays while the new one is made, so the new one cannot reuse its inode.
-    ASSERT_TRUE(QDir().rename(dir.filePath("shows"), dir.filePath("shows-old")));
-    ASSERT_TRUE(QDir().mkpath(dir.filePath("shows")));
+    ASSERT_TRUE(QDir().rename(shows, dir.filePath("shows-old")));
+    ASSERT_TRUE(QDir().mkpath(shows));
     auto fallback = readBack(replaced);
     ASSERT_NE(fallback, nullptr);
     EXPECT_EQ(fallback->dynamicSourceFolder(), fileUrl(dir.filePath("stored")));
@@ -364,9 +262,7 @@ TEST_F(PlaylistFiles, FilesThatAreNotPlaylistsAreRefusedAndChangeNothing) {
         const char* what;
         QByteArray data;
     } bad[] = {
-        {"empty", QByteArray()},
         {"text", "just some text, not a playlist"},
-        {"binary plist header only", "bplist00"},
         {"root is an array", KeyedArchiver::archivedDataWithRootObject(V::array({})).data},
         {"settings not a dictionary", archive({{"settings", V::array({})}})},
         {"setting not a number", archive({{"settings", V::dictionary({{"volume", V::string("loud")}})}})},
@@ -386,13 +282,4 @@ TEST_F(PlaylistFiles, FilesThatAreNotPlaylistsAreRefusedAndChangeNothing) {
     }
     EXPECT_FLOAT_EQ(doc.settings()->volume(), 0.3f);
     EXPECT_EQ(doc.settings()->keys().size(), 12);
-
-    // Every prefix of a real playlist file is refused too.
-    OrvantaDocument real;
-    real.settings()->setDefaults();
-    real.setClips({record(clip("r.mp4"))});
-    QString error;
-    const QByteArray data = *PlaylistFileFormat::write(real, &error);
-    for (qsizetype n = 0; n < data.size(); n += 7)
-        EXPECT_FALSE(PlaylistFileFormat::read(data.left(n), doc, &error)) << n;
 }

@@ -90,91 +90,20 @@ public:
 
 } // namespace
 
-TEST(PlaylistPlaybackTest, TheFirstSelectedClipBecomesCurrentWithThePlaylistsVolumeAndSpeed) {
+TEST(PlaylistPlaybackTest, TheSelectedAndThePreparedClipCarryThePlaylistsVolumeMutingAndSpeed) {
     Rig rig(clipsOf(3, "clip-1s.mp4"), [](PlaylistSettings& s) {
-        s.setValue("volume", TypedNumber::float32(0.25f));
-        s.setValue("speed", TypedNumber::float32(1.5f));
-    });
-    EXPECT_EQ(rig.playback->currentMovie(), rig.movieAt(0));
-    rig.select({1});
-    const std::shared_ptr<Movie> second = rig.movieAt(1);
-    EXPECT_EQ(rig.playback->currentMovie(), second);
-    EXPECT_EQ(rig.player().movie(), second);
-    EXPECT_FLOAT_EQ(second->volume(), 0.25f);
-    EXPECT_FLOAT_EQ(second->preferredRate(), 1.5f);
-    EXPECT_EQ(rig.playback->state(), PlaylistPlayback::State::Stopped);
-    // Loaded paused with them.
-    WAIT_UNTIL(rig.player().isReady(), Wait);
-    WAIT_EQ(rig.player().engineVolume(), 25.0, Wait);
-    EXPECT_DOUBLE_EQ(rig.player().speed(), 1.5);
-    EXPECT_TRUE(rig.player().isPaused());
-
-    // Extending the selection, or clearing it, leaves the current movie as it is.
-    rig.select({1, 2});
-    EXPECT_EQ(rig.playback->currentMovie(), second);
-    rig.select({0, 2});
-    EXPECT_EQ(rig.playback->currentMovie(), rig.movieAt(0));
-    rig.select({});
-    EXPECT_EQ(rig.playback->currentMovie(), rig.movieAt(0));
-    EXPECT_EQ(rig.events, (QStringList{"selection0", "selection1", "selection0"}));
-}
-
-TEST(PlaylistPlaybackTest, ThePreparedClipFollowsEditsLoopingAndSelection) {
-    // An edit of a playlist of four clips (row 0 current) and the row prepared after it, in the list as
-    // it was before the edit; -1 for none.
-    const struct {
-        const char* name;
-        std::function<void(Rig&)> edit;
-        int preparedRowBefore;
-    } cases[] = {
-        {"nothing changed: the row after the current one", [](Rig&) {}, 1},
-        {"the last row moved before the second",
-         [](Rig& rig) {
-             rig.clips.move(3, 1);
-             rig.playback->clipsDidChange();
-         },
-         3},
-        {"another clip selected by hand", [](Rig& rig) { rig.select({2}); }, 3},
-        {"the last clip selected, then looping turned on",
-         [](Rig& rig) {
-             rig.select({3});
-             WAIT_UNTIL(rig.player().preparedMovie() == nullptr, Wait);
-             rig.settings.setValue("looping", TypedNumber::integer(1));
-         },
-         0},
-        {"looping turned on, then off again at the last clip",
-         [](Rig& rig) {
-             rig.select({3});
-             rig.settings.setValue("looping", TypedNumber::integer(1));
-             WAIT_UNTIL(rig.player().preparedMovie() == rig.movieAt(0), Wait);
-             rig.settings.setValue("looping", TypedNumber::integer(0));
-         },
-         -1},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        Rig rig(clipsOf(4, "clip-0.5s.mp4"));
-        const QList<ClipRecordPtr> before = rig.clips;
-        WAIT_UNTIL(rig.player().preparedMovie() == rig.movieAt(1), Wait);
-        c.edit(rig);
-        const std::shared_ptr<Movie> expected =
-            c.preparedRowBefore < 0 ? nullptr : before[c.preparedRowBefore]->movie;
-        EXPECT_EQ(rig.playback->movieThatComesNext(), expected);
-        WAIT_UNTIL(rig.player().preparedMovie() == expected, Wait);
-        if (expected) {
-            WAIT_UNTIL(rig.player().isNextPrepared(), Wait);
-        }
-    }
-}
-
-TEST(PlaylistPlaybackTest, ThePreparedClipCarriesTheVolumeMutingAndSpeedIntoTheSwitch) {
-    Rig rig(clipsOf(2, "clip-1s.mp4"), [](PlaylistSettings& s) {
         s.setValue("volume", TypedNumber::float32(0.5f));
         s.setValue("speed", TypedNumber::float32(1.5f));
         s.setValue("muted", TypedNumber::boolean(true));
     });
+    // The first selected clip is current, loaded paused with them; the next one is prepared with them.
+    EXPECT_EQ(rig.playback->currentMovie(), rig.movieAt(0));
+    EXPECT_EQ(rig.playback->state(), PlaylistPlayback::State::Stopped);
+    WAIT_UNTIL(rig.player().isReady() && rig.player().isNextPrepared(), Wait);
+    EXPECT_TRUE(rig.player().isPaused());
+    EXPECT_DOUBLE_EQ(rig.player().speed(), 1.5);
+    EXPECT_DOUBLE_EQ(rig.player().engineVolume(), 0.0);
     const std::shared_ptr<Movie> next = rig.movieAt(1);
-    WAIT_UNTIL(rig.player().isNextPrepared(), Wait);
     EXPECT_EQ(rig.player().preparedMovie(), next);
     EXPECT_FLOAT_EQ(next->volume(), 0.0f);
     EXPECT_FLOAT_EQ(next->preferredRate(), 1.5f);
@@ -183,6 +112,7 @@ TEST(PlaylistPlaybackTest, ThePreparedClipCarriesTheVolumeMutingAndSpeedIntoTheS
     rig.settings.setValue("muted", TypedNumber::boolean(false));
     const int handleBefore = rig.player().activeIndex();
     rig.select({1});
+    EXPECT_EQ(rig.playback->currentMovie(), next);
     EXPECT_EQ(rig.player().movie(), next);
     EXPECT_NE(rig.player().activeIndex(), handleBefore) << "the prepared handle was not switched in";
     WAIT_EQ(rig.player().engineVolume(), 50.0, Wait);
@@ -193,93 +123,49 @@ TEST(PlaylistPlaybackTest, ThePreparedClipCarriesTheVolumeMutingAndSpeedIntoTheS
     rig.settings.setValue("muted", TypedNumber::boolean(true));
     WAIT_EQ(rig.player().speed(), 0.5, Wait);
     WAIT_EQ(rig.player().engineVolume(), 0.0, Wait);
+
+    // Extending the selection, or clearing it, leaves the current movie as it is.
+    rig.playback->stop();
+    rig.select({1, 2});
+    EXPECT_EQ(rig.playback->currentMovie(), next);
+    rig.select({0, 2});
+    EXPECT_EQ(rig.playback->currentMovie(), rig.movieAt(0));
+    rig.select({});
+    EXPECT_EQ(rig.playback->currentMovie(), rig.movieAt(0));
+    EXPECT_EQ(rig.events.filter("selection"), (QStringList{"selection0", "selection1", "selection0"}));
 }
 
-TEST(PlaylistPlaybackTest, ClipsPlayInTurnSwitchingToThePreparedOneAndTheLastStopsRewound) {
-    Rig rig(clipsOf(3, "clip-1s.mp4"));
-    QList<bool> switched; // whether each new current movie came in on the other handle, ready
-    int lastHandle = rig.player().activeIndex();
-    rig.afterSelection = [&] {
-        switched.append(rig.player().activeIndex() != lastHandle && rig.player().isReady());
-        lastHandle = rig.player().activeIndex();
-    };
-    QList<PlaylistPlayback::State> states;
-    QObject::connect(rig.playback.get(), &PlaylistPlayback::stateChanged,
-                     [&](PlaylistPlayback::State state) { states.append(state); });
-    WAIT_UNTIL(rig.player().isNextPrepared(), Wait);
-    rig.events.clear();
-    rig.playback->play();
-    WAIT_UNTIL(!rig.ranOut.isEmpty(), 3 * Wait);
-    EXPECT_EQ(rig.selections, (QList<int>{0, 1, 2}));
-    // Each clip had the whole of the one before it to get ready.
-    EXPECT_EQ(switched, (QList<bool>{true, true}));
-    EXPECT_EQ(rig.ranOut, QList<bool>{false});
-    EXPECT_EQ(states, (QList<PlaylistPlayback::State>{PlaylistPlayback::State::Playing,
-                                                      PlaylistPlayback::State::Stopped}));
-    EXPECT_EQ(rig.events, (QStringList{"play0", "movieDidEnd0", "selection1", "movieDidEnd1", "selection2",
-                                       "movieDidEnd2", "stop2"}));
-    // The last stays current, rewound and stopped; the finished ones were rewound.
-    EXPECT_EQ(rig.playback->currentMovie(), rig.movieAt(2));
-    EXPECT_EQ(rig.player().preparedMovie(), nullptr);
-    WAIT_EQ(rig.player().position(), 0.0, Wait);
-    WAIT_UNTIL(rig.player().isPaused(), Wait);
-    EXPECT_DOUBLE_EQ(rig.movieAt(0)->currentTime(), 0.0);
-    EXPECT_DOUBLE_EQ(rig.movieAt(1)->currentTime(), 0.0);
-}
-
-TEST(PlaylistPlaybackTest, LoopingGoesBackToTheFirstClipAndASingleClipPlaysAgain) {
-    const auto looping = [](PlaylistSettings& s) { s.setValue("looping", TypedNumber::integer(1)); };
-    Rig two(clipsOf(2, "clip-0.5s.mp4"), looping);
-    Rig one(clipsOf(1, "clip-0.5s.mp4"), looping);
-    two.select({1});
-    two.playback->play();
-    one.playback->play();
-    WAIT_UNTIL(two.selections.size() >= 4, Wait);
-    EXPECT_EQ(two.selections.mid(0, 4), (QList<int>{0, 1, 0, 1}));
-    WAIT_UNTIL(one.events.count("movieDidEnd0") >= 3, Wait);
-    EXPECT_TRUE(two.ranOut.isEmpty() && one.ranOut.isEmpty());
-    EXPECT_TRUE(one.playback->isPlaying());
-    WAIT_UNTIL(!one.player().isPaused(), Wait);
-}
-
-TEST(PlaylistPlaybackTest, AMissingClipIsPassedOverUntilItsFileIsBackAndThenPlays) {
+TEST(PlaylistPlaybackTest, LoopingPassesOverAMissingClipUntilItsFileIsBackAndASingleClipPlaysAgain) {
     QTemporaryDir dir;
     QList<ClipRecordPtr> clips;
-    for (int i = 0; i < 3; ++i) {
-        const QString path = dir.filePath(QStringLiteral("c%1.mp4").arg(i));
-        ASSERT_TRUE(QFile::copy(testMediaPath("clip-0.5s.mp4"), path));
-        clips.append(clipOf(path));
-    }
+    for (int i = 0; i < 3; ++i)
+        clips.append(clipOf(copyTestMedia("clip-0.5s.mp4", dir.filePath(QStringLiteral("c%1.mp4").arg(i)))));
     const QString gone = dir.filePath("c1.mp4");
     ASSERT_TRUE(QFile::remove(gone));
     clips[1] = MissingClip::makeRecord(QUrl::fromLocalFile(gone), std::nullopt, std::nullopt,
                                        QUrl::fromLocalFile(gone), QStringLiteral("gone"));
-    Rig rig(clips, [](PlaylistSettings& s) { s.setValue("looping", TypedNumber::integer(1)); });
-
-    // Chosen by hand while stopped, it has nothing to show; play starts the clip after it.
-    rig.select({1});
-    EXPECT_EQ(rig.playback->currentMovie(), nullptr);
+    const auto looping = [](PlaylistSettings& s) { s.setValue("looping", TypedNumber::integer(1)); };
+    Rig rig(clips, looping);
+    Rig one(clipsOf(1, "clip-0.5s.mp4"), looping);
     rig.afterSelection = [&] {
         // The second time the last clip comes, the file is back (a drive mounted late).
         if (rig.selections.count(2) == 2 && !QFileInfo::exists(gone)) {
             EXPECT_TRUE(QFile::copy(testMediaPath("clip-0.5s.mp4"), gone));
         }
     };
-    ASSERT_TRUE(rig.playback->leaveMissingSelection());
     rig.playback->play();
-    WAIT_UNTIL(rig.selections.size() >= 7, 3 * Wait);
+    one.playback->play();
+    WAIT_UNTIL(rig.selections.size() >= 6, 3 * Wait);
     rig.playback->stop();
-    // Passed over on the first round, played on the next once its file was there.
-    EXPECT_EQ(rig.selections.mid(0, 7), (QList<int>{0, 1, 2, 0, 2, 0, 1}));
-    EXPECT_NE(rig.movieAt(1), nullptr);
+    // Passed over on the first rounds, played on the next once its file was there.
+    EXPECT_EQ(rig.selections.mid(0, 6), (QList<int>{0, 2, 0, 2, 0, 1}));
     EXPECT_FALSE(rig.clips[1]->isMissing());
     EXPECT_EQ(rig.changedRows, QList<int>{1});
-
-    // Where no clip can play, nothing starts.
-    const QUrl nowhere = QUrl::fromLocalFile(dir.filePath("nowhere.mp4"));
-    Rig none({MissingClip::makeRecord(nowhere, std::nullopt, std::nullopt, nowhere, QStringLiteral("gone"))});
-    EXPECT_EQ(none.playback->currentMovie(), nullptr);
-    EXPECT_FALSE(none.playback->leaveMissingSelection());
+    // The single clip played again each time.
+    WAIT_UNTIL(one.events.count("movieDidEnd0") >= 3, Wait);
+    EXPECT_TRUE(rig.ranOut.isEmpty() && one.ranOut.isEmpty());
+    EXPECT_TRUE(one.playback->isPlaying());
+    WAIT_UNTIL(!one.player().isPaused(), Wait);
 }
 
 TEST(PlaylistPlaybackTest, OnlyTheEndOfTheCurrentMovieMovesOn) {

@@ -1,8 +1,8 @@
 #include "platform/defaults/UserDefaults.h"
+#include "UnitFiles.h"
 #include "platform/defaults/InitialUserDefaults.h"
 #include "platform/defaults/XmlPropertyListReader.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -16,12 +16,6 @@ QByteArray plist(const QByteArray& body) {
 std::unique_ptr<UserDefaults> defaultsIn(const QTemporaryDir& dir) {
     return std::make_unique<UserDefaults>(
         std::make_unique<QSettings>(dir.filePath("Orvanta.conf"), QSettings::IniFormat));
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
 }
 
 } // namespace
@@ -40,18 +34,16 @@ TEST(XmlPropertyList, ReadsEveryKindOfValue) {
         <key>empty</key><string></string>
     )"));
     EXPECT_TRUE(result.error.isEmpty()) << result.error.toStdString();
-    const QVariantMap& d = result.dictionary;
-    EXPECT_EQ(d["name"].toString(), QStringLiteral("lobby & hall"));
-    EXPECT_EQ(d["count"].toLongLong(), -42);
-    EXPECT_DOUBLE_EQ(d["ratio"].toDouble(), 0.25);
-    EXPECT_EQ(d["on"], QVariant(true));
-    EXPECT_EQ(d["off"], QVariant(false));
-    EXPECT_EQ(d["blob"].toByteArray(), QByteArray("Hello"));
-    const QVariantList list = d["list"].toList();
-    ASSERT_EQ(list.size(), 3);
-    EXPECT_EQ(list[1].toList().value(0).toLongLong(), 1);
-    EXPECT_EQ(d["nested"].toMap()["inner"].toString(), QStringLiteral("x"));
-    EXPECT_TRUE(d.contains("empty"));
+    const QVariantMap expected{{"name", "lobby & hall"},
+                               {"count", -42},
+                               {"ratio", 0.25},
+                               {"on", true},
+                               {"off", false},
+                               {"blob", QByteArray("Hello")},
+                               {"list", QVariantList{"a", QVariantList{1}, QVariantMap{}}},
+                               {"nested", QVariantMap{{"inner", "x"}}},
+                               {"empty", ""}};
+    EXPECT_EQ(result.dictionary, expected);
 }
 
 TEST(XmlPropertyList, KeepsWhatWasReadBeforeAFault) {
@@ -77,10 +69,10 @@ TEST(XmlPropertyList, KeepsWhatWasReadBeforeAFault) {
     EXPECT_FALSE(readXmlPropertyListDictionary(deep).error.isEmpty());
 }
 
-TEST(UserDefaults, UnsetKeysAnswerFromTheRegistrationDomain) {
+TEST(UserDefaults, UnsetKeysAnswerFromTheRegistrationDomainAndRestoreTheInitialValues) {
     QTemporaryDir dir;
     auto defaults = defaultsIn(dir);
-    defaults->registerDefaults({{"importLocation", "file:///srv/clips"}, {"other", 3}});
+    defaults->registerDefaults({{"importLocation", "file:///srv/clips"}});
     EXPECT_EQ(defaults->URLForKey("importLocation"), QUrl("file:///srv/clips"));
     defaults->setURL(QUrl::fromLocalFile("/media/show reel"), "importLocation");
     EXPECT_EQ(defaults->URLForKey("importLocation"), QUrl::fromLocalFile("/media/show reel"));
@@ -90,50 +82,40 @@ TEST(UserDefaults, UnsetKeysAnswerFromTheRegistrationDomain) {
     defaults->removeObjectForKey("importLocation");
     EXPECT_EQ(defaults->URLForKey("importLocation"), QUrl("file:///srv/clips"));
     EXPECT_TRUE(defaults->URLForKey("missing").isEmpty());
-}
 
-TEST(UserDefaults, RestoreDefaultsReturnsToTheInitialValues) {
-    QTemporaryDir dir;
-    auto defaults = defaultsIn(dir);
-    writeFile(
+    ASSERT_TRUE(writeFile(
         dir.filePath("Initial.plist"),
-        plist("<key>dynamicFolderLocation</key><string></string><key>volumeStep</key><integer>5</integer>"));
+        plist("<key>dynamicFolderLocation</key><string></string><key>volumeStep</key><integer>5</integer>")));
     EXPECT_TRUE(registerInitialUserDefaults(*defaults, dir.filePath("Initial.plist")).isEmpty());
     defaults->setURL(QUrl::fromLocalFile("/srv/a"), "dynamicFolderLocation");
-    defaults->setURL(QUrl::fromLocalFile("/srv/b"), "importLocation");
     defaults->setObject(9, "volumeStep");
-    defaults->revertToInitialValues({"dynamicFolderLocation", "importLocation", "volumeStep"});
+    defaults->revertToInitialValues({"dynamicFolderLocation", "volumeStep"});
     EXPECT_TRUE(defaults->URLForKey("dynamicFolderLocation").isEmpty());
-    EXPECT_TRUE(defaults->URLForKey("importLocation").isEmpty());
     EXPECT_EQ(defaults->objectForKey("volumeStep").toInt(), 5);
 }
 
-TEST(UserDefaults, BadFilesNeverStopTheStart) {
+TEST(UserDefaults, BadFilesNeverStopTheStartAndTheBuiltInDefaultsRead) {
     QTemporaryDir dir;
     auto defaults = defaultsIn(dir);
     // A missing defaults file: nothing registered, the reason told.
     EXPECT_FALSE(registerInitialUserDefaults(*defaults, dir.filePath("missing.plist")).isEmpty());
     EXPECT_TRUE(defaults->registeredDefaults().isEmpty());
     // A damaged one: what could be read counts.
-    writeFile(dir.filePath("Bad.plist"),
-              plist("<key>a</key><string>kept</string><key>b</key><real>x</real>"));
+    ASSERT_TRUE(writeFile(dir.filePath("Bad.plist"),
+                          plist("<key>a</key><string>kept</string><key>b</key><real>x</real>")));
     EXPECT_FALSE(registerInitialUserDefaults(*defaults, dir.filePath("Bad.plist")).isEmpty());
     EXPECT_EQ(defaults->objectForKey("a").toString(), QStringLiteral("kept"));
+    // The file built into the program.
+    EXPECT_TRUE(registerInitialUserDefaults(*defaults, ":/InitialUserDefaults.plist").isEmpty());
+    EXPECT_TRUE(defaults->registeredDefaults().contains("dynamicFolderLocation"));
+    EXPECT_TRUE(defaults->registeredDefaults().contains("importLocation"));
 
     // A settings file full of garbage still answers the registered defaults and takes new values.
     static const char garbageBytes[] = "\x00\xff[[[=\n=\n\x01";
-    writeFile(dir.filePath("Garbage.conf"), QByteArray(garbageBytes, sizeof garbageBytes - 1));
+    ASSERT_TRUE(writeFile(dir.filePath("Garbage.conf"), QByteArray(garbageBytes, sizeof garbageBytes - 1)));
     UserDefaults garbage(std::make_unique<QSettings>(dir.filePath("Garbage.conf"), QSettings::IniFormat));
     garbage.registerDefaults({{"importLocation", "file:///srv"}});
     EXPECT_EQ(garbage.URLForKey("importLocation"), QUrl("file:///srv"));
     garbage.setURL(QUrl::fromLocalFile("/x"), "dynamicFolderLocation");
     EXPECT_EQ(garbage.URLForKey("dynamicFolderLocation"), QUrl::fromLocalFile("/x"));
-}
-
-TEST(UserDefaults, TheBuiltInInitialDefaultsRead) {
-    QTemporaryDir dir;
-    auto defaults = defaultsIn(dir);
-    EXPECT_TRUE(registerInitialUserDefaults(*defaults, ":/InitialUserDefaults.plist").isEmpty());
-    EXPECT_TRUE(defaults->registeredDefaults().contains("dynamicFolderLocation"));
-    EXPECT_TRUE(defaults->registeredDefaults().contains("importLocation"));
 }

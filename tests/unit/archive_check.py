@@ -1,30 +1,26 @@
 #!/usr/bin/env python3
-"""Independent check of a keyed archive written by Orvanta, with Python's plistlib.
+"""Independent checks of binary property lists, with Python's plistlib.
 
-Usage: archive_check.py FILE
-Checks the object layout (header keys, $null, UIDs in range, class descriptions with their full
-$classes chains, one description per class, the keys each class's objects carry, one entry per
-distinct string) and prints one line of JSON: the resolved tree, and how many 4-byte and 8-byte reals
+archive_check.py FILE: checks the object layout of a keyed archive written by Orvanta (header keys,
+$null, UIDs in range, class descriptions with their full $classes chains, one description per class,
+the keys each class's objects carry, one entry per distinct string) and prints one line of JSON: the resolved tree, and how many 4-byte and 8-byte reals
 the file holds (plistlib reads both as float, so the markers are counted from the raw bytes).
+archive_check.py --plist FILE: prints any binary property list as JSON, with integers, data, UIDs and
+dates tagged ({"int": "7"}, {"data": hex}, {"uid": 7}, {"date": seconds since 2001}).
 Exits non-zero with a message on stderr when a check fails.
 """
+import datetime
 import json
 import plistlib
 import sys
 
-CHAINS = {
-    "NSMutableDictionary": ["NSMutableDictionary", "NSDictionary", "NSObject"],
-    "NSMutableArray": ["NSMutableArray", "NSArray", "NSObject"],
-    "NSMutableSet": ["NSMutableSet", "NSSet", "NSObject"],
-    "NSURL": ["NSURL", "NSObject"],
-    "NSNull": ["NSNull", "NSObject"],
-}
-KEYS = {
-    "NSMutableDictionary": {"$class", "NS.keys", "NS.objects"},
-    "NSMutableArray": {"$class", "NS.objects"},
-    "NSMutableSet": {"$class", "NS.objects"},
-    "NSURL": {"$class", "NS.base", "NS.relative"},
-    "NSNull": {"$class"},
+# Each class Orvanta writes: its $classes chain and the keys its objects carry.
+CLASSES = {
+    "NSMutableDictionary": (["NSMutableDictionary", "NSDictionary", "NSObject"], {"NS.keys", "NS.objects"}),
+    "NSMutableArray": (["NSMutableArray", "NSArray", "NSObject"], {"NS.objects"}),
+    "NSMutableSet": (["NSMutableSet", "NSSet", "NSObject"], {"NS.objects"}),
+    "NSURL": (["NSURL", "NSObject"], {"NS.base", "NS.relative"}),
+    "NSNull": (["NSNull", "NSObject"], set()),
 }
 
 
@@ -33,8 +29,24 @@ def fail(message):
     sys.exit(1)
 
 
+def tagged(value):
+    if value is None or isinstance(value, (bool, float, str)):
+        return value
+    if isinstance(value, int):
+        return {"int": str(value)}
+    if isinstance(value, bytes):
+        return {"data": value.hex()}
+    if isinstance(value, plistlib.UID):
+        return {"uid": value.data}
+    if isinstance(value, datetime.datetime):
+        return {"date": (value - datetime.datetime(2001, 1, 1)).total_seconds()}
+    if isinstance(value, list):
+        return [tagged(v) for v in value]
+    return {k: tagged(v) for k, v in value.items()}
+
+
 def count_reals(raw):
-    offset_size, ref_size = raw[-26], raw[-25]
+    offset_size = raw[-26]
     count = int.from_bytes(raw[-24:-16], "big")
     table = int.from_bytes(raw[-8:], "big")
     widths = {0x22: 0, 0x23: 0}
@@ -47,8 +59,11 @@ def count_reals(raw):
 
 
 def main():
-    raw = open(sys.argv[1], "rb").read()
+    raw = open(sys.argv[-1], "rb").read()
     archive = plistlib.loads(raw, fmt=plistlib.FMT_BINARY)
+    if sys.argv[1] == "--plist":
+        print(json.dumps(tagged(archive), ensure_ascii=False))
+        return
     if archive.get("$archiver") != "NSKeyedArchiver" or archive.get("$version") != 100000:
         fail("bad $archiver or $version")
     objects = archive["$objects"]
@@ -63,7 +78,7 @@ def main():
             fail("UID out of range: %r" % (uid,))
         return objects[uid.data]
 
-    seen_classes, seen_strings = set(), set()
+    seen_strings = set()
     for entry in objects:
         if isinstance(entry, str):
             if entry in seen_strings:
@@ -73,9 +88,9 @@ def main():
             continue
         cls = target(entry["$class"])
         name = cls.get("$classname")
-        if name not in CHAINS or cls.get("$classes") != CHAINS[name]:
+        if name not in CLASSES or cls.get("$classes") != CLASSES[name][0]:
             fail("bad class description %r" % cls)
-        if set(entry) != KEYS[name]:
+        if set(entry) != CLASSES[name][1] | {"$class"}:
             fail("%s object with keys %r" % (name, sorted(entry)))
         uids = list(entry.get("NS.keys", [])) + list(entry.get("NS.objects", []))
         uids += [entry[key] for key in ("NS.base", "NS.relative") if key in entry]

@@ -32,7 +32,8 @@ TimeDisplayParts timeDisplayParts(const MovieTime& time) {
     parts.seconds = seconds;
     // The seconds are printed with three decimals; a value that prints as 60.000 is a whole minute
     // more, so it is carried into the minutes (and hours) rather than shown as a 60th second.
-    if (std::round(static_cast<double>(parts.seconds) * 1000.0) >= 60000.0) {
+    // Times too large for the hours are clamped above and left as they are.
+    if (parts.minutes < 60 && std::round(static_cast<double>(parts.seconds) * 1000.0) >= 60000.0) {
         parts.seconds = std::max(0.0f, parts.seconds - 60.0f);
         if (++parts.minutes == 60 && parts.hours < std::numeric_limits<qint32>::max()) {
             parts.minutes = 0;

@@ -1,0 +1,44 @@
+#pragma once
+
+// Small helpers the unit tests share: files' bytes, and runs of the built orvanta-playlist tool.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+// The bytes of a file, or "<missing>" when it cannot be read.
+inline QByteArray fileContents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// Writes the bytes, making the folders on the way.
+inline bool writeFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+struct ToolRun {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+inline ToolRun runTool(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(ORVANTA_PLAYLIST_TOOL), arguments);
+    ToolRun run;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
+        ADD_FAILURE() << "orvanta-playlist did not finish normally: " << arguments.join(' ').toStdString();
+        return run;
+    }
+    run.status = process.exitCode();
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    // A sanitizer report also exits with 1: never let it pass for a refusal.
+    EXPECT_FALSE(run.err.contains("Sanitizer") || run.err.contains("runtime error:"))
+        << run.err.toStdString();
+    return run;
+}
