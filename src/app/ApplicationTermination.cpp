@@ -66,7 +66,7 @@ void ApplicationTermination::attempt() {
     // A dialog waits for a person who is not asked any more.
     if (QWidget* modal = QApplication::activeModalWidget())
         modal->close();
-    // Inside a nested loop (an import, a dialog) the code that runs it is still on the stack and must
+    // Inside a nested loop (a dialog's) the code that runs it is still on the stack and must
     // return first; before the main loop runs, main() takes over.
     if (!m_loopRunning || QThread::currentThread()->loopLevel() > 1) {
         m_attemptTimer.start();

@@ -17,7 +17,7 @@ class OrvantaDocumentController;
 // of a dynamic playlist's folder, the demo's clip making) and nothing more: main() asks isRequested()
 // after each step, then calls closeEverything() and returns without entering the loop. Once the loop
 // runs, a request cancels what is running and closes everything as soon as the main thread is back in
-// the main loop itself (not inside an import's or a dialog's nested loop; open dialogs are closed), then
+// the main loop itself (not inside a dialog's nested loop; open dialogs are closed), then
 // ends the loop with the exit status.
 //
 // From the request on, alerts go to standard error and the play log instead of waiting for a person.

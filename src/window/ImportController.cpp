@@ -6,15 +6,16 @@
 #include "platform/defaults/UserDefaults.h"
 #include "platform/ui/OpenAccessoryViewController.h"
 #include "window/ClipsController.h"
+#include "window/ImportJob.h"
 #include "window/OrvantaWindowController.h"
 
-#include <QEventLoop>
+#include <QAbstractButton>
 #include <QLabel>
 #include <QMimeDatabase>
+#include <QPointer>
 #include <QProgressBar>
-#include <QTimer>
 #include <algorithm>
-#include <thread>
+#include <utility>
 
 namespace {
 
@@ -40,9 +41,18 @@ QStringList nameFiltersForTypes(const QStringList& mimeTypes) {
 } // namespace
 
 ImportController::ImportController(OrvantaWindowController& window)
-    : m_window(window) {}
+    : m_window(window) {
+    m_progressTimer.setInterval(ProgressInterval);
+    QObject::connect(&m_progressTimer, &QTimer::timeout, &m_progressTimer, [this] {
+        if (m_job)
+            showImportProgress(m_job->done(), m_job->total());
+    });
+}
 
-ImportController::~ImportController() = default;
+ImportController::~ImportController() {
+    // The worker stops after the files it is probing; what it made goes with the job.
+    m_job.reset();
+}
 
 void ImportController::prepare() {
     m_importedClips.clear();
@@ -64,6 +74,11 @@ OpenAccessoryViewController& ImportController::accessoryController() {
 }
 
 void ImportController::addNewClips() {
+    // One run at a time: the panel is not offered while one runs.
+    if (m_isImporting) {
+        Presenter::shared().beep();
+        return;
+    }
     OpenAccessoryViewController& accessory = accessoryController();
     UserDefaults& defaults = UserDefaults::standardUserDefaults();
     Presenter::OpenPanelRequest request;
@@ -89,35 +104,10 @@ bool ImportController::descendsIntoSubdirectories() const {
     return m_openAccessoryViewController && m_openAccessoryViewController->recursivelyIncludeSubdirectories();
 }
 
-ClipImporter::Result ImportController::runImporter(const QList<QUrl>& urls) {
+ClipImporter::Options ImportController::importerOptions() const {
     ClipImporter::Options options;
     options.descendIntoSubdirectories = descendsIntoSubdirectories();
-    ClipImporter importer(options);
-    importer.setCancellation(&m_cancelled);
-    if (!m_window.isWindowLoaded())
-        return importer.run(urls);
-
-    // The walk and the probing run beside the main thread; the main thread waits in an event loop that
-    // takes no user input, so the window keeps painting and the call stays synchronous to its caller.
-    std::atomic<int> done{0};
-    std::atomic<int> total{0};
-    ClipImporter::Result result;
-    QEventLoop loop;
-    std::thread worker([&] {
-        result = importer.run(urls, [&](int d, int t) {
-            done = d;
-            total = t;
-        });
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    QTimer progress;
-    progress.setInterval(ProgressInterval);
-    QObject::connect(&progress, &QTimer::timeout, &progress, [&] { showImportProgress(done, total); });
-    progress.start();
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    progress.stop();
-    worker.join();
-    return result;
+    return options;
 }
 
 void ImportController::takeImportResult(ClipImporter::Result result) {
@@ -127,35 +117,84 @@ void ImportController::takeImportResult(ClipImporter::Result result) {
         m_fileErrorOnImport = true;
 }
 
-void ImportController::addClipsWithURLs(const QList<QUrl>& urls) {
+void ImportController::addClipsWithURLs(const QList<QUrl>& urls, std::function<void()> whenDone) {
+    if (m_refusesRuns)
+        return;
     if (m_isImporting) {
         Presenter::shared().beep();
         return;
     }
     m_isImporting = true;
     m_fileErrorOnImport = false;
-    if (QProgressBar* spinner = m_window.importSpinner()) {
-        spinner->show();
-        showImportProgress(0, 0);
+    m_whenDone = std::move(whenDone);
+    // Without a window there is nothing to keep going, nor anything that could go meanwhile.
+    if (!m_window.isWindowLoaded()) {
+        ClipImporter importer(importerOptions());
+        finishRun(importer.run(urls));
+        return;
     }
     // The whole list goes to one walk, so probing is shared across the items and a folder reached twice
     // through links is entered once; the clips come out in the order that adding each item in turn gives.
-    ClipImporter::Result result = runImporter(urls);
+    m_job = std::make_unique<ImportJob>(importerOptions(), urls);
+    QObject::connect(m_job.get(), &ImportJob::finished, m_job.get(), [this] { jobFinished(); });
+    if (QAbstractButton* cancelButton = m_window.importCancelButton())
+        QObject::connect(cancelButton, &QAbstractButton::clicked, m_job.get(), [this] { cancel(); });
+    showImportProgress(0, 0);
+    m_progressTimer.start();
+    m_job->start();
+}
+
+void ImportController::cancel() {
+    if (m_job)
+        m_job->cancel();
+}
+
+void ImportController::abandon() {
+    m_whenDone = {};
+    cancel();
+}
+
+void ImportController::cancelForGood() {
+    m_refusesRuns = true;
+    abandon();
+}
+
+void ImportController::jobFinished() {
+    ClipImporter::Result result = m_job->takeResult();
+    // This call came from the job: it goes once the call has returned.
+    m_job.release()->deleteLater();
+    finishRun(std::move(result));
+}
+
+void ImportController::finishRun(ClipImporter::Result result) {
+    m_progressTimer.stop();
+    const std::function<void()> whenDone = std::exchange(m_whenDone, {});
     if (result.cancelled) {
-        // The program is ending: the playlist keeps what it had, unchanged.
+        // The playlist keeps what it had, unchanged.
+        m_dragIsActive = false;
         m_isImporting = false;
         hideImportProgress();
+        if (whenDone)
+            whenDone();
         return;
     }
+    // The alerts wait for a person while the main loop runs: the window may be closed meanwhile.
+    const QPointer<OrvantaWindowController> window(&m_window);
     takeImportResult(std::move(result));
     finalizeClipsImport();
+    if (!window)
+        return;
     m_isImporting = false;
     if (m_fileErrorOnImport) {
         Presenter::shared().showAlert(
             QStringLiteral("File Access Failure"),
             QStringLiteral("Orvanta was not able to open one or more files that you requested, please check "
                            "whether you have proper access permissions and try again"));
+        if (!window)
+            return;
     }
+    if (whenDone)
+        whenDone();
 }
 
 void ImportController::finalizeClipsImport() {
@@ -176,13 +215,16 @@ void ImportController::finalizeClipsImport() {
     if (ClipsController* clipsController = m_window.clipsController())
         clipsController->rearrangeObjects();
     if (!m_DRMClips.isEmpty()) {
+        const QStringList paths = std::exchange(m_DRMClips, {});
+        const QPointer<OrvantaWindowController> window(&m_window);
         Presenter::shared().showAlert(
             QStringLiteral("Digital Rights Managed"),
             QStringLiteral(
                 "Orvanta may not be following files because they are protected by DRM.  These files "
                 "have been removed from your playlist:\n\n%1")
-                .arg(m_DRMClips.join(u'\n')));
-        m_DRMClips.clear();
+                .arg(paths.join(u'\n')));
+        if (!window)
+            return;
     }
     hideImportProgress();
     if (OrvantaDocument* playlist = m_window.datasource())
@@ -193,6 +235,11 @@ bool ImportController::chooseSourceFolder() {
     OrvantaDocument* playlist = m_window.datasource();
     if (!playlist)
         return false;
+    // The running import would be followed by none for the new folder.
+    if (m_isImporting) {
+        Presenter::shared().beep();
+        return false;
+    }
     OpenAccessoryViewController& accessory = accessoryController();
     UserDefaults& defaults = UserDefaults::standardUserDefaults();
     Presenter::OpenPanelRequest request;
@@ -220,8 +267,12 @@ bool ImportController::chooseSourceFolder() {
 
 void ImportController::showImportProgress(int done, int total) {
     QLabel* text = m_window.importProgressText();
-    if (!m_window.importSpinner() || !text)
+    QProgressBar* spinner = m_window.importSpinner();
+    if (!spinner || !text)
         return;
+    spinner->show();
+    if (QAbstractButton* cancelButton = m_window.importCancelButton())
+        cancelButton->show();
     // A count is worth reading only when the run is long enough to wait for.
     constexpr int CountShownFrom = 10;
     if (total >= CountShownFrom)
@@ -236,4 +287,6 @@ void ImportController::hideImportProgress() {
         spinner->hide();
         m_window.importProgressText()->hide();
     }
+    if (QAbstractButton* cancelButton = m_window.importCancelButton())
+        cancelButton->hide();
 }

@@ -5,34 +5,49 @@
 
 #include <QList>
 #include <QStringList>
+#include <QTimer>
 #include <QUrl>
-#include <atomic>
+#include <functional>
 #include <memory>
 
+class ImportJob;
 class OpenAccessoryViewController;
 class OrvantaWindowController;
 
 // The import runs of one playlist window: the add and source-folder panels with the accessory they share,
-// one run of ClipImporter at a time beside the main thread while the window keeps painting and shows the
-// progress, and the placing of its clips in the playlist (at the drop row after a drop, else at the end)
-// with the alerts for protected files and folders that could not be read.
+// one run of ClipImporter at a time as a background job while the window goes on (its progress shown
+// with a Cancel button, which Escape presses too), and the placing of its clips in the playlist (at the
+// drop row after a drop, else at the end) with the alerts for protected files and folders that could
+// not be read.
+//
+// A run never waits in an event loop of its own: addClipsWithURLs() starts it and returns, and its end
+// is applied from the main loop. A run that is cancelled, by the button, by closing the window or by
+// destroying this controller, adds nothing and changes nothing.
 //
 // It reaches the playlist, the clips controller and the progress outlets through the window controller,
-// which owns it and keeps the operation names. Main thread only; the run's worker thread only reads files.
+// which owns it and keeps the operation names. Main thread only; the run's worker threads only read files.
 class ImportController {
 public:
     explicit ImportController(OrvantaWindowController& window);
-    ~ImportController();
+    ~ImportController(); // cancels a running import and waits for its worker
 
     // Forgets the clips of an earlier run and lists the movie types the system knows, for the add panel.
     void prepare();
     void addNewClips();
-    void addClipsWithURLs(const QList<QUrl>& urls);
+    // Starts a run; then, once its clips are placed and its alerts shown (or once it was cancelled), calls
+    // whenDone, unless the window has gone by then. Without a window the run is done before it returns.
+    void addClipsWithURLs(const QList<QUrl>& urls, std::function<void()> whenDone = {});
     void finalizeClipsImport();
     // Asks for the folder a dynamic playlist plays. When one is chosen the playlist takes it, with the
-    // panel's choice about subdirectories, and lets go of its clips; false when the panel was cancelled.
+    // panel's choice about subdirectories, and lets go of its clips; false when the panel was cancelled
+    // (or an import is running).
     bool chooseSourceFolder();
-    void cancel() { m_cancelled = true; }
+    // Stops the running import, if any: nothing of it reaches the playlist.
+    void cancel();
+    // Stops the running import, if any, and drops what was to follow it: for a window that closes.
+    void abandon();
+    // Stops the running import and refuses every later one: for the end of the program.
+    void cancelForGood();
 
     const QList<ClipRecordPtr>& importedClips() const { return m_importedClips; }
     const QStringList& DRMClips() const { return m_DRMClips; }
@@ -50,7 +65,9 @@ public:
 private:
     OpenAccessoryViewController& accessoryController();
     bool descendsIntoSubdirectories() const;
-    ClipImporter::Result runImporter(const QList<QUrl>& urls);
+    ClipImporter::Options importerOptions() const;
+    void jobFinished();
+    void finishRun(ClipImporter::Result result);
     void takeImportResult(ClipImporter::Result result);
     void showImportProgress(int done, int total);
     void hideImportProgress();
@@ -64,5 +81,8 @@ private:
     bool m_fileErrorOnImport = false;
     QStringList m_allowedTypes;
     bool m_isImporting = false;
-    std::atomic<bool> m_cancelled{false};
+    bool m_refusesRuns = false;
+    std::unique_ptr<ImportJob> m_job;
+    std::function<void()> m_whenDone;
+    QTimer m_progressTimer;
 };

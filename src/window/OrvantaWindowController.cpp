@@ -106,15 +106,20 @@ void OrvantaWindowController::windowDidLoad() {
     m_playback->reset();
     // No clips are left from an earlier run; the add panel offers the movie types the system knows.
     m_import->prepare();
-    // A dynamic playlist is rebuilt from its folder; the window is shown first so the run can be seen.
+    // A dynamic playlist is rebuilt from its folder; the window is shown first so the run can be seen,
+    // and the start goes on when its clips are in (or the run was cancelled).
     // The information pane shows the folder of a dynamic playlist, the clip count of a standard one.
     if (m_datasource && m_datasource->isDynamicPlaylist()) {
         loadedWindow()->show();
-        addClipsWithURLs({m_datasource->dynamicSourceFolder()});
         infoTab()->setCurrentIndex(0);
+        addClipsWithURLs({m_datasource->dynamicSourceFolder()}, [this] { windowDidLoadClips(); });
     } else {
         infoTab()->setCurrentIndex(1);
+        windowDidLoadClips();
     }
+}
+
+void OrvantaWindowController::windowDidLoadClips() {
     // The table shows the clips in order, the first selected clip becomes current, and the output mode
     // of the settings takes effect.
     m_clipsController->rearrangeObjects();
@@ -192,8 +197,8 @@ void OrvantaWindowController::synchronizeWindowTitleWithDocumentName() {
 }
 
 bool OrvantaWindowController::windowShouldClose() {
-    if (isImporting())
-        return false;
+    // A run of a window that closes is not wanted any more.
+    m_import->abandon();
     Document* doc = document();
     if (!doc)
         return true;

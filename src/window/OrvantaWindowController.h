@@ -115,6 +115,7 @@ public:
     // --- Outlets: the view's widgets while the window is loaded, null before
     QProgressBar* importSpinner() const { return m_view ? m_view->importSpinner() : nullptr; }
     QLabel* importProgressText() const { return m_view ? m_view->importProgressText() : nullptr; }
+    QAbstractButton* importCancelButton() const { return m_view ? m_view->importCancelButton() : nullptr; }
     ClipsController* clipsController() const { return m_clipsController.get(); }
     QTableView* clipsTable() const { return m_view ? m_view->clipsTable() : nullptr; }
     ClickableMovieView* previewMovieView() const { return m_view ? m_view->previewMovieView() : nullptr; }
@@ -133,17 +134,20 @@ public:
 
     // --- Clip import and removal (the runs are the ImportController's)
     void addNewClips() { m_import->addNewClips(); }
-    // One import run: walks and probes the items, places the new clips, reports protected files and
-    // folders that could not be read. Synchronous; the window stays painted while it runs.
-    void addClipsWithURLs(const QList<QUrl>& urls) { m_import->addClipsWithURLs(urls); }
+    // One import run: walks and probes the items in the background, then places the new clips and
+    // reports protected files and folders that could not be read; then whenDone, if the window is still
+    // there. Returns at once (see ImportController).
+    void addClipsWithURLs(const QList<QUrl>& urls, std::function<void()> whenDone = {}) {
+        m_import->addClipsWithURLs(urls, std::move(whenDone));
+    }
     void finalizeClipsImport() { m_import->finalizeClipsImport(); }
     void removeClips();
     void setSourceFolder();
-    // Whether an import run is under way (the window ignores user input meanwhile).
+    // Whether an import run is under way (no second run, drop or source folder is taken meanwhile).
     bool isImporting() const { return m_import->isImporting(); }
     // Stops the running import soon, and every later one at once: nothing of them reaches the playlist,
     // which stays as it was. For the end of the program.
-    void cancelImport() { m_import->cancel(); }
+    void cancelImport() { m_import->cancelForGood(); }
 
     // --- Table
     static bool isMovieURL(const QUrl& url);
@@ -233,6 +237,8 @@ private:
     // windowDidLoad's steps: the other playlists close (closeOthersAtStartup); the alert lists the
     // playlist's files that could not be found.
     void closeOtherPlaylists();
+    // The rest of windowDidLoad, once a dynamic playlist's clips are in.
+    void windowDidLoadClips();
     void alertMissingItems();
     void writeSetting(const QString& key, const TypedNumber& value);
 

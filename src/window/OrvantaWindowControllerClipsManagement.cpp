@@ -21,6 +21,5 @@ void OrvantaWindowController::setSourceFolder() {
     if (!m_import->chooseSourceFolder())
         return;
     removeMovieIdleCallback();
-    addClipsWithURLs({m_datasource->dynamicSourceFolder()});
-    updateTimeRelatedViews();
+    addClipsWithURLs({m_datasource->dynamicSourceFolder()}, [this] { updateTimeRelatedViews(); });
 }

@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSlider>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -137,8 +138,13 @@ void PlaylistWindowView::makeStatusBar() {
     m_importProgressText = new QLabel(m_window.get());
     m_importProgressText->setObjectName(QStringLiteral("importProgressText"));
     m_importProgressText->hide();
+    m_importCancelButton = new QPushButton(QStringLiteral("Cancel"), m_window.get());
+    m_importCancelButton->setObjectName(QStringLiteral("importCancelButton"));
+    m_importCancelButton->setShortcut(QKeySequence(Qt::Key_Escape)); // only while it is shown
+    m_importCancelButton->hide();
     m_window->statusBar()->addPermanentWidget(m_importProgressText);
     m_window->statusBar()->addPermanentWidget(m_importSpinner);
+    m_window->statusBar()->addPermanentWidget(m_importCancelButton);
 }
 
 void PlaylistWindowView::makeToolbarAndMenu() {

@@ -58,6 +58,8 @@ public:
     const QList<QAction*>& toolbarActions() const { return m_toolbarActions; }
     QProgressBar* importSpinner() const { return m_importSpinner; }
     QLabel* importProgressText() const { return m_importProgressText; }
+    // Shown with the progress of an import; Escape presses it.
+    QAbstractButton* importCancelButton() const { return m_importCancelButton; }
     QTableView* clipsTable() const { return m_clipsTable; }
     ClickableMovieView* previewMovieView() const { return m_previewMovieView; }
     QAbstractButton* playButton() const { return m_playButton; }
@@ -88,6 +90,7 @@ private:
     std::unique_ptr<PlaylistWindow> m_window;
     QProgressBar* m_importSpinner = nullptr;
     QLabel* m_importProgressText = nullptr;
+    QAbstractButton* m_importCancelButton = nullptr;
     QTableView* m_clipsTable = nullptr;
     ClickableMovieView* m_previewMovieView = nullptr;
     QAbstractButton* m_playButton = nullptr;

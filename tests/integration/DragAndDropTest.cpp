@@ -223,6 +223,7 @@ TEST_F(DragAndDropTest, MovieFilesDroppedOnTheTableComeInAtTheDropRowInTheirOrde
     };
     for (const auto& c : cases) {
         EXPECT_EQ(dropOnto(table, &data, c.row, c.offered), c.answer);
+        imported(wc);
         EXPECT_EQ(names(wc).join(u' ').remove(".mp4").remove(".mkv"), c.clips);
         EXPECT_EQ(clipNames(wc->clipsController()->selectedObjects()), QStringList{"s-c1.mp4"});
         EXPECT_EQ(table->dropRow(), -1); // no drop line left behind
@@ -245,6 +246,7 @@ TEST_F(DragAndDropTest, MovieFilesDroppedOnTheTableComeInAtTheDropRowInTheirOrde
     });
     watch.start();
     wc->addClipsWithURLs({url("many")});
+    imported(wc);
     ASSERT_TRUE(takenWhileImporting.has_value());
     EXPECT_FALSE(*takenWhileImporting);
     EXPECT_EQ(names(wc).size(), 8 + 16);
@@ -269,6 +271,7 @@ TEST_F(DragAndDropTest, TheWindowsOperationsMoveAndCopyRowsOfItsTable) {
     data = wc->tableViewWriteRowsWithIndexes({0});
     EXPECT_TRUE(wc->tableViewAcceptDrop(data.get(), table, 4, Qt::ControlModifier));
     EXPECT_TRUE(wc->tableViewAcceptDrop(data.get(), nullptr, 0, Qt::NoModifier));
+    imported(wc);
     EXPECT_EQ(names(wc).join(u' '), "s-c2.mp4 s-c2.mp4 s-c3.mp4 s-c0.mp4 s-c1.mp4 s-c2.mp4");
     EXPECT_FALSE(original.contains(wc->datasource()->clips()[0]));
     EXPECT_EQ(wc->moveObjectsInArrangedObjectsFromIndexes({0}, 6), QList<int>{5});

@@ -49,6 +49,7 @@ TEST_F(WindowTest, AStandardPlaylistOpensWithItsClipsTitleAndNoChanges) {
 TEST_F(WindowTest, PostersArePaintedInTheTable) {
     OrvantaWindowController* wc = openUntitled();
     wc->addClipsWithURLs({media("clip-2s.mp4", "posters/a.mp4"), media("clip-0.5s.mp4", "posters/b.mp4")});
+    imported(wc);
     QTableView* table = wc->clipsTable();
     wc->clipsController()->setSelectionIndexes({});
     EXPECT_TRUE(QTest::qWaitForWindowExposed(wc->window()));

@@ -6,6 +6,7 @@
 #include "platform/AppPaths.h"
 #include "support/RecordingPresenter.h"
 #include "support/TestEnvironment.h"
+#include "support/Wait.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -51,7 +52,7 @@ TEST(WindowDemoPlaylist, MakesItsClipsOnceAndOpensAsALoopingDynamicPlaylist) {
         qobject_cast<OrvantaDocument*>(controller.openDocumentWithContentsOfURL(made.playlist, true, &error));
     ASSERT_NE(document, nullptr) << error.localizedDescription.toStdString();
     EXPECT_TRUE(document->isDynamicPlaylist());
-    EXPECT_EQ(document->clips().size(), DemoPlaylist::clipCount());
+    WAIT_EQ(document->clips().size(), DemoPlaylist::clipCount(), 30000);
     EXPECT_EQ(document->settings()->looping(), 1);
     EXPECT_TRUE(document->settings()->autoplay());
     EXPECT_EQ(controller.documents().size(), 1); // the demo and nothing untitled

@@ -60,6 +60,7 @@ TEST_F(WindowTest, AFolderFollowsTheCheckBoxWhichStartsOnAndIsKept) {
     // Cancelled: nothing changes, the user defaults included.
     defaults.removeObjectForKey("importLocation");
     wc->addNewClips();
+    imported(wc);
     EXPECT_TRUE(names(wc).isEmpty());
     EXPECT_TRUE(defaults.URLForKey("importLocation").isEmpty());
     ASSERT_EQ(presenter.openPanelRequests.size(), 1);
@@ -72,16 +73,19 @@ TEST_F(WindowTest, AFolderFollowsTheCheckBoxWhichStartsOnAndIsKept) {
     presenter.openPanelAnswers.push_back(
         RecordingPresenter::chosen({url("show"), url("show/S")}, url(""), true));
     wc->addNewClips();
+    imported(wc);
     EXPECT_EQ(names(wc), (QStringList{"A.mp4", "B.mp4", "Z.mp4"}));
     EXPECT_EQ(defaults.URLForKey("importLocation"), url(""));
 
     // Without subdirectories, added at the end.
     presenter.openPanelAnswers.push_back(RecordingPresenter::chosen({url("show")}, url("show"), false));
     wc->addNewClips();
+    imported(wc);
     EXPECT_EQ(names(wc), (QStringList{"A.mp4", "B.mp4", "Z.mp4", "A.mp4", "Z.mp4"}));
     EXPECT_EQ(presenter.openPanelRequests.last().directoryURL, url(""));
     // The next panel shows the box as it was left.
     wc->addNewClips();
+    imported(wc);
     EXPECT_EQ(presenter.openPanelRequests.last().includeSubdirectoriesBox, std::optional<bool>(false));
     EXPECT_EQ(defaults.URLForKey("importLocation"), url("show"));
     EXPECT_TRUE(presenter.alerts.isEmpty());
@@ -106,6 +110,7 @@ TEST_F(WindowTest, AnImportRunPlacesItsClipsThenReportsProtectedFilesThenFolders
         presenter.openPanelAnswers.push_back(
             RecordingPresenter::chosen({url("mixed"), url("locked2")}, url(""), true));
         wc->addNewClips();
+        imported(wc);
     }
     for (const char* folder : {"mixed/locked", "locked2"})
         QFile::setPermissions(path(folder), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -131,6 +136,7 @@ TEST_F(WindowTest, AnImportRunPlacesItsClipsThenReportsProtectedFilesThenFolders
     wc->addClipsWithURLs({QUrl::fromLocalFile(testMediaPath("notes.txt")),
                           QUrl::fromLocalFile(testMediaPath("text.mp4")),
                           QUrl::fromLocalFile(testMediaPath("sound.mp3")), url("no such file.mp4")});
+    imported(wc);
     EXPECT_EQ(names(wc).size(), 2);
     EXPECT_EQ(presenter.alerts.size(), 2);
     EXPECT_EQ(document->changeCount(), before + 3);
@@ -156,6 +162,7 @@ TEST_F(WindowTest, ADynamicPlaylistIsRebuiltFromItsFolderAndANewFolderIsRemember
     const auto oldMovie = document->clips()[0]->movie;
 
     wc->setSourceFolder(); // cancelled
+    imported(wc);
     EXPECT_EQ(document->dynamicSourceFolder(), url("first"));
     const Presenter::OpenPanelRequest& request = presenter.openPanelRequests.last();
     EXPECT_FALSE(request.canChooseFiles || request.allowsMultipleSelection);
@@ -165,6 +172,7 @@ TEST_F(WindowTest, ADynamicPlaylistIsRebuiltFromItsFolderAndANewFolderIsRemember
     const int before = document->changeCount();
     presenter.openPanelAnswers.push_back(RecordingPresenter::chosen({url("second")}, url(""), false));
     wc->setSourceFolder();
+    imported(wc);
     EXPECT_EQ(names(wc), QStringList{"c.mp4"});
     EXPECT_NE(document->clips()[0]->movie, oldMovie);
     EXPECT_EQ(document->dynamicSourceFolder(), url("second"));
@@ -195,6 +203,7 @@ TEST_F(WindowTest, ALongRunShowsItsProgressAndKeepsPainting) {
     watch.start();
     presenter.openPanelAnswers.push_back(RecordingPresenter::chosen({url("many")}, url(""), true));
     wc->addNewClips();
+    imported(wc);
     watch.stop();
     EXPECT_EQ(wc->clipsController()->arrangedObjects().size(), 24);
     EXPECT_TRUE(spinnerShown);

@@ -94,6 +94,7 @@ TEST_F(DragAndDropTest, ARealDragMovesCopiesAndCarriesRowsBetweenWindows) {
     // From the dynamic playlist's window: a new clip from its file, at the end.
     const QList<ClipRecordPtr> dragged = dynamic->clips();
     ASSERT_TRUE(dragWithTheMouse(tableOf(source), 1, table, rowPoint(table, 5)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !target->isImporting(); }, 30000));
     ASSERT_EQ(standard->clips().size(), 6);
     EXPECT_EQ(standard->clips().last()->name, "d-c1.mp4");
     EXPECT_NE(standard->clips().last(), dragged[1]);

@@ -13,6 +13,10 @@ void PlaylistWindowTest::processDeferredDeletes() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+void PlaylistWindowTest::imported(OrvantaWindowController* wc) {
+    EXPECT_TRUE(QTest::qWaitFor([wc] { return !wc->isImporting(); }, 30000)) << "the import did not end";
+}
+
 OrvantaWindowController* PlaylistWindowTest::windowControllerOf(Document* document) {
     if (!document || document->windowControllers().empty())
         return nullptr;
@@ -43,6 +47,7 @@ OrvantaWindowController* PlaylistWindowTest::openURL(const QUrl& file) {
         return nullptr;
     EXPECT_TRUE(QTest::qWaitForWindowExposed(wc->window()));
     EXPECT_NE(wc->player(), nullptr) << wc->playerError().toStdString();
+    imported(wc);
     return wc;
 }
 

@@ -20,6 +20,8 @@ public:
     static OrvantaWindowController* windowControllerOf(Document* document);
     static QStringList names(OrvantaWindowController* wc) { return clipNames(wc->datasource()->clips()); }
     static void processDeferredDeletes();
+    // Imports run in the background: waits until the window's run has placed its clips, or ended.
+    static void imported(OrvantaWindowController* wc);
     static ClipsTableView* tableOf(OrvantaWindowController* wc) {
         return qobject_cast<ClipsTableView*>(wc->clipsTable());
     }
@@ -43,8 +45,8 @@ protected:
     // A dynamic playlist <name>.orvdynamic over a folder below the temporary folder, in its window.
     OrvantaWindowController* openDynamic(const QString& name, const QString& folder,
                                          bool includeSubdirectories = false);
-    // The playlist file opened as the application opens one; its window shown. Null (and the test
-    // failed) when it does not open.
+    // The playlist file opened as the application opens one; its window shown and a dynamic playlist's
+    // clips in. Null (and the test failed) when it does not open.
     OrvantaWindowController* openURL(const QUrl& file);
     // A new untitled standard playlist in its window.
     OrvantaWindowController* openUntitled();
