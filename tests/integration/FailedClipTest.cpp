@@ -101,33 +101,33 @@ protected:
 } // namespace
 
 TEST_F(FailedClipTest, ClipsGoneOrDamagedBeforeTheirTurnAreSkippedLoggedGreyedAndPlayOnceBack) {
-    OrvantaWindowController* wc = open(3);
+    // The second clip is prepared at open; the third and fourth are not touched before the second plays.
+    OrvantaWindowController* wc = open(4);
     ASSERT_NE(wc, nullptr);
-    ASSERT_TRUE(QFile::remove(clipPath(1)));
+    ASSERT_TRUE(QFile::remove(clipPath(2)));
     // Damaged: the end of the file, which holds the movie's index, is cut off.
-    QFile damaged(clipPath(2));
+    QFile damaged(clipPath(3));
     ASSERT_TRUE(damaged.resize(damaged.size() * 2 / 5));
 
     wc->play();
-    // Round after round the first clip plays and the other two fail, each logged; neither becomes current.
-    WAIT_UNTIL(count("movieFailed 1") >= 2 && count("movieFailed 2") >= 2 && count("movieDidEnd 0") >= 2,
-               Wait)
+    // Round after round the first two play and the others fail, each logged; neither becomes current.
+    WAIT_UNTIL(count("movieFailed 2") >= 2 && count("movieFailed 3") >= 2 && count("selection 0") >= 2, Wait)
         << events.join(", ").toStdString();
     EXPECT_TRUE(wc->isPlaying());
-    EXPECT_EQ(count("selection 1") + count("selection 2"), 0) << events.join(", ").toStdString();
-    for (int row : {1, 2}) {
+    EXPECT_EQ(count("selection 2") + count("selection 3"), 0) << events.join(", ").toStdString();
+    for (int row : {2, 3}) {
         EXPECT_TRUE(cell(wc, row, Qt::ForegroundRole).isValid()) << row;
         EXPECT_TRUE(cell(wc, row, Qt::ToolTipRole)
                         .toString()
                         .startsWith("“" + clipPath(row) + "” could not be played: "))
             << cell(wc, row, Qt::ToolTipRole).toString().toStdString();
     }
-    EXPECT_FALSE(cell(wc, 0, Qt::ForegroundRole).isValid());
+    EXPECT_FALSE(cell(wc, 1, Qt::ForegroundRole).isValid());
     const QList<QJsonObject> failures = logLines("movieFailed");
     ASSERT_GE(failures.size(), 4);
     for (const QJsonObject& line : failures) {
         const int row = line.value("row").toInt(-1);
-        EXPECT_TRUE(row == 1 || row == 2) << row;
+        EXPECT_TRUE(row == 2 || row == 3) << row;
         EXPECT_EQ(line.value("playlist").toString(), QStringLiteral("show"));
         EXPECT_EQ(line.value("clip").toString(), QStringLiteral("show-c%1.mp4").arg(row));
         EXPECT_EQ(line.value("path").toString(), clipPath(row));
@@ -135,13 +135,12 @@ TEST_F(FailedClipTest, ClipsGoneOrDamagedBeforeTheirTurnAreSkippedLoggedGreyedAn
     }
 
     // Back in place, both play when their turn comes, and are greyed no more.
-    ASSERT_TRUE(restore(1) && restore(2));
+    ASSERT_TRUE(restore(2) && restore(3));
     const qsizetype restored = events.size();
-    WAIT_UNTIL(count("selection 1", restored) >= 1 && count("selection 2", restored) >= 1, Wait);
-    WAIT_UNTIL(count("movieDidEnd 2", restored) >= 1, Wait);
-    EXPECT_FALSE(cell(wc, 1, Qt::ForegroundRole).isValid());
+    WAIT_UNTIL(count("selection 2", restored) >= 1 && count("movieDidEnd 3", restored) >= 1, Wait);
     EXPECT_FALSE(cell(wc, 2, Qt::ForegroundRole).isValid());
-    EXPECT_EQ(cell(wc, 1, Qt::ToolTipRole).toString(), clipPath(1));
+    EXPECT_FALSE(cell(wc, 3, Qt::ForegroundRole).isValid());
+    EXPECT_EQ(cell(wc, 2, Qt::ToolTipRole).toString(), clipPath(2));
 }
 
 TEST_F(FailedClipTest, AClipDeletedWhileItPlaysPlaysToItsEndAndIsSkippedFromTheNextRoundOn) {
