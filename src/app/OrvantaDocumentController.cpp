@@ -19,19 +19,29 @@
 
 namespace {
 
-// The play log hears every transport event of a playlist window, under the playlist's name.
+// The play log hears every transport event of a playlist window, and each clip that failed to play
+// ("movieFailed", with the player's message), under the playlist's name.
 void logTransportEvents(OrvantaWindowController& controller, Document& document) {
+    const auto record = [playlist = QPointer<Document>(&document)](const QString& event, int row,
+                                                                   const QString& clip, const QString& path,
+                                                                   const QString& message) {
+        PlayLog::Entry entry;
+        entry.playlist = playlist ? playlist->displayName() : QString();
+        entry.event = event;
+        if (row >= 0)
+            entry.row = row;
+        entry.clip = clip;
+        entry.path = path;
+        entry.message = message;
+        PlayLog::record(entry);
+    };
     QObject::connect(controller.playback(), &PlaylistPlayback::transportEvent, &controller,
-                     [playlist = QPointer<Document>(&document)](const QString& event, int row,
-                                                                const QString& clip, const QString& path) {
-                         PlayLog::Entry entry;
-                         entry.playlist = playlist ? playlist->displayName() : QString();
-                         entry.event = event;
-                         if (row >= 0)
-                             entry.row = row;
-                         entry.clip = clip;
-                         entry.path = path;
-                         PlayLog::record(entry);
+                     [record](const QString& event, int row, const QString& clip, const QString& path) {
+                         record(event, row, clip, path, {});
+                     });
+    QObject::connect(controller.playback(), &PlaylistPlayback::movieFailed, &controller,
+                     [record](int row, const QString& clip, const QString& path, const QString& message) {
+                         record(QStringLiteral("movieFailed"), row, clip, path, message);
                      });
 }
 

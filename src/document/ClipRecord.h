@@ -41,8 +41,15 @@ struct ClipRecord {
     std::optional<QByteArray> bookmark;
     std::optional<QByteArray> secureBookmark;
     std::optional<MissingFile> missing;
+    // Why the player last failed to load or play the movie (a sentence for the user), until it plays
+    // again. Not saved: the clip is tried again when its turn comes.
+    std::optional<QString> playFailure;
 
     bool isMissing() const { return missing.has_value(); }
+    // Missing, or failed when it last played: the table greys it and gives the reason.
+    std::optional<QString> unplayableReason() const {
+        return missing ? std::optional<QString>(missing->reason) : playFailure;
+    }
 };
 
 using ClipRecordPtr = std::shared_ptr<ClipRecord>;

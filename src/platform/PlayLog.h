@@ -12,7 +12,8 @@
 // milliseconds), "playlist" (the document's display name), "event", and where they apply "row", "clip"
 // (the clip's name), "path" (its file; for "fileConflict" the copy that keeps the other version), "message"
 // and "informative" (an alert's texts). The event "recoveryCopy" names in "path" the copy a playlist's
-// edits went to when they could not be saved at the end, with the reason in "message".
+// edits went to when they could not be saved at the end, with the reason in "message"; "movieFailed"
+// names a clip the player could not load or play, with the player's reason in "message".
 //
 // One log per process, installed by main(); without one, record() does nothing. Each line is flushed
 // as it is written. Main thread only.

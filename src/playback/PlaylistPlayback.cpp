@@ -7,6 +7,7 @@
 #include "playback/Sequencing.h"
 
 #include <QScopeGuard>
+#include <algorithm>
 
 PlaylistPlayback::PlaylistPlayback(ClipList clipList, QObject* parent)
     : QObject(parent)
@@ -46,6 +47,15 @@ void PlaylistPlayback::setPlayer(std::unique_ptr<MpvPlayer> player) {
     // the playlist and with it the player.
     connect(m_player.get(), &MpvPlayer::movieDidEnd, this, &PlaylistPlayback::movieDidEnd,
             Qt::QueuedConnection);
+    connect(m_player.get(), &MpvPlayer::movieFailed, this, &PlaylistPlayback::movieDidFail,
+            Qt::QueuedConnection);
+    // Loaded and positioned, or prepared and switched in: the file plays.
+    connect(m_player.get(), &MpvPlayer::movieReady, this, &PlaylistPlayback::moviePlayed);
+    connect(m_player.get(), &MpvPlayer::nextPrepared, this, &PlaylistPlayback::moviePlayed);
+    connect(m_player.get(), &MpvPlayer::movieChanged, this, [this](const std::shared_ptr<Movie>& movie) {
+        if (m_player && m_player->isReady())
+            moviePlayed(movie);
+    });
 }
 
 void PlaylistPlayback::releasePlayer() {
@@ -106,6 +116,16 @@ bool PlaylistPlayback::leaveMissingSelection() {
 }
 
 void PlaylistPlayback::play() {
+    // Playing tries every clip again; a current one that failed is loaded again first.
+    m_failedInThisRound.clear();
+    if (m_player && m_currentMovie) {
+        const QList<ClipRecordPtr> clips = m_clipList.clips();
+        const int row = rowOfCurrentMovie(clips);
+        if (row >= 0 && clips[row]->playFailure && !m_player->isReady()) {
+            m_player->detach();
+            m_player->attach(m_currentMovie);
+        }
+    }
     if (m_player)
         m_player->play();
     setState(State::Playing);
@@ -214,7 +234,7 @@ void PlaylistPlayback::movieDidEnd(const std::shared_ptr<Movie>& movie) {
     const Sequencing::End end =
         Sequencing::endOfClip(m_clipList.selectedRows(), rowOfCurrentMovie(clips), int(clips.size()),
                               looping(), m_settings && m_settings->closeWhenFinished(),
-                              [&](int row) { return rowCanPlay(clips, row, false); });
+                              [&](int row) { return rowCanPlayInThisRound(clips, row, false); });
     switch (end.action) {
     case Sequencing::EndAction::Next:
     case Sequencing::EndAction::LoopToFirst:
@@ -228,9 +248,83 @@ void PlaylistPlayback::movieDidEnd(const std::shared_ptr<Movie>& movie) {
         return;
     case Sequencing::EndAction::Stop:
     case Sequencing::EndAction::StopAndClose:
+    case Sequencing::EndAction::AllFailed:
         emit ranOut(end.action == Sequencing::EndAction::StopAndClose);
         return;
     }
+}
+
+void PlaylistPlayback::movieDidFail(const std::shared_ptr<Movie>& movie, const QString& message) {
+    const QList<ClipRecordPtr> clips = m_clipList.clips();
+    const int row = rowOfMovie(clips, movie);
+    if (row < 0)
+        return;
+    if (!failedInThisRound(movie))
+        m_failedInThisRound.push_back(movie);
+    ClipRecord& clip = *clips[row];
+    clip.playFailure = QStringLiteral("“%1” could not be played: %2").arg(movie->path(), message);
+    if (m_clipList.clipDidChange)
+        m_clipList.clipDidChange(row);
+    emit movieFailed(row, clip.name, movie->path(), message);
+    if (movie != m_currentMovie) {
+        // The prepared clip: the one after it waits in its place.
+        prepareNextClipAfter(0);
+        return;
+    }
+    if (!isPlaying())
+        return;
+    // Missing clips on the way are tried now: this is no seamless switch that a stat could delay.
+    const Sequencing::End end =
+        Sequencing::failureOfClip(m_clipList.selectedRows(), row, int(clips.size()), looping(),
+                                  m_settings && m_settings->closeWhenFinished(),
+                                  [&](int r) { return rowCanPlayInThisRound(clips, r, true); });
+    switch (end.action) {
+    case Sequencing::EndAction::Next:
+    case Sequencing::EndAction::LoopToFirst:
+    case Sequencing::EndAction::ReplaySingle:
+        m_clipList.selectRow(end.row);
+        return;
+    case Sequencing::EndAction::Stop:
+    case Sequencing::EndAction::StopAndClose:
+        emit ranOut(end.action == Sequencing::EndAction::StopAndClose);
+        return;
+    case Sequencing::EndAction::AllFailed: {
+        QStringList files;
+        for (const ClipRecordPtr& each : clips) {
+            if (each)
+                files.append(each->movie ? each->movie->path() : MissingClip::displayedPath(each->URL));
+        }
+        emit everyClipFailed(files);
+        return;
+    }
+    }
+}
+
+void PlaylistPlayback::moviePlayed(const std::shared_ptr<Movie>& movie) {
+    if (!movie)
+        return;
+    const QList<ClipRecordPtr> clips = m_clipList.clips();
+    const int row = rowOfMovie(clips, movie);
+    if (row >= 0 && clips[row]->playFailure) {
+        clips[row]->playFailure.reset();
+        if (m_clipList.clipDidChange)
+            m_clipList.clipDidChange(row);
+    }
+    if (movie != m_currentMovie || m_failedInThisRound.empty())
+        return;
+    // A new round: the clips that failed are tried again when their turn comes, which may be next.
+    m_failedInThisRound.clear();
+    prepareNextClipAfter(Sequencing::preparationDelayMs(movie->duration().seconds(), movie->currentTime(),
+                                                        movie->preferredRate()));
+}
+
+bool PlaylistPlayback::failedInThisRound(const std::shared_ptr<Movie>& movie) const {
+    return movie && std::any_of(m_failedInThisRound.cbegin(), m_failedInThisRound.cend(),
+                                [&](const std::weak_ptr<Movie>& failed) { return failed.lock() == movie; });
+}
+
+bool PlaylistPlayback::rowCanPlayInThisRound(const QList<ClipRecordPtr>& clips, int row, bool reopenMissing) {
+    return rowCanPlay(clips, row, reopenMissing) && !failedInThisRound(clips[row]->movie);
 }
 
 void PlaylistPlayback::announce(const QString& event) {
@@ -249,10 +343,15 @@ void PlaylistPlayback::announce(const QString& event) {
 }
 
 int PlaylistPlayback::rowOfCurrentMovie(const QList<ClipRecordPtr>& clips) const {
-    if (!m_currentMovie)
+    return rowOfMovie(clips, m_currentMovie);
+}
+
+int PlaylistPlayback::rowOfMovie(const QList<ClipRecordPtr>& clips,
+                                 const std::shared_ptr<Movie>& movie) const {
+    if (!movie)
         return -1;
     for (int row = 0; row < clips.size(); ++row) {
-        if (clips[row] && clips[row]->movie == m_currentMovie)
+        if (clips[row] && clips[row]->movie == movie)
             return row;
     }
     return -1;
@@ -275,8 +374,10 @@ std::shared_ptr<Movie> PlaylistPlayback::movieThatComesNext() const {
     if (!m_currentMovie)
         return nullptr;
     const QList<ClipRecordPtr> clips = m_clipList.clips();
-    const int row = Sequencing::rowThatComesNext(m_clipList.selectedRows(), int(clips.size()), looping(),
-                                                 [&](int r) { return clips[r] && clips[r]->movie; });
+    const int row =
+        Sequencing::rowThatComesNext(m_clipList.selectedRows(), int(clips.size()), looping(), [&](int r) {
+            return clips[r] && clips[r]->movie && !failedInThisRound(clips[r]->movie);
+        });
     return row < 0 ? nullptr : clips[row]->movie;
 }
 
@@ -305,8 +406,9 @@ void PlaylistPlayback::prepareNextClip() {
     std::shared_ptr<Movie> next;
     if (m_currentMovie) {
         const QList<ClipRecordPtr> clips = m_clipList.clips();
-        const int row = Sequencing::rowThatComesNext(m_clipList.selectedRows(), int(clips.size()), looping(),
-                                                     [&](int r) { return rowCanPlay(clips, r, true); });
+        const int row =
+            Sequencing::rowThatComesNext(m_clipList.selectedRows(), int(clips.size()), looping(),
+                                         [&](int r) { return rowCanPlayInThisRound(clips, r, true); });
         if (row >= 0)
             next = clips[row]->movie;
     }

@@ -6,9 +6,11 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QStringList>
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class Movie;
 class MpvPlayer;
@@ -26,6 +28,11 @@ class PlaylistSettings;
 // paused on its first frame with the playlist's volume and speed, so that making it current switches at
 // once. Missing clips are passed over; each one on the way is tried again when the next clip is
 // prepared (a stat each), so a clip whose file has come back plays when its turn comes.
+//
+// A clip the player cannot load or play (current or prepared) is marked failed until it plays again,
+// reported (movieFailed), and passed over until another clip has played: the current one's failure
+// moves on as its end would. It is tried again when its turn next comes. A looping playlist whose clips
+// have all failed since one last played stops (everyClipFailed) instead of trying them over and over.
 //
 // Widget-free. Main thread only. The player is handed over by whoever attached its video output, and
 // must be let go (releasePlayer) after the views showing it and before the application object.
@@ -88,6 +95,8 @@ public:
     void clipsDidChange();
     // The end of a movie; only the end of the current one moves anything.
     void movieDidEnd(const std::shared_ptr<Movie>& movie);
+    // The player could not load or play a movie of the list (the current one or the prepared one).
+    void movieDidFail(const std::shared_ptr<Movie>& movie, const QString& message);
 
     // Sends transportEvent about the current clip.
     void announce(const QString& event);
@@ -102,6 +111,11 @@ signals:
     // The last clip ended and nothing follows: whoever shows the playlist stops it (stop()), and closes
     // it when closeWhenFinished is set.
     void ranOut(bool closeWhenFinished);
+    // A clip of the list could not be loaded or played (the player's message).
+    void movieFailed(int row, const QString& clip, const QString& path, const QString& message);
+    // Playing a looping list stopped because every clip failed since one last played (or is missing):
+    // whoever shows the playlist stops it and says so, naming the files.
+    void everyClipFailed(const QStringList& files);
 
 private:
     void setState(State state);
@@ -119,6 +133,13 @@ private:
     void nextClipFollowsSelection();
     void prepareNextClipAfter(int milliseconds);
     void prepareNextClip();
+    // The movie loaded or played: it is failed no more, and the clips that failed since a clip last
+    // played are tried again when their turn comes.
+    void moviePlayed(const std::shared_ptr<Movie>& movie);
+    bool failedInThisRound(const std::shared_ptr<Movie>& movie) const;
+    // Whether the row's clip can play and has not failed since a clip last played.
+    bool rowCanPlayInThisRound(const QList<ClipRecordPtr>& clips, int row, bool reopenMissing);
+    int rowOfMovie(const QList<ClipRecordPtr>& clips, const std::shared_ptr<Movie>& movie) const;
 
     ClipList m_clipList;
     QPointer<PlaylistSettings> m_settings;
@@ -129,4 +150,6 @@ private:
     QTimer m_nextClipTimer;
     // The current movie when the next clip was last scheduled.
     std::weak_ptr<Movie> m_nextClipBasis;
+    // The movies that failed since a clip last played.
+    std::vector<std::weak_ptr<Movie>> m_failedInThisRound;
 };

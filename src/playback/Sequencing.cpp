@@ -35,6 +35,15 @@ End endOfClip(const QList<int>& selectedRows, int currentRow, int rowCount, bool
     return {next > last ? EndAction::Next : EndAction::LoopToFirst, next};
 }
 
+End failureOfClip(const QList<int>& selectedRows, int failedRow, int rowCount, bool looping,
+                  bool closeWhenFinished, const CanPlay& canPlay) {
+    End end = endOfClip(selectedRows, failedRow, rowCount, looping, closeWhenFinished,
+                        [&](int row) { return row != failedRow && canPlay(row); });
+    if (looping && end.row < 0)
+        end.action = EndAction::AllFailed;
+    return end;
+}
+
 MovieTime scrubTime(const MovieTime& duration, float fraction) {
     const float product = float(duration.timeValue) * fraction;
     return MovieTime::make(static_cast<qint64>(std::trunc(product)), duration.timeScale);

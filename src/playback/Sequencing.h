@@ -28,6 +28,7 @@ enum class EndAction {
     ReplaySingle, // the clip that ended is the one that follows (the only one, looping): play it again
     Stop,         // the list ran out: stop
     StopAndClose, // the list ran out: stop, then close the playlist
+    AllFailed,    // looping, every clip failed since one last played (or is missing): stop and say so
 };
 
 struct End {
@@ -39,6 +40,13 @@ struct End {
 // What the end of the clip at currentRow (-1 when it is not in the list any more) does.
 End endOfClip(const QList<int>& selectedRows, int currentRow, int rowCount, bool looping,
               bool closeWhenFinished, const CanPlay& canPlay);
+
+// What the failure of the clip at failedRow (-1 when it is not in the list any more) does while playing:
+// what its end would do, passing over the failed row itself (never asked) and the rows canPlay refuses,
+// which should include every clip that failed since a clip last played. A looping list with none left
+// has failed in this round: AllFailed rather than trying again.
+End failureOfClip(const QList<int>& selectedRows, int failedRow, int rowCount, bool looping,
+                  bool closeWhenFinished, const CanPlay& canPlay);
 
 // Where a scrub to the fraction lands: the duration's value times the fraction in single precision,
 // truncated toward zero, at the duration's scale (values above 2^24 lose their lowest bits).

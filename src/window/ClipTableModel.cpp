@@ -128,10 +128,11 @@ QVariant ClipTableModel::data(const QModelIndex& index, int role) const {
             return clip->isMissing() ? QStringLiteral("—") : durationText(*clip);
         return {};
     case Qt::ToolTipRole:
-        return clip->isMissing() ? clip->missing->reason : clip->URL.toLocalFile();
+        return clip->unplayableReason().value_or(clip->URL.toLocalFile());
     case Qt::ForegroundRole:
-        // A missing clip is greyed as a disabled row would be, but stays selectable and removable.
-        if (clip->isMissing())
+        // A missing clip, or one that failed to play, is greyed as a disabled row would be, but stays
+        // selectable and removable.
+        if (clip->unplayableReason())
             return QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text);
         return {};
     case Qt::TextAlignmentRole:

@@ -20,7 +20,8 @@ Q_DECLARE_METATYPE(ClipRecordPtr)
 
 // The rows of the clip table: one per arranged clip, with the columns poster, name and duration. A
 // missing clip's row is greyed, shows a dash for its duration and the reason it is missing as its tool
-// tip (other rows show their file's path).
+// tip; so is the row of a clip that failed to play, until it plays again (other rows show their file's
+// path).
 // The model only shows what its clips controller gives it; every edit goes through the controller,
 // which tells the model what changed so that views keep their selection and scroll position.
 //

@@ -70,6 +70,13 @@ void OrvantaWindowController::makePlayback() {
             },
             Qt::QueuedConnection);
     });
+    connect(m_playback.get(), &PlaylistPlayback::everyClipFailed, this, [this](const QStringList& files) {
+        stop();
+        Presenter::shared().showAlert(
+            QStringLiteral("Playback Stopped"),
+            QStringLiteral("None of the clips of this playlist could be played:\n\n%1")
+                .arg(files.join(u'\n')));
+    });
 }
 
 void OrvantaWindowController::setupPlayer() {

@@ -1,0 +1,192 @@
+// Clips that cannot play while a playlist loops, with real files, a real player and a real window: a
+// file deleted or damaged before its turn, deleted while it plays, every file gone, and files that come
+// back. The decision itself is a table in ClipFailureTest.
+#include "app/OrvantaDocumentController.h"
+#include "document/OrvantaDocument.h"
+#include "platform/PlayLog.h"
+#include "platform/TypedNumber.h"
+#include "platform/media/MpvPlayer.h"
+#include "support/PlaylistFixture.h"
+#include "support/RecordingPresenter.h"
+#include "support/TestMedia.h"
+#include "support/Wait.h"
+#include "window/ClipTableModel.h"
+#include "window/ClipsController.h"
+#include "window/OrvantaWindowController.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int Wait = 15000; // ms allowed for the player to get somewhere; never a measured time
+
+class FailedClipTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        qputenv("ORVANTA_AUDIO", "null");
+        PlayLog::OpenResult opened = PlayLog::open(dir.filePath("play.log"));
+        ASSERT_TRUE(opened) << opened.error.toStdString();
+        log = std::move(opened.log);
+        PlayLog::install(log.get());
+    }
+    void TearDown() override {
+        controller.closeAllDocuments();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        PlayLog::install(nullptr);
+    }
+
+    // A looping playlist "show" of copies of the clip (show-c0.mp4, ...); before it opens, `before`
+    // may remove some of them. Opened as the application opens one, its window shown; its transport
+    // events are recorded as "event row".
+    OrvantaWindowController* open(int count, const std::function<void()>& before = {}) {
+        const QUrl where =
+            writeTestPlaylist(dir.path(), "show", QStringList(count, "clip-0.5s.mp4"),
+                              [](PlaylistSettings& s) { s.setValue("looping", TypedNumber::integer(1)); });
+        if (where.isEmpty())
+            return nullptr;
+        if (before)
+            before();
+        DocumentError error;
+        Document* opened = controller.openDocumentWithContentsOfURL(where, true, &error);
+        if (!opened || opened->windowControllers().empty())
+            return nullptr;
+        auto* wc = dynamic_cast<OrvantaWindowController*>(opened->windowControllers().front());
+        wc->window()->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(wc->window()));
+        if (!wc->player())
+            return nullptr;
+        QObject::connect(
+            wc->playback(), &PlaylistPlayback::transportEvent, wc,
+            [this](const QString& event, int row) { events.append(event + ' ' + QString::number(row)); });
+        QObject::connect(wc->playback(), &PlaylistPlayback::movieFailed, wc,
+                         [this](int row) { events.append("movieFailed " + QString::number(row)); });
+        return wc;
+    }
+
+    QString clipPath(int row) const { return dir.filePath(QStringLiteral("show-c%1.mp4").arg(row)); }
+    bool restore(int row) const {
+        QFile::remove(clipPath(row));
+        return QFile::copy(testMediaPath("clip-0.5s.mp4"), clipPath(row));
+    }
+    // Recorded events from `from` on that are `event`.
+    int count(const QString& event, qsizetype from = 0) const { return int(events.mid(from).count(event)); }
+    static QVariant cell(OrvantaWindowController* wc, int row, int role) {
+        ClipTableModel* model = wc->clipsController()->model();
+        return model->data(model->index(row, ClipTableModel::NameColumn), role);
+    }
+    QList<QJsonObject> logLines(const QString& event) const {
+        QFile file(dir.filePath("play.log"));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        QList<QJsonObject> lines;
+        for (const QByteArray& line : file.readAll().split('\n')) {
+            const QJsonObject object = QJsonDocument::fromJson(line).object();
+            if (object.value("event").toString() == event)
+                lines.append(object);
+        }
+        return lines;
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<PlayLog> log;
+    RecordingPresenter presenter;
+    OrvantaDocumentController controller;
+    QStringList events;
+};
+
+} // namespace
+
+TEST_F(FailedClipTest, ClipsGoneOrDamagedBeforeTheirTurnAreSkippedLoggedGreyedAndPlayOnceBack) {
+    // The second clip is prepared at open; the third and fourth are not touched before the second plays.
+    OrvantaWindowController* wc = open(4);
+    ASSERT_NE(wc, nullptr);
+    ASSERT_TRUE(QFile::remove(clipPath(2)));
+    // Damaged: the end of the file, which holds the movie's index, is cut off.
+    QFile damaged(clipPath(3));
+    ASSERT_TRUE(damaged.resize(damaged.size() * 2 / 5));
+
+    wc->play();
+    // Round after round the first two play and the others fail, each logged; neither becomes current.
+    WAIT_UNTIL(count("movieFailed 2") >= 2 && count("movieFailed 3") >= 2 && count("selection 0") >= 2, Wait)
+        << events.join(", ").toStdString();
+    EXPECT_TRUE(wc->isPlaying());
+    EXPECT_EQ(count("selection 2") + count("selection 3"), 0) << events.join(", ").toStdString();
+    for (int row : {2, 3}) {
+        EXPECT_TRUE(cell(wc, row, Qt::ForegroundRole).isValid()) << row;
+        EXPECT_TRUE(cell(wc, row, Qt::ToolTipRole)
+                        .toString()
+                        .startsWith("“" + clipPath(row) + "” could not be played: "))
+            << cell(wc, row, Qt::ToolTipRole).toString().toStdString();
+    }
+    EXPECT_FALSE(cell(wc, 1, Qt::ForegroundRole).isValid());
+    const QList<QJsonObject> failures = logLines("movieFailed");
+    ASSERT_GE(failures.size(), 4);
+    for (const QJsonObject& line : failures) {
+        const int row = line.value("row").toInt(-1);
+        EXPECT_TRUE(row == 2 || row == 3) << row;
+        EXPECT_EQ(line.value("playlist").toString(), QStringLiteral("show"));
+        EXPECT_EQ(line.value("clip").toString(), QStringLiteral("show-c%1.mp4").arg(row));
+        EXPECT_EQ(line.value("path").toString(), clipPath(row));
+        EXPECT_FALSE(line.value("message").toString().isEmpty());
+    }
+
+    // Back in place, both play when their turn comes, and are greyed no more.
+    ASSERT_TRUE(restore(2) && restore(3));
+    const qsizetype restored = events.size();
+    WAIT_UNTIL(count("selection 2", restored) >= 1 && count("movieDidEnd 3", restored) >= 1, Wait);
+    EXPECT_FALSE(cell(wc, 2, Qt::ForegroundRole).isValid());
+    EXPECT_FALSE(cell(wc, 3, Qt::ForegroundRole).isValid());
+    EXPECT_EQ(cell(wc, 2, Qt::ToolTipRole).toString(), clipPath(2));
+}
+
+TEST_F(FailedClipTest, AClipDeletedWhileItPlaysPlaysToItsEndAndIsSkippedFromTheNextRoundOn) {
+    OrvantaWindowController* wc = open(3);
+    ASSERT_NE(wc, nullptr);
+    wc->play();
+    WAIT_UNTIL(count("selection 1") >= 1 && wc->player()->position() > 0.05, Wait);
+    ASSERT_TRUE(QFile::remove(clipPath(1)));
+    const qsizetype deleted = events.size();
+    // Its open file plays out; from the next round it fails and the third clip follows the first.
+    WAIT_UNTIL(count("movieFailed 1", deleted) >= 1 && count("selection 2", deleted) >= 2, Wait);
+    const QStringList after = events.mid(deleted);
+    EXPECT_LT(after.indexOf("movieDidEnd 1"), after.indexOf("movieFailed 1"))
+        << after.join(", ").toStdString();
+    EXPECT_EQ(after.indexOf("selection 2"), after.indexOf("movieDidEnd 1") + 1);
+    EXPECT_EQ(count("selection 1", deleted), 0) << after.join(", ").toStdString();
+    EXPECT_TRUE(wc->isPlaying());
+}
+
+TEST_F(FailedClipTest, WhenEveryClipIsGoneALoopingPlaylistStopsWithOneAlertAndAMissingClipThatCameBackPlays) {
+    // The first clip is missing at open (its own alert); the others go before their turn.
+    OrvantaWindowController* wc = open(3, [this] { QFile::remove(clipPath(0)); });
+    ASSERT_NE(wc, nullptr);
+    ASSERT_EQ(presenter.alerts.size(), 1);
+    ASSERT_TRUE(QFile::remove(clipPath(1)) && QFile::remove(clipPath(2)));
+
+    wc->play();
+    WAIT_UNTIL(presenter.alerts.size() == 2, Wait);
+    EXPECT_EQ(wc->playback()->state(), PlaylistPlayback::State::Stopped);
+    EXPECT_EQ(presenter.alerts[1].first, QStringLiteral("Playback Stopped"));
+    EXPECT_EQ(presenter.alerts[1].second,
+              QStringLiteral("None of the clips of this playlist could be played:\n\n%1\n%2\n%3")
+                  .arg(clipPath(0), clipPath(1), clipPath(2)));
+    EXPECT_EQ(count("movieFailed 1"), 1);
+    EXPECT_EQ(count("movieFailed 2"), 1);
+    // Nothing is tried again on its own: no busy loop.
+    const qsizetype stopped = events.size();
+    QTest::qWait(500);
+    EXPECT_EQ(events.mid(stopped), QStringList()) << events.join(", ").toStdString();
+    EXPECT_EQ(presenter.alerts.size(), 2);
+
+    // The file missing at open is back: playing again reaches it, and it plays.
+    ASSERT_TRUE(restore(0));
+    wc->play();
+    WAIT_UNTIL(count("selection 0", stopped) >= 1 && wc->player()->position() > 0.05, Wait);
+    EXPECT_TRUE(wc->isPlaying());
+    EXPECT_EQ(wc->currentMovie(), wc->clipsController()->arrangedObjects().at(0)->movie);
+    EXPECT_EQ(presenter.alerts.size(), 2);
+}
