@@ -38,6 +38,7 @@ TEST(XmlPropertyList, ReadsPlainValuesAndKeepsWhatWasReadBeforeAFault) {
         {plist("<key>a</key><string>1</string><key>b</key><integer>notanumber</integer>"), 1},
         {plist("<key>a</key><string>1</string><key>b</key>"), 1},
         {"<plist><dict><key>a</key><string>1</string><key>b</key><str", 1},
+        {"<plist><dict><key>a</key><string>1</string>", 1},
         {"not xml at all", 0},
         {"", 0},
         {"<plist><array/></plist>", 0},
