@@ -149,7 +149,8 @@ int main(int argc, char** argv) {
         QObject::connect(&stall, &QTimer::timeout, wc, [&] {
             fail("nothing ended for 10 s");
             awaitingNext = false;
-            if (!wc->clipsController()->selectNext())
+            const QList<int> rows = wc->clipsController()->selectionIndexes();
+            if (!wc->clipsController()->setSelectionIndexes({rows.isEmpty() ? 0 : rows.last() + 1}))
                 wc->clipsController()->setSelectionIndexes({0});
             wc->play();
             stall.start();

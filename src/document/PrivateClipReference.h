@@ -15,9 +15,7 @@ struct PrivateClipReference {
 
     static PrivateClipReference forClip(const ClipRecord& clip);
 
-    // Where the reference leads now. Each bookmark is judged on its own, the security-scoped one first:
-    // it is taken when it resolves to a URL that is not stale (access to it is then started); the plain
-    // one when it resolves to a URL, not stale and without error; otherwise the stored URL. Empty when
-    // even that is missing.
+    // Where the reference leads now: the first of the security-scoped bookmark, the plain one and the
+    // stored URL that leads somewhere (MissingClip::locate). Empty when even the URL is missing.
     QUrl resolvedURL() const;
 };

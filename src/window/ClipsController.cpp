@@ -73,24 +73,6 @@ void ClipsController::selectRow(int row) {
     setSelectionIndexes({row});
 }
 
-bool ClipsController::selectNext() {
-    const QList<int> rows = selectionIndexes();
-    const int next = rows.isEmpty() ? 0 : rows.last() + 1;
-    if (next >= m_model->rowCount())
-        return false;
-    selectRow(next);
-    return true;
-}
-
-bool ClipsController::selectPrevious() {
-    const QList<int> rows = selectionIndexes();
-    const int previous = rows.isEmpty() ? m_model->rowCount() - 1 : rows.first() - 1;
-    if (previous < 0)
-        return false;
-    selectRow(previous);
-    return true;
-}
-
 void ClipsController::setDocumentClips(const QList<ClipRecordPtr>& clips) {
     if (!m_content)
         return;

@@ -39,11 +39,6 @@ public:
     QList<ClipRecordPtr> selectedObjects() const;
     // Selects exactly the given rows (rows out of range are ignored). Answers whether any is selected.
     bool setSelectionIndexes(const QList<int>& rows);
-    // Selects the row after the last selected one (the first row without selection). False, with the
-    // selection unchanged, at the end.
-    bool selectNext();
-    bool selectPrevious();
-
     // Inserts the clips, in their order, so that they occupy rows row..row+n-1 (row clamped to the ends).
     void insertObjectsAtArrangedObjectIndex(const QList<ClipRecordPtr>& clips, int row);
     void removeObjectsAtArrangedObjectIndexes(const QList<int>& rows);

@@ -2,22 +2,15 @@
 // private session bus these tests run on (dbus-run-session), records what is asked of it; the X server's
 // own screen saver is watched from a connection of the test's own.
 #include "platform/ScreenSaverInhibitor.h"
-#include "app/OrvantaDocumentController.h"
-#include "document/OrvantaDocument.h"
-#include "document/PlaylistSettings.h"
 #include "platform/TypedNumber.h"
 #include "playback/PlaylistPlayback.h"
 #include "support/AppProcess.h"
-#include "support/PlaylistFixture.h"
-#include "support/RecordingPresenter.h"
+#include "support/PlaylistWindows.h"
 #include "support/Wait.h"
-#include "window/OrvantaWindowController.h"
 
 #include <QDBusConnection>
-#include <QMainWindow>
 #include <QMap>
 #include <QMutex>
-#include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
 #include <cstdlib>
@@ -116,7 +109,7 @@ private:
     bool m_usable = false;
 };
 
-class ScreenSaverInhibitorTest : public ::testing::Test {
+class ScreenSaverInhibitorTest : public PlaylistWindowTest {
 protected:
     ScreenSaverInhibitorTest() {
         service->moveToThread(&serviceThread);
@@ -131,23 +124,11 @@ protected:
         ASSERT_TRUE(standIn.registerService(Service));
     }
     void TearDown() override {
-        controller.closeAllDocuments();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        PlaylistWindowTest::TearDown();
         standIn.unregisterService(Service);
         standIn.unregisterObject(Path);
         serviceThread.quit();
         serviceThread.wait();
-    }
-
-    OrvantaWindowController* open(const QString& name, const QStringList& clips) {
-        DocumentError error;
-        Document* opened = controller.openDocumentWithContentsOfURL(
-            writeTestPlaylist(dir.path(), name, clips), true, &error);
-        if (!opened || opened->windowControllers().empty())
-            return nullptr;
-        auto* wc = dynamic_cast<OrvantaWindowController*>(opened->windowControllers().front());
-        wc->window()->show();
-        return QTest::qWaitForWindowExposed(wc->window()) && wc->player() ? wc : nullptr;
     }
 
     QList<QString> held() const { return service->held(); }
@@ -156,9 +137,6 @@ protected:
         QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("stand-in"));
     StandInScreenSaver* service = new StandInScreenSaver; // deleted in its thread as that ends
     QThread serviceThread;
-    QTemporaryDir dir;
-    RecordingPresenter presenter;
-    OrvantaDocumentController controller;
 };
 
 } // namespace

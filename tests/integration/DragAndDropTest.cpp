@@ -109,6 +109,10 @@ TEST_F(ClipModelDropTest, ItsOwnRowsAreMovedBeforeTheDropRowAndSelectedOrTheDrop
     }
     EXPECT_EQ(order(), "135240");
     EXPECT_TRUE(imports.isEmpty());
+    // Nor is text taken.
+    QMimeData text;
+    text.setText(QStringLiteral("c0.mp4"));
+    EXPECT_FALSE(model()->canDropMimeData(&text, Qt::CopyAction, 0, 0, {}));
 }
 
 TEST_F(ClipModelDropTest, ACopyIsOfNewRecordsWithMoviesOfTheirOwnAndLeavesOutClipsWhoseFilesAreGone) {
@@ -180,27 +184,6 @@ TEST_F(ClipModelDropTest, ClipsFromElsewhereAreMadeFromRegularFilesByTheImportAt
     EXPECT_EQ(imports, (QList<Import>{
                            {{url("d0.mp4"), url("d1.mkv")}, 1}, {{url("x.mp4"), url("y.mkv")}, 2}, {{}, 0}}));
     EXPECT_EQ(document.clips(), original);
-}
-
-TEST_F(ClipModelDropTest, ATableThatTakesNoDropsRefusesAllAndADynamicPlaylistTakesOnlyItsOwnRows) {
-    const std::unique_ptr<QMimeData> own = model()->mimeDataForRows({1});
-    QMimeData files;
-    files.setUrls({original[0]->URL});
-    QMimeData text;
-    text.setText(QStringLiteral("c0.mp4"));
-    EXPECT_FALSE(model()->canDropMimeData(&text, Qt::CopyAction, 0, 0, {}));
-    takesDrops = false;
-    for (const Qt::DropAction action : {Qt::MoveAction, Qt::CopyAction}) {
-        EXPECT_FALSE(model()->canDropMimeData(own.get(), action, 0, 0, {}));
-        EXPECT_FALSE(drop(own.get(), action, 0));
-        EXPECT_FALSE(drop(&files, action, 0));
-    }
-    takesDrops = true;
-    document.setIsDynamicPlaylist(true);
-    EXPECT_FALSE(drop(&files, Qt::CopyAction, 0));
-    EXPECT_TRUE(drop(own.get(), Qt::MoveAction, 0));
-    EXPECT_EQ(order(), "102345");
-    EXPECT_TRUE(imports.isEmpty());
 }
 
 TEST_F(DragAndDropTest, MovieFilesDroppedOnTheTableComeInAtTheDropRowInTheirOrderUnlessOnlyMoveIsOffered) {

@@ -3,6 +3,7 @@
 // over it: WindowControllerTest.
 #include "document/ClipImporter.h"
 #include "document/OrvantaDocument.h"
+#include "support/PlaylistFixture.h"
 #include "support/TestMedia.h"
 #include "window/ClipsController.h"
 
@@ -24,13 +25,6 @@ QList<ClipRecordPtr> makeClips(int count, const QString& prefix = QStringLiteral
     return clips;
 }
 
-QStringList names(const QList<ClipRecordPtr>& clips) {
-    QStringList list;
-    for (const auto& clip : clips)
-        list.append(clip->name);
-    return list;
-}
-
 class ClipsControllerTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -47,19 +41,19 @@ TEST_F(ClipsControllerTest, InsertsAndRemovesAtArrangedIndexesThroughTheDocument
     QSignalSpy arranged(&controller, &ClipsController::arrangedObjectsChanged);
     controller.setSelectionIndexes({3});
     controller.insertObjectsAtArrangedObjectIndex(makeClips(2, "n"), 1);
-    EXPECT_EQ(names(document.clips()), (QStringList{"c0", "n0", "n1", "c1", "c2", "c3", "c4"}));
-    EXPECT_EQ(names(controller.arrangedObjects()), names(document.clips()));
-    EXPECT_EQ(names(controller.selectedObjects()), QStringList{"c3"}); // the selection follows its clip
+    EXPECT_EQ(clipNames(document.clips()), (QStringList{"c0", "n0", "n1", "c1", "c2", "c3", "c4"}));
+    EXPECT_EQ(clipNames(controller.arrangedObjects()), clipNames(document.clips()));
+    EXPECT_EQ(clipNames(controller.selectedObjects()), QStringList{"c3"}); // the selection follows its clip
     controller.insertObjectsAtArrangedObjectIndex(makeClips(1, "end"), 99);
-    EXPECT_EQ(names(document.clips()).last(), "end0");
+    EXPECT_EQ(clipNames(document.clips()).last(), "end0");
 
     controller.setSelectionIndexes({1, 2, 7});
     controller.remove();
-    EXPECT_EQ(names(document.clips()), (QStringList{"c0", "c1", "c2", "c3", "c4"}));
+    EXPECT_EQ(clipNames(document.clips()), (QStringList{"c0", "c1", "c2", "c3", "c4"}));
     // The selection does not go empty: the clip now where the first removed one stood.
     EXPECT_EQ(controller.selectionIndexes(), QList<int>{1});
     controller.removeObjectsAtArrangedObjectIndexes({4, 3, 3, 17});
-    EXPECT_EQ(names(document.clips()), (QStringList{"c0", "c1", "c2"}));
+    EXPECT_EQ(clipNames(document.clips()), (QStringList{"c0", "c1", "c2"}));
     EXPECT_EQ(arranged.count(), 4);
 
     controller.removeObjectsAtArrangedObjectIndexes({});
@@ -80,8 +74,8 @@ TEST_F(ClipsControllerTest, RearrangingReportsOnlyRealChangesAndKeepsTheSelected
     changed.removeAt(1);        // c0
     document.setClips(changed); // the document's own change reaches the table at once
     EXPECT_EQ(arranged.count(), 1);
-    EXPECT_EQ(names(controller.arrangedObjects()), (QStringList{"c4", "c1", "c2", "c3"}));
-    EXPECT_EQ(names(controller.selectedObjects()), (QStringList{"c4", "c2"}));
+    EXPECT_EQ(clipNames(controller.arrangedObjects()), (QStringList{"c4", "c1", "c2", "c3"}));
+    EXPECT_EQ(clipNames(controller.selectedObjects()), (QStringList{"c4", "c2"}));
     controller.rearrangeObjects(); // already in line
     EXPECT_EQ(arranged.count(), 1);
 

@@ -143,7 +143,6 @@ TEST_F(WindowTest, EverySettingAndEveryClipChangeMarksTheDocumentButSelectionDoe
     PlaylistSettings* settings = document->settings();
     ASSERT_EQ(document->changeCount(), 0);
     wc->clipsController()->setSelectionIndexes({2});
-    wc->clipsController()->selectPrevious();
     EXPECT_EQ(document->changeCount(), 0);
 
     auto click = [window](const char* name) {

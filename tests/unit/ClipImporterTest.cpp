@@ -1,4 +1,5 @@
 #include "document/ClipImporter.h"
+#include "support/PlaylistFixture.h"
 #include "support/QtPrinters.h"
 #include "support/TestMedia.h"
 
@@ -11,13 +12,6 @@
 #include <unistd.h>
 
 namespace {
-
-QStringList names(const QList<ClipRecordPtr>& clips) {
-    QStringList list;
-    for (const auto& clip : clips)
-        list.append(clip->name);
-    return list;
-}
 
 QList<QUrl> urls(const QStringList& paths) {
     QList<QUrl> list;
@@ -50,16 +44,16 @@ TEST_F(ClipImporterTest, WalksFoldersDepthFirstInFileManagerOrder) {
                                  {"notes.txt", "A notes.txt"},
                                  {"clip-1s.mp4", "zz last.mp4"}});
     const auto all = ClipImporter({true, false, 1}).run(urls({root}));
-    EXPECT_EQ(names(all.importedClips),
+    EXPECT_EQ(clipNames(all.importedClips),
               (QStringList{"deepest.mp4", "inner.mp4", "clip2.mp4", "clip10.mp4", "zz last.mp4"}));
     EXPECT_FALSE(all.fileErrorOnImport);
     EXPECT_TRUE(all.DRMClips.isEmpty());
 
     ClipImporter flat({false, false, 1});
-    EXPECT_EQ(names(flat.run(urls({root})).importedClips),
+    EXPECT_EQ(clipNames(flat.run(urls({root})).importedClips),
               (QStringList{"clip2.mp4", "clip10.mp4", "zz last.mp4"}));
     // A hidden file named directly is taken; a folder named directly is listed even when not recursing.
-    EXPECT_EQ(names(flat.run(urls({root + "/.hidden.mp4", root + "/B sub"})).importedClips),
+    EXPECT_EQ(clipNames(flat.run(urls({root + "/.hidden.mp4", root + "/B sub"})).importedClips),
               (QStringList{".hidden.mp4", "inner.mp4"}));
 }
 
@@ -69,7 +63,7 @@ TEST_F(ClipImporterTest, MakesRecordsWithDurationsBookmarksAndPosters) {
          {"clip-2s.mp4", "clip-0.5s.mp4", "notes.txt", "text.mp4", "sound.mp3", "missing.mp4", "clip-2s.mkv"})
         paths.append(testMediaPath(name));
     const auto result = ClipImporter({true, true, 2}).run(urls(paths));
-    ASSERT_EQ(names(result.importedClips), (QStringList{"clip-2s.mp4", "clip-0.5s.mp4", "clip-2s.mkv"}));
+    ASSERT_EQ(clipNames(result.importedClips), (QStringList{"clip-2s.mp4", "clip-0.5s.mp4", "clip-2s.mkv"}));
     const ClipRecordPtr& two = result.importedClips[0];
     EXPECT_EQ(two->URL, QUrl::fromLocalFile(paths[0]));
     EXPECT_EQ(two->qttimeDuration, "25600/12800");
@@ -90,7 +84,7 @@ TEST_F(ClipImporterTest, ListsProtectedMoviesAndGoesOnPastFoldersThatAreNotThere
                                {"disabled-encrypted-audio.mp4", "in/e-disabled.mp4"}}) +
                        "/in";
     const auto result = ClipImporter({true, false, 2}).run(urls({in, dir.filePath("no such folder/")}));
-    EXPECT_EQ(names(result.importedClips),
+    EXPECT_EQ(clipNames(result.importedClips),
               (QStringList{"b-clear.mp4", "d-video-encrypted.mp4", "e-disabled.mp4"}));
     EXPECT_EQ(result.DRMClips, (QStringList{in + "/a-protected.mp4", in + "/c-protected.mp4"}));
 }
@@ -109,7 +103,9 @@ TEST_F(ClipImporterTest, AFolderThatCannotBeListedIsReportedAndTheRestImported) 
     auto check = [&]() -> int {
         const auto result =
             ClipImporter({true, false, 1}).run(urls({dir.filePath("locked"), dir.filePath("open")}));
-        return !result.fileErrorOnImport ? 1 : names(result.importedClips) != QStringList{"x.mp4"} ? 2 : 0;
+        return !result.fileErrorOnImport                                 ? 1
+               : clipNames(result.importedClips) != QStringList{"x.mp4"} ? 2
+                                                                         : 0;
     };
     if (::geteuid() != 0) {
         EXPECT_EQ(check(), 0);
@@ -132,6 +128,6 @@ TEST_F(ClipImporterTest, LinksBackIntoTheWalkNeitherLoopNorImportTwice) {
     ASSERT_TRUE(QFile::link(root + "/sub", root + "/also-sub"));
     ASSERT_TRUE(QFile::link(root + "/a.mp4", root + "/sub/link-to-a.mp4"));
     // "also-sub" is the first way into sub; links to files are followed.
-    EXPECT_EQ(names(ClipImporter({true, false, 1}).run(urls({root})).importedClips),
+    EXPECT_EQ(clipNames(ClipImporter({true, false, 1}).run(urls({root})).importedClips),
               (QStringList{"a.mp4", "b.mp4", "link-to-a.mp4"}));
 }

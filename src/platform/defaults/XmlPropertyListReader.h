@@ -4,10 +4,10 @@
 #include <QString>
 #include <QVariant>
 
-// Reads an XML property list whose top object is a dictionary: dict → QVariantMap, array → QVariantList,
-// string, integer (qint64), real (double), true/false, data (base64 → QByteArray), date (QDateTime).
-// On a malformed file it keeps the top-level entries read before the fault and says what went wrong,
-// so a damaged defaults file costs only what is damaged.
+// Reads an XML property list whose top object is a flat dictionary of strings, integers (qint64), reals
+// (double) and true/false, which is what the defaults file holds. On a malformed file it keeps the
+// entries read before the fault and says what went wrong, so a damaged defaults file costs only what is
+// damaged.
 struct XmlPropertyListResult {
     QVariantMap dictionary;
     QString error; // empty when the whole file was read
