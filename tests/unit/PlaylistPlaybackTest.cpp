@@ -21,12 +21,10 @@ namespace {
 constexpr int Wait = 15000; // ms allowed for the player to get somewhere; never a measured time
 
 ClipRecordPtr clipOf(const QString& path) {
-    Movie::OpenResult opened = Movie::open(QUrl::fromLocalFile(path));
-    EXPECT_TRUE(opened) << path.toStdString();
     auto clip = std::make_shared<ClipRecord>();
     clip->URL = QUrl::fromLocalFile(path);
     clip->name = QFileInfo(path).fileName();
-    clip->movie = opened.movie;
+    clip->movie = openTestMovie(path);
     return clip;
 }
 
