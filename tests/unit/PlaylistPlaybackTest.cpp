@@ -108,11 +108,9 @@ TEST(PlaylistPlaybackTest, TheSelectedAndThePreparedClipCarryThePlaylistsVolumeM
 
     // Unmuted after it was prepared: the switch brings the volume the movie has by then.
     rig.settings.setValue("muted", TypedNumber::boolean(false));
-    const int handleBefore = rig.player().activeIndex();
-    rig.select({1});
+    rig.select({1}); // the prepared handle switched in: MpvPlayerTest
     EXPECT_EQ(rig.playback->currentMovie(), next);
     EXPECT_EQ(rig.player().movie(), next);
-    EXPECT_NE(rig.player().activeIndex(), handleBefore) << "the prepared handle was not switched in";
     WAIT_EQ(rig.player().engineVolume(), 50.0, Wait);
     rig.playback->play();
     WAIT_EQ(rig.player().speed(), 1.5, Wait);
