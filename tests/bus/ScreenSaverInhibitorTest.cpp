@@ -31,17 +31,13 @@ class StandInScreenSaver : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
 public:
-    QList<QString> held() const {
+    struct Calls {
+        QList<QString> held; // the reasons of the inhibitions held
+        int inhibits = 0, unInhibits = 0;
+    };
+    Calls calls() const {
         QMutexLocker lock(&m_mutex);
-        return m_held.values();
-    }
-    int inhibits() const {
-        QMutexLocker lock(&m_mutex);
-        return m_inhibits;
-    }
-    int unInhibits() const {
-        QMutexLocker lock(&m_mutex);
-        return m_unInhibits;
+        return {m_held.values(), m_inhibits, m_unInhibits};
     }
 
 public slots:
@@ -131,7 +127,7 @@ protected:
         serviceThread.wait();
     }
 
-    QList<QString> held() const { return service->held(); }
+    QList<QString> held() const { return service->calls().held; }
 
     QDBusConnection standIn =
         QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("stand-in"));
@@ -151,7 +147,7 @@ TEST_F(ScreenSaverInhibitorTest, HoldsOnceAndReleasesEvenWhileTheInhibitCallIsUn
     inhibitor->inhibit(QStringLiteral("Playing B"));
     WAIT_EQ(held(), QList<QString>{QStringLiteral("Playing A")}, Wait);
     inhibitor->release();
-    WAIT_EQ(service->unInhibits(), 1, Wait);
+    WAIT_EQ(service->calls().unInhibits, 1, Wait);
     EXPECT_EQ(suspensions, (QList<bool>{true, false}));
 
     // Released, and held and released again, before the first cookie came back.
@@ -159,12 +155,12 @@ TEST_F(ScreenSaverInhibitorTest, HoldsOnceAndReleasesEvenWhileTheInhibitCallIsUn
     inhibitor->release();
     inhibitor->inhibit(QStringLiteral("Playing A"));
     inhibitor->release();
-    WAIT_EQ(service->unInhibits(), 2, Wait);
+    WAIT_EQ(service->calls().unInhibits, 2, Wait);
     // Gone before its cookie came back.
     inhibitor->inhibit(QStringLiteral("Playing A"));
     inhibitor.reset();
-    WAIT_EQ(service->unInhibits(), 3, Wait);
-    EXPECT_EQ(service->inhibits(), 3);
+    WAIT_EQ(service->calls().unInhibits, 3, Wait);
+    EXPECT_EQ(service->calls().inhibits, 3);
     EXPECT_TRUE(held().isEmpty());
     EXPECT_EQ(suspensions.count(true), suspensions.count(false));
 }
@@ -225,7 +221,7 @@ TEST_F(ScreenSaverInhibitorTest, AWindowHoldsTheScreenAwakeFromPlayUntilPauseSto
     WAIT_EQ(held(), QList<QString>{QStringLiteral("Playing Foyer")}, Wait);
     controller.closeAllDocuments();
     WAIT_UNTIL(held().isEmpty(), Wait);
-    EXPECT_EQ(service->inhibits(), service->unInhibits());
+    EXPECT_EQ(service->calls().inhibits, service->calls().unInhibits);
 }
 
 TEST_F(ScreenSaverInhibitorTest, TheProgramLetsGoWhenItQuitsWhilePlaying) {

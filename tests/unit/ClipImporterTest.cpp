@@ -25,10 +25,8 @@ class ClipImporterTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     QString copies(const QList<std::pair<QString, QString>>& files) {
-        for (const auto& [from, to] : files) {
-            QDir().mkpath(QFileInfo(dir.filePath(to)).absolutePath());
-            EXPECT_TRUE(QFile::copy(testMediaPath(from), dir.filePath(to))) << to.toStdString();
-        }
+        for (const auto& [from, to] : files)
+            copyTestMedia(from, dir.filePath(to));
         return dir.path();
     }
 };

@@ -1,6 +1,7 @@
 #include "document/ClipPasteboard.h"
 
 #include <QtEndian>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -104,15 +105,10 @@ TEST(ClipPasteboardTest, NoCutOrChangedByteCrashesTheDecoders) {
             for (const char value : {'\0', '\x01', '\x7f', '\x80', '\xff'}) {
                 QByteArray changed = payload;
                 changed[at] = value;
-                EXPECT_LE(ClipPasteboard::decodeMovedRows(changed).value_or(QList<int>()).size(),
-                          changed.size() / 4);
-                EXPECT_LE(ClipPasteboard::decodeCopiedRows(changed)
-                              .value_or(QList<ClipPasteboard::CopiedClip>())
-                              .size(),
-                          changed.size());
-                EXPECT_LE(ClipPasteboard::decodePrivateClips(changed)
-                              .value_or(QList<PrivateClipReference>())
-                              .size(),
+                const auto count = [](const auto& decoded) { return decoded ? decoded->size() : 0; };
+                EXPECT_LE(count(ClipPasteboard::decodeMovedRows(changed)) * 4, changed.size());
+                EXPECT_LE(std::max(count(ClipPasteboard::decodeCopiedRows(changed)),
+                                   count(ClipPasteboard::decodePrivateClips(changed))),
                           changed.size());
             }
         }

@@ -151,15 +151,12 @@ TEST_F(MpvPlayerTest, AttachingThePreparedMovieSwitchesToItPausedAndPlayingHolds
 
 TEST_F(MpvPlayerTest, AMovieWhoseFileIsGoneIsReportedAsFailed) {
     QTemporaryDir dir;
-    const QString path = dir.filePath("gone.mp4");
-    ASSERT_TRUE(QFile::copy(testMediaPath("clip-1s.mp4"), path));
-    Movie::OpenResult opened = Movie::open(QUrl::fromLocalFile(path));
-    ASSERT_TRUE(opened);
-    ASSERT_TRUE(QFile::remove(path));
+    const auto movie = openTestMovie(copyTestMedia("clip-1s.mp4", dir.filePath("gone.mp4")));
+    ASSERT_TRUE(movie && QFile::remove(dir.filePath("gone.mp4")));
 
     QSignalSpy failed(m_player.get(), &MpvPlayer::movieFailed);
-    m_player->attach(opened.movie);
+    m_player->attach(movie);
     ASSERT_TRUE(QTest::qWaitFor([&] { return failed.count() > 0; }, Patience));
-    EXPECT_EQ(failed.at(0).at(0).value<std::shared_ptr<Movie>>(), opened.movie);
+    EXPECT_EQ(failed.at(0).at(0).value<std::shared_ptr<Movie>>(), movie);
     EXPECT_FALSE(m_player->isReady());
 }

@@ -1,4 +1,5 @@
 #include "document/PlaylistFileFormat.h"
+#include "UnitFiles.h"
 #include "document/ClipImporter.h"
 #include "document/MissingClip.h"
 #include "document/OrvantaDocument.h"
@@ -41,10 +42,7 @@ protected:
     QTemporaryDir dir;
 
     QString clip(const QString& name, const QString& from = "clip-1s.mp4") {
-        const QString path = dir.filePath(name);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        EXPECT_TRUE(QFile::copy(testMediaPath(from), path)) << path.toStdString();
-        return path;
+        return copyTestMedia(from, dir.filePath(name));
     }
     static QByteArray archive(const KeyedArchiveDictionary& root) {
         return KeyedArchiver::archivedDataWithRootObject(V::dictionary(root)).data;
@@ -129,9 +127,7 @@ TEST_F(PlaylistFiles, EachEntryIsFoundOnItsOwnAndMissingOnesAreKeptAsTheyWere) {
                                      {"clips", V::array({})},
                                      {"clipCollection", V::array(entries)}});
     ASSERT_TRUE(QFile::remove(gone));
-    QFile file(damaged);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write("not a movie") > 0);
-    file.close();
+    ASSERT_TRUE(writeFile(damaged, "not a movie"));
 
     auto doc = readBack(data);
     ASSERT_NE(doc, nullptr);
@@ -199,16 +195,13 @@ TEST_F(PlaylistFiles, AMissingClipOpensOnceItsFileIsBack) {
     EXPECT_TRUE(missing->missing->reason.contains("cannot be found"));
 
     // There, but not a movie yet (still being copied, say): still missing, for that reason.
-    QFile partial(path);
-    ASSERT_TRUE(partial.open(QIODevice::WriteOnly) && partial.write("partial") > 0);
-    partial.close();
+    ASSERT_TRUE(writeFile(path, "partial"));
     EXPECT_FALSE(MissingClip::reopen(*missing));
     EXPECT_TRUE(missing->missing->reason.contains("does not open as a movie"))
         << missing->missing->reason.toStdString();
     EXPECT_EQ(missing->bookmark, plain);
 
     // The movie, its duration, a poster, and fresh bookmarks of the file as it is now.
-    ASSERT_TRUE(QFile::remove(path));
     clip("back.mp4", "clip-2s.mp4");
     ASSERT_TRUE(MissingClip::reopen(*missing));
     EXPECT_FALSE(missing->isMissing());

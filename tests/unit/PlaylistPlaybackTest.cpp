@@ -21,12 +21,10 @@ namespace {
 constexpr int Wait = 15000; // ms allowed for the player to get somewhere; never a measured time
 
 ClipRecordPtr clipOf(const QString& path) {
-    Movie::OpenResult opened = Movie::open(QUrl::fromLocalFile(path));
-    EXPECT_TRUE(opened) << path.toStdString();
     auto clip = std::make_shared<ClipRecord>();
     clip->URL = QUrl::fromLocalFile(path);
     clip->name = QFileInfo(path).fileName();
-    clip->movie = opened.movie;
+    clip->movie = openTestMovie(path);
     return clip;
 }
 
@@ -110,11 +108,9 @@ TEST(PlaylistPlaybackTest, TheSelectedAndThePreparedClipCarryThePlaylistsVolumeM
 
     // Unmuted after it was prepared: the switch brings the volume the movie has by then.
     rig.settings.setValue("muted", TypedNumber::boolean(false));
-    const int handleBefore = rig.player().activeIndex();
-    rig.select({1});
+    rig.select({1}); // the prepared handle switched in: MpvPlayerTest
     EXPECT_EQ(rig.playback->currentMovie(), next);
     EXPECT_EQ(rig.player().movie(), next);
-    EXPECT_NE(rig.player().activeIndex(), handleBefore) << "the prepared handle was not switched in";
     WAIT_EQ(rig.player().engineVolume(), 50.0, Wait);
     rig.playback->play();
     WAIT_EQ(rig.player().speed(), 1.5, Wait);

@@ -53,12 +53,7 @@ class PlaylistTool : public ::testing::Test {
 protected:
     QTemporaryDir dir;
 
-    QString copy(const QString& from, const QString& to) {
-        const QString path = dir.filePath(to);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        EXPECT_TRUE(QFile::copy(testMediaPath(from), path)) << path.toStdString();
-        return path;
-    }
+    QString copy(const QString& from, const QString& to) { return copyTestMedia(from, dir.filePath(to)); }
     QString path(const QString& name) const { return dir.filePath(name); }
     // Every file in the folder, with its bytes.
     QMap<QString, QByteArray> snapshot() const {
@@ -178,10 +173,8 @@ TEST_F(PlaylistTool, ShowDescribesEveryFieldAndTheClipsThatAreGone) {
 
     const ToolRun run = runTool({"show", "--json", file});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
-    // Floats keep their decimal point; the settings keep the file's order.
-    for (const char* value : {"\"speed\": 1.0,", "\"volume\": 0.5,", "\"looping\": 3,",
-                              "\"autoplay\": false,", R"("name": "one \"clip\" é.mp4")"})
-        EXPECT_TRUE(run.out.contains(QString::fromUtf8(value))) << value << "\n" << run.out.toStdString();
+    // Floats keep their decimal point and the settings the file's order, which parsing loses.
+    EXPECT_TRUE(run.out.contains("\"speed\": 1.0,")) << run.out.toStdString();
     qsizetype previous = -1;
     for (const QString& key : PlaylistSettings::knownKeys()) {
         const qsizetype at = run.out.indexOf('"' + key + '"');
@@ -217,7 +210,6 @@ TEST_F(PlaylistTool, ShowDescribesEveryFieldAndTheClipsThatAreGone) {
                            {"dynamicSourceFolder", QJsonValue::Null},
                            {"includeSubdirectories", false},
                            {"totalTime", "Total Time:  0:00:03.000"}}));
-    EXPECT_TRUE(run.out.contains("/one%20%22clip%22%20%C3%A9.mp4\""));
 
     const ToolRun text = runTool({"show", file});
     ASSERT_EQ(text.status, 0);
@@ -232,7 +224,8 @@ TEST_F(PlaylistTool, ShowDescribesEveryFieldAndTheClipsThatAreGone) {
 }
 
 // A mistake in the script exits with 2, a file that cannot be used with 1; either way nothing is written.
-TEST_F(PlaylistTool, MistakesAreRefusedAndChangeNothing) {
+// Help goes to standard output and exits with 0.
+TEST_F(PlaylistTool, MistakesAreRefusedAndChangeNothingAndHelpExplainsEachCommand) {
     const QString clip = copy("clip-1s.mp4", "source/a.mp4"), source = path("source");
     const QString file = path("list.orvplaylist"), x = path("x.orvplaylist");
     ASSERT_EQ(runTool({"new", "-o", file, clip}).status, 0);
@@ -242,8 +235,11 @@ TEST_F(PlaylistTool, MistakesAreRefusedAndChangeNothing) {
     const struct {
         QStringList arguments;
         int status;
-        QString part; // of the message
+        QString part; // of the message, or of the help
     } cases[] = {
+        {{"--help"}, 0, "show [--json] FILE"},
+        {{"help", "new"}, 0, "--dynamic FOLDER"},
+        {{"set", "--help"}, 0, "orvanta-playlist set FILE KEY=VALUE..."},
         {{"new", "-o", x, source, path("shwos")}, 1, path("shwos")}, // a path that does not exist
         {{"new", "-o", file, clip}, 1, "--force"},
         {{"new", "--dynamic", path("nowhere"), "-o", x}, 1, path("nowhere")},
@@ -271,25 +267,11 @@ TEST_F(PlaylistTool, MistakesAreRefusedAndChangeNothing) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());
         const ToolRun run = runTool(c.arguments);
         EXPECT_EQ(run.status, c.status);
-        EXPECT_TRUE(!run.err.isEmpty() && run.err.contains(c.part)) << run.err.toStdString();
-        EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+        const QString& said = c.status == 0 ? run.out : run.err;
+        EXPECT_TRUE(!said.isEmpty() && said.contains(c.part)) << said.toStdString();
+        EXPECT_TRUE((c.status == 0 ? run.err : run.out).isEmpty()) << run.out.toStdString();
     }
     EXPECT_EQ(snapshot(), before);
-}
-
-TEST_F(PlaylistTool, HelpExplainsEachCommand) {
-    const struct {
-        QStringList arguments;
-        const char* part;
-    } helps[] = {{{"--help"}, "show [--json] FILE"},
-                 {{"help", "new"}, "--dynamic FOLDER"},
-                 {{"set", "--help"}, "orvanta-playlist set FILE KEY=VALUE..."}};
-    for (const auto& help : helps) {
-        const ToolRun run = runTool(help.arguments);
-        EXPECT_EQ(run.status, 0);
-        EXPECT_TRUE(run.out.contains(QString::fromUtf8(help.part))) << help.part << "\n"
-                                                                    << run.out.toStdString();
-    }
     const ToolRun version = runTool({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_TRUE(QRegularExpression("^orvanta-playlist \\d+\\.\\d+\\.\\d+\\n$").match(version.out).hasMatch())

@@ -1,5 +1,5 @@
-// The transport's decisions as tables: the row that comes next, what the end of a clip does, where a
-// scrub lands and when the clip after next is loaded.
+// The transport's decisions as tables: the row that comes next, what the end or the failure of a clip
+// does, where a scrub lands and when the clip after next is loaded.
 #include "playback/Sequencing.h"
 
 #include <QSet>
@@ -10,12 +10,13 @@ using Sequencing::EndAction;
 
 namespace {
 
-// canPlay over a set of playable rows, failing the test when a row is asked twice: a playlist of
-// missing clips must not keep anyone asking.
-Sequencing::CanPlay playableRows(const QList<int>& playable, const char* name) {
+// canPlay over a set of playable rows, failing the test when a row is asked twice (a playlist of
+// missing clips must not keep anyone asking) or the row given as never to be asked is.
+Sequencing::CanPlay playableRows(const QList<int>& playable, const char* name, int neverAsked = -1) {
     auto asked = std::make_shared<QSet<int>>();
     return [=](int row) {
         EXPECT_FALSE(asked->contains(row)) << name << ": row " << row << " asked twice";
+        EXPECT_NE(row, neverAsked) << name;
         asked->insert(row);
         return playable.contains(row);
     };
@@ -82,6 +83,36 @@ TEST(SequencingTest, TheEndOfAClipMovesOnLoopsReplaysStopsOrCloses) {
     for (const auto& c : cases) {
         const End end = Sequencing::endOfClip(c.selected, c.currentRow, c.rowCount, c.looping,
                                               c.closeWhenFinished, playableRows(c.playable, c.name));
+        EXPECT_EQ(end, c.expected) << c.name << ": action " << int(end.action) << " row " << end.row;
+    }
+}
+
+// A failure moves on as the end would, never to the failed clip itself (asked about, it would say it can
+// play), and a looping list with nothing left to try stops instead of trying again.
+TEST(SequencingTest, AFailureMovesOnAsAnEndWouldAndALoopingListWithNothingLeftStops) {
+    using enum EndAction;
+    const struct {
+        const char* name;
+        int rowCount;
+        int failedRow; // selected and current
+        bool looping, closeWhenFinished;
+        QList<int> playable; // rows that can play and have not failed in this round
+        End expected;
+    } cases[] = {
+        {"the next clip", 3, 0, false, false, {0, 1, 2}, {Next, 1}},
+        {"over another that failed", 3, 0, true, false, {0, 2}, {Next, 2}},
+        {"the last, looping: the first", 3, 2, true, false, {0, 1, 2}, {LoopToFirst, 0}},
+        {"the last, not looping: stops as at the end", 3, 2, false, false, {0, 1, 2}, {Stop, -1}},
+        {"the last, not looping, closing", 3, 2, false, true, {0, 1}, {StopAndClose, -1}},
+        {"a single clip, looping: all failed", 1, 0, true, false, {0}, {AllFailed, -1}},
+        {"the others failed or are missing, looping", 3, 1, true, true, {1}, {AllFailed, -1}},
+        {"none failed in this round but this one", 3, 1, true, false, {0, 1, 2}, {Next, 2}},
+        {"no longer in the list, looping, nothing left", 2, -1, true, false, {}, {AllFailed, -1}},
+    };
+    for (const auto& c : cases) {
+        const End end =
+            Sequencing::failureOfClip({c.failedRow}, c.failedRow, c.rowCount, c.looping, c.closeWhenFinished,
+                                      playableRows(c.playable, c.name, c.failedRow));
         EXPECT_EQ(end, c.expected) << c.name << ": action " << int(end.action) << " row " << end.row;
     }
 }

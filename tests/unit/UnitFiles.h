@@ -42,3 +42,14 @@ inline ToolRun runTool(const QStringList& arguments) {
         << run.err.toStdString();
     return run;
 }
+
+// What tests/unit/archive_check.py prints for the arguments; a check it fails fails the test.
+inline QByteArray archiveCheck(const QStringList& arguments) {
+    QProcess python;
+    python.start("python3",
+                 QStringList{qEnvironmentVariable("ORVANTA_SOURCE_DIR") + "/tests/unit/archive_check.py"} +
+                     arguments);
+    EXPECT_TRUE(python.waitForFinished(30000));
+    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+    return python.readAllStandardOutput();
+}
