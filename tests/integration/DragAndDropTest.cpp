@@ -186,7 +186,7 @@ TEST_F(ClipModelDropTest, ClipsFromElsewhereAreMadeFromRegularFilesByTheImportAt
     EXPECT_EQ(document.clips(), original);
 }
 
-TEST_F(DragAndDropTest, MovieFilesDroppedOnTheTableComeInAtTheDropRowInTheirOrderUnlessOnlyMoveIsOffered) {
+TEST_F(DragAndDropTest, MovieFilesDroppedOnTheTableComeInAtTheDropRowInTheirOrderAndScrollALongTable) {
     OrvantaWindowController* wc = open("s", QStringList(2, "clip-1s.mp4"));
     ClipsTableView* table = tableOf(wc);
     wc->clipsController()->setSelectionIndexes({1});
@@ -234,6 +234,28 @@ TEST_F(DragAndDropTest, MovieFilesDroppedOnTheTableComeInAtTheDropRowInTheirOrde
     EXPECT_FALSE(*takenWhileImporting);
     EXPECT_EQ(names(wc).size(), 8 + 16);
     EXPECT_TRUE(presenter.alerts.isEmpty());
+
+    // A drag near the bottom edge scrolls a long table, and the drop line follows.
+    wc->datasource()->setClips(QList<ClipRecordPtr>(40, wc->datasource()->clips().first()));
+    // The drop row is the row under the point, or the next one in its lower half.
+    const int top = table->rowViewportPosition(1);
+    const int half = table->rowHeight(1) / 2;
+    for (const auto& [y, row] : {std::pair(top + 1, 1), {top + half - 1, 1}, {top + half + 1, 2}, {0, 0}})
+        EXPECT_EQ(table->proposedDropRow({10, y}), row) << y;
+
+    const QPoint nearBottom(20, table->viewport()->height() - 3);
+    QDragEnterEvent enter(nearBottom, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(table->viewport(), &enter);
+    QDragMoveEvent move(nearBottom, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(table->viewport(), &move);
+    EXPECT_TRUE(move.isAccepted());
+    const int before = table->dropRow();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return table->verticalScrollBar()->value() > 0 && table->dropRow() > before; }, 10000));
+    EXPECT_EQ(table->dropRow(), table->proposedDropRow(nearBottom));
+    QDragLeaveEvent leave;
+    QCoreApplication::sendEvent(table->viewport(), &leave);
+    EXPECT_EQ(table->dropRow(), -1);
 }
 
 TEST_F(DragAndDropTest, TheWindowsOperationsMoveAndCopyRowsOfItsTable) {
@@ -258,31 +280,4 @@ TEST_F(DragAndDropTest, TheWindowsOperationsMoveAndCopyRowsOfItsTable) {
     EXPECT_EQ(names(wc).join(u' '), "s-c2.mp4 s-c2.mp4 s-c3.mp4 s-c0.mp4 s-c1.mp4 s-c2.mp4");
     EXPECT_FALSE(original.contains(wc->datasource()->clips()[0]));
     EXPECT_EQ(wc->moveObjectsInArrangedObjectsFromIndexes({0}, 6), QList<int>{5});
-}
-
-TEST_F(DragAndDropTest, ADragNearTheBottomEdgeScrollsALongTableAndTheDropLineFollows) {
-    OrvantaWindowController* wc = open("s", {"clip-1s.mp4"});
-    ClipsTableView* table = tableOf(wc);
-    wc->datasource()->setClips(QList<ClipRecordPtr>(40, wc->datasource()->clips().first()));
-    // The drop row is the row under the point, or the next one in its lower half.
-    const int top = table->rowViewportPosition(1);
-    const int half = table->rowHeight(1) / 2;
-    for (const auto& [y, row] : {std::pair(top + 1, 1), {top + half - 1, 1}, {top + half + 1, 2}, {0, 0}})
-        EXPECT_EQ(table->proposedDropRow({10, y}), row) << y;
-
-    QMimeData data;
-    data.setUrls({media("clip-1s.mp4", "x.mp4")});
-    const QPoint nearBottom(20, table->viewport()->height() - 3);
-    QDragEnterEvent enter(nearBottom, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(table->viewport(), &enter);
-    QDragMoveEvent move(nearBottom, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(table->viewport(), &move);
-    EXPECT_TRUE(move.isAccepted());
-    const int before = table->dropRow();
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return table->verticalScrollBar()->value() > 0 && table->dropRow() > before; }, 10000));
-    EXPECT_EQ(table->dropRow(), table->proposedDropRow(nearBottom));
-    QDragLeaveEvent leave;
-    QCoreApplication::sendEvent(table->viewport(), &leave);
-    EXPECT_EQ(table->dropRow(), -1);
 }
