@@ -29,9 +29,12 @@ protected:
 
 } // namespace
 
-TEST_F(TransportTest, PlayPauseStopAndScrubDriveThePlayerTheButtonFacesAndTheTimeDisplay) {
+TEST_F(TransportTest,
+       PlayPauseStopScrubAndTheMovieViewsKeysAndClicksDriveThePlayerTheButtonAndTheTimeDisplay) {
     OrvantaWindowController* wc = open("transport", {"clip-2s.mp4"});
     ASSERT_TRUE(wc && wc->player());
+    OrvantaWindowController* empty = open(QStringLiteral("empty"), {});
+    ASSERT_TRUE(empty && empty->player());
     const std::shared_ptr<Movie> movie = wc->currentMovie();
     ASSERT_EQ(movie, movieAt(wc, 0));
     EXPECT_EQ(wc->timeDisplay()->text(), QStringLiteral("00:00:00.000"));
@@ -78,6 +81,41 @@ TEST_F(TransportTest, PlayPauseStopAndScrubDriveThePlayerTheButtonFacesAndTheTim
     EXPECT_EQ(wc->playButton()->toolTip(), QStringLiteral("Play"));
     WAIT_EQ(wc->player()->position(), 0.0, PlayerWait);
     WAIT_UNTIL(wc->player()->isPaused(), PlayerWait);
+
+    // The movie view turns keys and clicks into transport commands while it shows a movie.
+    ClickableMovieView* view = wc->previewMovieView();
+    ASSERT_EQ(view->movie(), wc->currentMovie());
+    const struct {
+        const char* what;
+        std::function<void(QWidget*)> input;
+        bool playing;
+    } steps[] = {
+        {"space plays", [](QWidget* v) { QTest::keyClick(v, Qt::Key_Space); }, true},
+        {"space pauses what moves", [](QWidget* v) { QTest::keyClick(v, Qt::Key_Space); }, false},
+        {"return plays", [](QWidget* v) { QTest::keyClick(v, Qt::Key_Return); }, true},
+        {"escape stops", [](QWidget* v) { QTest::keyClick(v, Qt::Key_Escape); }, false},
+        {"other keys do nothing", [](QWidget* v) { QTest::keyClick(v, Qt::Key_A); }, false},
+        {"a double click plays", [](QWidget* v) { QTest::mouseDClick(v, Qt::LeftButton); }, true},
+        {"a click pauses", [](QWidget* v) { QTest::mouseClick(v, Qt::LeftButton); }, false},
+        {"return plays again", [](QWidget* v) { QTest::keyClick(v, Qt::Key_Return); }, true},
+        // Control-click is the view's own: no command.
+        {"control-click", [](QWidget* v) { QTest::mouseClick(v, Qt::LeftButton, Qt::ControlModifier); },
+         true},
+        {"control-double-click",
+         [](QWidget* v) { QTest::mouseDClick(v, Qt::LeftButton, Qt::ControlModifier); }, true},
+    };
+    for (const auto& step : steps) {
+        step.input(view);
+        EXPECT_EQ(wc->isPlaying(), step.playing) << step.what;
+        // Without a movie every key and click is dropped.
+        step.input(empty->previewMovieView());
+        EXPECT_FALSE(empty->isPlaying()) << step.what;
+    }
+    WAIT_UNTIL(wc->player()->position() > 0.1, PlayerWait);
+    QTest::keyClick(view, Qt::Key_Escape);
+    WAIT_EQ(wc->player()->position(), 0.0, PlayerWait);
+    EXPECT_EQ(empty->timeDisplay()->text(), QStringLiteral("00:00:00.000"));
+    EXPECT_EQ(empty->scrubSlider()->value(), 0);
 }
 
 // The clips are shorter than loading the next one takes: each is switched to on the handle it was prepared
@@ -181,46 +219,6 @@ TEST_F(TransportTest, AMissingClipIsGreyedLeftOutOfTheTotalPassedOverAndTakenBac
     EXPECT_FALSE(empty->isPlaying());
     EXPECT_EQ(presenter.beeps, 1);
     EXPECT_EQ(empty->player()->movie(), nullptr);
-}
-
-TEST_F(TransportTest, TheMovieViewTurnsKeysAndClicksIntoTransportCommandsWhileItShowsAMovie) {
-    OrvantaWindowController* empty = open(QStringLiteral("empty"), {});
-    ASSERT_TRUE(empty && empty->player());
-    OrvantaWindowController* wc = open(QStringLiteral("view"), {"clip-2s.mp4"});
-    ASSERT_TRUE(wc && wc->player());
-    ClickableMovieView* view = wc->previewMovieView();
-    ASSERT_EQ(view->movie(), wc->currentMovie());
-    const struct {
-        const char* what;
-        std::function<void(QWidget*)> input;
-        bool playing;
-    } steps[] = {
-        {"space plays", [](QWidget* v) { QTest::keyClick(v, Qt::Key_Space); }, true},
-        {"space pauses what moves", [](QWidget* v) { QTest::keyClick(v, Qt::Key_Space); }, false},
-        {"return plays", [](QWidget* v) { QTest::keyClick(v, Qt::Key_Return); }, true},
-        {"escape stops", [](QWidget* v) { QTest::keyClick(v, Qt::Key_Escape); }, false},
-        {"other keys do nothing", [](QWidget* v) { QTest::keyClick(v, Qt::Key_A); }, false},
-        {"a double click plays", [](QWidget* v) { QTest::mouseDClick(v, Qt::LeftButton); }, true},
-        {"a click pauses", [](QWidget* v) { QTest::mouseClick(v, Qt::LeftButton); }, false},
-        {"return plays again", [](QWidget* v) { QTest::keyClick(v, Qt::Key_Return); }, true},
-        // Control-click is the view's own: no command.
-        {"control-click", [](QWidget* v) { QTest::mouseClick(v, Qt::LeftButton, Qt::ControlModifier); },
-         true},
-        {"control-double-click",
-         [](QWidget* v) { QTest::mouseDClick(v, Qt::LeftButton, Qt::ControlModifier); }, true},
-    };
-    for (const auto& step : steps) {
-        step.input(view);
-        EXPECT_EQ(wc->isPlaying(), step.playing) << step.what;
-        // Without a movie every key and click is dropped.
-        step.input(empty->previewMovieView());
-        EXPECT_FALSE(empty->isPlaying()) << step.what;
-    }
-    WAIT_UNTIL(wc->player()->position() > 0.1, PlayerWait);
-    QTest::keyClick(view, Qt::Key_Escape);
-    WAIT_EQ(wc->player()->position(), 0.0, PlayerWait);
-    EXPECT_EQ(empty->timeDisplay()->text(), QStringLiteral("00:00:00.000"));
-    EXPECT_EQ(empty->scrubSlider()->value(), 0);
 }
 
 TEST_F(TransportTest, TableArrowsMoveTheCurrentClipAndBackspaceDeleteAndTheRowActionRemove) {
