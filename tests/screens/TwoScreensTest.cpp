@@ -50,7 +50,7 @@ using TwoScreensTest = PlaylistWindowTest;
 
 // Where each mode puts the window on play: PlayingGoesAboveThePanels...; the frames: OutputFramesTest.
 TEST_F(TwoScreensTest,
-       ChoosingADisplayMovesTheOutputWindowWhichOtherModesLeaveAndTheDisplayIdentifiesItself) {
+       ChoosingADisplayMovesTheOutputWindowWhichOtherModesLeaveAndEveryDisplayChangeRebuildsTheChoosers) {
     OrvantaWindowController* wc = open("identify");
     ASSERT_NE(wc, nullptr);
     EXPECT_EQ(wc->displayIdentifierController(), nullptr);
@@ -112,20 +112,18 @@ TEST_F(TwoScreensTest,
     EXPECT_FALSE(wc->isPreviewPlayback());
     EXPECT_EQ(wc->datasource()->settings()->fullScreenType(), 0);
     EXPECT_EQ(output->geometry(), QRect(2000, -50, 640, 360));
-}
 
-TEST_F(TwoScreensTest, EveryDisplayChangeRebuildsEachOpenChooserOnce) {
-    OrvantaWindowController* first = open("first");
+    // Every display change rebuilds each open chooser once.
     OrvantaWindowController* second = open("second");
-    ASSERT_TRUE(first && second);
+    ASSERT_NE(second, nullptr);
     int notices = 0;
     NotificationCenter& center = NotificationCenter::defaultCenter();
     const NotificationCenter::Token counting =
         center.addObserver(&notices, NotificationCenter::DisplayChangeNotice,
                            [&](const QString&, const QVariant&) { ++notices; });
-    QSignalSpy firstRebuilds(first->selectDisplayPopUp()->model(), &QAbstractItemModel::modelReset);
+    QSignalSpy firstRebuilds(wc->selectDisplayPopUp()->model(), &QAbstractItemModel::modelReset);
     QSignalSpy secondRebuilds(second->selectDisplayPopUp()->model(), &QAbstractItemModel::modelReset);
-    first->selectDisplayPopUp()->setCurrentIndex(3);
+    wc->selectDisplayPopUp()->setCurrentIndex(3);
 
     // One change that the platform reports three times: through Qt's own signals, emitted here because
     // the offscreen platform changes its screens only through private interfaces.
@@ -137,8 +135,8 @@ TEST_F(TwoScreensTest, EveryDisplayChangeRebuildsEachOpenChooserOnce) {
     EXPECT_EQ(firstRebuilds.count(), 3);
     EXPECT_EQ(secondRebuilds.count(), 3);
     // Each rebuild is the whole list again, with the main display chosen.
-    EXPECT_EQ(first->selectDisplayPopUp()->count(), 4);
-    EXPECT_EQ(first->selectDisplayPopUp()->currentIndex(), 0);
+    EXPECT_EQ(wc->selectDisplayPopUp()->count(), 4);
+    EXPECT_EQ(wc->selectDisplayPopUp()->currentIndex(), 0);
     // Announcing a screen again does not make its changes count twice.
     emit right->geometryChanged(right->geometry());
     EXPECT_EQ(notices, 4);

@@ -76,14 +76,7 @@ TEST_F(OutputWindowTest, PlaysAtTheCustomFrameShowingWhatThePreviewShowsAndEscap
     wc->scrub(0.5f);
     QWidget* outputView = wc->fullscreenMovieView()->videoView();
     ASSERT_NE(outputView, nullptr);
-    int seen = -1;
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] {
-            seen = viewGrey(outputView, outputView->rect().center());
-            return nearGrey(seen, 125);
-        },
-        PlayerWait))
-        << "the output view shows " << seen;
+    expectGrey(outputView, outputView->rect().center(), 125);
     EXPECT_TRUE(QTest::qWaitFor([&] { return nearGrey(screenGrey(frame.center()), 125); }, PlayerWait))
         << "the screen shows " << screenGrey(frame.center());
 

@@ -69,3 +69,5 @@ int viewGrey(QWidget* view, QPoint point);
 inline bool nearGrey(int grey, int expected) {
     return grey >= 0 && std::abs(grey - expected) <= 8;
 }
+// Waits until the view shows about the grey at the point; fails the test with what it showed last.
+void expectGrey(QWidget* view, QPoint point, int expected);
