@@ -186,9 +186,31 @@ TEST_F(ClipModelDropTest, ClipsFromElsewhereAreMadeFromRegularFilesByTheImportAt
     EXPECT_EQ(document.clips(), original);
 }
 
-TEST_F(DragAndDropTest, MovieFilesDroppedOnTheTableComeInAtTheDropRowInTheirOrderUnlessOnlyMoveIsOffered) {
-    OrvantaWindowController* wc = open("s", QStringList(2, "clip-1s.mp4"));
+TEST_F(DragAndDropTest, TheWindowsOperationsMoveAndCopyRowsAndFilesComeInAtTheDropRowInTheirOrder) {
+    OrvantaWindowController* wc = open("s", QStringList(4, "clip-1s.mp4"));
     ClipsTableView* table = tableOf(wc);
+    const QList<ClipRecordPtr> original = wc->datasource()->clips();
+    EXPECT_EQ(wc->tableViewValidateDrop(table, 3, Qt::NoModifier), DropPlan::MoveDragOperation);
+    EXPECT_EQ(table->dropRow(), 3); // the drop goes above the proposed row
+    EXPECT_EQ(wc->tableViewValidateDrop(table, 3, Qt::AltModifier), DropPlan::CopyDragOperation);
+    EXPECT_EQ(wc->tableViewValidateDrop(nullptr, 3, Qt::NoModifier), DropPlan::CopyDragOperation);
+
+    // A move before row -1, which is the first: the first of the moved rows becomes current.
+    std::unique_ptr<QMimeData> rows = wc->tableViewWriteRowsWithIndexes({2, 3});
+    EXPECT_TRUE(wc->tableViewAcceptDrop(rows.get(), table, -1, Qt::NoModifier));
+    EXPECT_EQ(names(wc).join(u' '), "s-c2.mp4 s-c3.mp4 s-c0.mp4 s-c1.mp4");
+    EXPECT_EQ(wc->currentMovie(), original[2]->movie);
+    // Ctrl copies; the same rows from no table of this window come in anew through the import.
+    rows = wc->tableViewWriteRowsWithIndexes({0});
+    EXPECT_TRUE(wc->tableViewAcceptDrop(rows.get(), table, 4, Qt::ControlModifier));
+    EXPECT_TRUE(wc->tableViewAcceptDrop(rows.get(), nullptr, 0, Qt::NoModifier));
+    imported(wc);
+    EXPECT_EQ(names(wc).join(u' '), "s-c2.mp4 s-c2.mp4 s-c3.mp4 s-c0.mp4 s-c1.mp4 s-c2.mp4");
+    EXPECT_FALSE(original.contains(wc->datasource()->clips()[0]));
+    EXPECT_EQ(wc->moveObjectsInArrangedObjectsFromIndexes({0}, 6), QList<int>{5});
+
+    // Movie files dropped from elsewhere, with the first two clips back.
+    wc->datasource()->setClips(original.mid(0, 2));
     wc->clipsController()->setSelectionIndexes({1});
     QMimeData data;
     data.setUrls(
@@ -234,35 +256,8 @@ TEST_F(DragAndDropTest, MovieFilesDroppedOnTheTableComeInAtTheDropRowInTheirOrde
     EXPECT_FALSE(*takenWhileImporting);
     EXPECT_EQ(names(wc).size(), 8 + 16);
     EXPECT_TRUE(presenter.alerts.isEmpty());
-}
 
-TEST_F(DragAndDropTest, TheWindowsOperationsMoveAndCopyRowsOfItsTable) {
-    OrvantaWindowController* wc = open("s", QStringList(4, "clip-1s.mp4"));
-    ClipsTableView* table = tableOf(wc);
-    const QList<ClipRecordPtr> original = wc->datasource()->clips();
-    EXPECT_EQ(wc->tableViewValidateDrop(table, 3, Qt::NoModifier), DropPlan::MoveDragOperation);
-    EXPECT_EQ(table->dropRow(), 3); // the drop goes above the proposed row
-    EXPECT_EQ(wc->tableViewValidateDrop(table, 3, Qt::AltModifier), DropPlan::CopyDragOperation);
-    EXPECT_EQ(wc->tableViewValidateDrop(nullptr, 3, Qt::NoModifier), DropPlan::CopyDragOperation);
-
-    // A move before row -1, which is the first: the first of the moved rows becomes current.
-    std::unique_ptr<QMimeData> data = wc->tableViewWriteRowsWithIndexes({2, 3});
-    EXPECT_TRUE(wc->tableViewAcceptDrop(data.get(), table, -1, Qt::NoModifier));
-    EXPECT_EQ(names(wc).join(u' '), "s-c2.mp4 s-c3.mp4 s-c0.mp4 s-c1.mp4");
-    EXPECT_EQ(wc->currentMovie(), original[2]->movie);
-    // Ctrl copies; the same rows from no table of this window come in anew through the import.
-    data = wc->tableViewWriteRowsWithIndexes({0});
-    EXPECT_TRUE(wc->tableViewAcceptDrop(data.get(), table, 4, Qt::ControlModifier));
-    EXPECT_TRUE(wc->tableViewAcceptDrop(data.get(), nullptr, 0, Qt::NoModifier));
-    imported(wc);
-    EXPECT_EQ(names(wc).join(u' '), "s-c2.mp4 s-c2.mp4 s-c3.mp4 s-c0.mp4 s-c1.mp4 s-c2.mp4");
-    EXPECT_FALSE(original.contains(wc->datasource()->clips()[0]));
-    EXPECT_EQ(wc->moveObjectsInArrangedObjectsFromIndexes({0}, 6), QList<int>{5});
-}
-
-TEST_F(DragAndDropTest, ADragNearTheBottomEdgeScrollsALongTableAndTheDropLineFollows) {
-    OrvantaWindowController* wc = open("s", {"clip-1s.mp4"});
-    ClipsTableView* table = tableOf(wc);
+    // A drag near the bottom edge scrolls a long table, and the drop line follows.
     wc->datasource()->setClips(QList<ClipRecordPtr>(40, wc->datasource()->clips().first()));
     // The drop row is the row under the point, or the next one in its lower half.
     const int top = table->rowViewportPosition(1);
@@ -270,8 +265,6 @@ TEST_F(DragAndDropTest, ADragNearTheBottomEdgeScrollsALongTableAndTheDropLineFol
     for (const auto& [y, row] : {std::pair(top + 1, 1), {top + half - 1, 1}, {top + half + 1, 2}, {0, 0}})
         EXPECT_EQ(table->proposedDropRow({10, y}), row) << y;
 
-    QMimeData data;
-    data.setUrls({media("clip-1s.mp4", "x.mp4")});
     const QPoint nearBottom(20, table->viewport()->height() - 3);
     QDragEnterEvent enter(nearBottom, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(table->viewport(), &enter);

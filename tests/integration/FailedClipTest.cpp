@@ -1,64 +1,43 @@
-// Clips that cannot play while a playlist loops, with real files, a real player and a real window: a
-// file deleted or damaged before its turn, deleted while it plays, every file gone, and files that come
-// back. The decision itself is a table in ClipFailureTest.
-#include "app/OrvantaDocumentController.h"
-#include "document/OrvantaDocument.h"
+// Clips that cannot play while a playlist loops, with real files, a real player and a real window: files
+// deleted or damaged before their turn, a file deleted while it plays, every file gone, and files that
+// come back. The decision itself is a table in ClipFailureTest.
 #include "platform/PlayLog.h"
 #include "platform/TypedNumber.h"
 #include "platform/media/MpvPlayer.h"
-#include "support/PlaylistFixture.h"
-#include "support/RecordingPresenter.h"
-#include "support/TestMedia.h"
+#include "support/PlaylistWindows.h"
 #include "support/Wait.h"
 #include "window/ClipTableModel.h"
-#include "window/ClipsController.h"
-#include "window/OrvantaWindowController.h"
 
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTemporaryDir>
 #include <QTest>
-#include <gtest/gtest.h>
 
 namespace {
 
-constexpr int Wait = 15000; // ms allowed for the player to get somewhere; never a measured time
-
-class FailedClipTest : public ::testing::Test {
+class FailedClipTest : public PlaylistWindowTest {
 protected:
     void SetUp() override {
-        qputenv("ORVANTA_AUDIO", "null");
-        PlayLog::OpenResult opened = PlayLog::open(dir.filePath("play.log"));
+        PlayLog::OpenResult opened = PlayLog::open(path("play.log"));
         ASSERT_TRUE(opened) << opened.error.toStdString();
         log = std::move(opened.log);
         PlayLog::install(log.get());
     }
     void TearDown() override {
-        controller.closeAllDocuments();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        PlaylistWindowTest::TearDown();
         PlayLog::install(nullptr);
     }
 
     // A looping playlist "show" of copies of the clip (show-c0.mp4, ...); before it opens, `before`
-    // may remove some of them. Opened as the application opens one, its window shown; its transport
-    // events are recorded as "event row".
+    // may remove some of them. Its transport events are recorded as "event row".
     OrvantaWindowController* open(int count, const std::function<void()>& before = {}) {
         const QUrl where =
             writeTestPlaylist(dir.path(), "show", QStringList(count, "clip-0.5s.mp4"),
                               [](PlaylistSettings& s) { s.setValue("looping", TypedNumber::integer(1)); });
-        if (where.isEmpty())
-            return nullptr;
         if (before)
             before();
-        DocumentError error;
-        Document* opened = controller.openDocumentWithContentsOfURL(where, true, &error);
-        if (!opened || opened->windowControllers().empty())
-            return nullptr;
-        auto* wc = dynamic_cast<OrvantaWindowController*>(opened->windowControllers().front());
-        wc->window()->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(wc->window()));
-        if (!wc->player())
+        OrvantaWindowController* wc = where.isEmpty() ? nullptr : openURL(where);
+        if (!wc || !wc->player())
             return nullptr;
         QObject::connect(
             wc->playback(), &PlaylistPlayback::transportEvent, wc,
@@ -68,7 +47,7 @@ protected:
         return wc;
     }
 
-    QString clipPath(int row) const { return dir.filePath(QStringLiteral("show-c%1.mp4").arg(row)); }
+    QString clipPath(int row) const { return path(QStringLiteral("show-c%1.mp4").arg(row)); }
     bool restore(int row) const {
         QFile::remove(clipPath(row));
         return QFile::copy(testMediaPath("clip-0.5s.mp4"), clipPath(row));
@@ -80,7 +59,7 @@ protected:
         return model->data(model->index(row, ClipTableModel::NameColumn), role);
     }
     QList<QJsonObject> logLines(const QString& event) const {
-        QFile file(dir.filePath("play.log"));
+        QFile file(path("play.log"));
         EXPECT_TRUE(file.open(QIODevice::ReadOnly));
         QList<QJsonObject> lines;
         for (const QByteArray& line : file.readAll().split('\n')) {
@@ -91,16 +70,14 @@ protected:
         return lines;
     }
 
-    QTemporaryDir dir;
     std::unique_ptr<PlayLog> log;
-    RecordingPresenter presenter;
-    OrvantaDocumentController controller;
     QStringList events;
 };
 
 } // namespace
 
-TEST_F(FailedClipTest, ClipsGoneOrDamagedBeforeTheirTurnAreSkippedLoggedGreyedAndPlayOnceBack) {
+TEST_F(FailedClipTest,
+       ClipsGoneOrDamagedBeforeTheirTurnOrWhileTheyPlayAreSkippedLoggedGreyedAndPlayOnceBack) {
     // The second clip is prepared at open; the third and fourth are not touched before the second plays.
     OrvantaWindowController* wc = open(4);
     ASSERT_NE(wc, nullptr);
@@ -111,7 +88,8 @@ TEST_F(FailedClipTest, ClipsGoneOrDamagedBeforeTheirTurnAreSkippedLoggedGreyedAn
 
     wc->play();
     // Round after round the first two play and the others fail, each logged; neither becomes current.
-    WAIT_UNTIL(count("movieFailed 2") >= 2 && count("movieFailed 3") >= 2 && count("selection 0") >= 2, Wait)
+    WAIT_UNTIL(count("movieFailed 2") >= 2 && count("movieFailed 3") >= 2 && count("selection 0") >= 2,
+               PlayerWait)
         << events.join(", ").toStdString();
     EXPECT_TRUE(wc->isPlaying());
     EXPECT_EQ(count("selection 2") + count("selection 3"), 0) << events.join(", ").toStdString();
@@ -137,21 +115,18 @@ TEST_F(FailedClipTest, ClipsGoneOrDamagedBeforeTheirTurnAreSkippedLoggedGreyedAn
     // Back in place, both play when their turn comes, and are greyed no more.
     ASSERT_TRUE(restore(2) && restore(3));
     const qsizetype restored = events.size();
-    WAIT_UNTIL(count("selection 2", restored) >= 1 && count("movieDidEnd 3", restored) >= 1, Wait);
+    WAIT_UNTIL(count("selection 2", restored) >= 1 && count("movieDidEnd 3", restored) >= 1, PlayerWait);
     EXPECT_FALSE(cell(wc, 2, Qt::ForegroundRole).isValid());
     EXPECT_FALSE(cell(wc, 3, Qt::ForegroundRole).isValid());
     EXPECT_EQ(cell(wc, 2, Qt::ToolTipRole).toString(), clipPath(2));
-}
 
-TEST_F(FailedClipTest, AClipDeletedWhileItPlaysPlaysToItsEndAndIsSkippedFromTheNextRoundOn) {
-    OrvantaWindowController* wc = open(3);
-    ASSERT_NE(wc, nullptr);
-    wc->play();
-    WAIT_UNTIL(count("selection 1") >= 1 && wc->player()->position() > 0.05, Wait);
+    // Deleted while it plays: its open file plays out; from the next round it fails and the third clip
+    // follows the first.
+    const qsizetype playing = events.size();
+    WAIT_UNTIL(count("selection 1", playing) >= 1 && wc->player()->position() > 0.05, PlayerWait);
     ASSERT_TRUE(QFile::remove(clipPath(1)));
     const qsizetype deleted = events.size();
-    // Its open file plays out; from the next round it fails and the third clip follows the first.
-    WAIT_UNTIL(count("movieFailed 1", deleted) >= 1 && count("selection 2", deleted) >= 2, Wait);
+    WAIT_UNTIL(count("movieFailed 1", deleted) >= 1 && count("selection 2", deleted) >= 2, PlayerWait);
     const QStringList after = events.mid(deleted);
     EXPECT_LT(after.indexOf("movieDidEnd 1"), after.indexOf("movieFailed 1"))
         << after.join(", ").toStdString();
@@ -168,7 +143,7 @@ TEST_F(FailedClipTest, WhenEveryClipIsGoneALoopingPlaylistStopsWithOneAlertAndAM
     ASSERT_TRUE(QFile::remove(clipPath(1)) && QFile::remove(clipPath(2)));
 
     wc->play();
-    WAIT_UNTIL(presenter.alerts.size() == 2, Wait);
+    WAIT_UNTIL(presenter.alerts.size() == 2, PlayerWait);
     EXPECT_EQ(wc->playback()->state(), PlaylistPlayback::State::Stopped);
     EXPECT_EQ(presenter.alerts[1].first, QStringLiteral("Playback Stopped"));
     EXPECT_EQ(presenter.alerts[1].second,
@@ -185,7 +160,7 @@ TEST_F(FailedClipTest, WhenEveryClipIsGoneALoopingPlaylistStopsWithOneAlertAndAM
     // The file missing at open is back: playing again reaches it, and it plays.
     ASSERT_TRUE(restore(0));
     wc->play();
-    WAIT_UNTIL(count("selection 0", stopped) >= 1 && wc->player()->position() > 0.05, Wait);
+    WAIT_UNTIL(count("selection 0", stopped) >= 1 && wc->player()->position() > 0.05, PlayerWait);
     EXPECT_TRUE(wc->isPlaying());
     EXPECT_EQ(wc->currentMovie(), wc->clipsController()->arrangedObjects().at(0)->movie);
     EXPECT_EQ(presenter.alerts.size(), 2);

@@ -47,18 +47,6 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([&] { return ready.count() > 0; }, Patience));
     }
 
-    // Waits until the view shows the expected grey at the point; reports what it showed last.
-    void expectGrey(QWidget& view, QPoint point, int expected) {
-        int seen = -1;
-        const bool shown = QTest::qWaitFor(
-            [&] {
-                seen = viewGrey(&view, point);
-                return nearGrey(seen, expected);
-            },
-            Patience);
-        EXPECT_TRUE(shown) << "expected grey " << expected << ", the view shows " << seen;
-    }
-
     // Views are destroyed before the player in each test (declared after it), and the player before
     // the application object.
     std::unique_ptr<MpvPlayer> m_player;
@@ -100,14 +88,14 @@ TEST_F(VideoViewTest, ViewsOfEitherKindShowTheExactFrameAfterASeekAgreeAndShowAP
         show(*preview, {320, 240});
 
         attachAndWait(openTestMovie("frames-2s.mp4"));
-        expectGrey(*wide, {240, 120}, 0);
+        expectGrey(wide.get(), {240, 120}, 0);
         m_player->setCurrentTime(1.0); // frame 25, a keyframe (keyframes are 0 and 25)
-        expectGrey(*wide, {240, 120}, 125);
+        expectGrey(wide.get(), {240, 120}, 125);
         EXPECT_EQ(viewGrey(preview.get(), {160, 120}), viewGrey(wide.get(), {240, 120}));
         EXPECT_EQ(viewGrey(wide.get(), {20, 120}), 0); // the bars stay black
         EXPECT_EQ(viewGrey(wide.get(), {460, 120}), 0);
         m_player->setCurrentTime(1.48); // frame 37, between keyframes
-        expectGrey(*preview, {160, 120}, 185);
+        expectGrey(preview.get(), {160, 120}, 185);
         EXPECT_EQ(viewGrey(wide.get(), {240, 120}), viewGrey(preview.get(), {160, 120}));
 
         QSignalSpy prepared(m_player.get(), &MpvPlayer::nextPrepared);
@@ -120,7 +108,7 @@ TEST_F(VideoViewTest, ViewsOfEitherKindShowTheExactFrameAfterASeekAgreeAndShowAP
         EXPECT_TRUE(nearGrey(viewGrey(preview.get(), {160, 120}), 250))
             << viewGrey(preview.get(), {160, 120});
         m_player->detach();
-        expectGrey(*wide, {240, 120}, 0);
+        expectGrey(wide.get(), {240, 120}, 0);
     }
 }
 
@@ -134,6 +122,6 @@ TEST_F(VideoViewTest, PlayingReachesTheEndWithTheLastFrameShown) {
     QSignalSpy ended(m_player.get(), &MpvPlayer::movieDidEnd);
     m_player->play();
     ASSERT_TRUE(QTest::qWaitFor([&] { return ended.count() > 0; }, Patience));
-    expectGrey(*view, {160, 120}, 245); // frame 49
+    expectGrey(view.get(), {160, 120}, 245); // frame 49
     EXPECT_EQ(ended.count(), 1);
 }

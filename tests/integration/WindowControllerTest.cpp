@@ -25,27 +25,6 @@ static void PrintTo(const TypedNumber& number, std::ostream* os) {
     *os << "kind " << int(number.kind()) << " value " << number.doubleValue();
 }
 
-TEST_F(WindowTest, AStandardPlaylistOpensWithItsClipsTitleAndNoChanges) {
-    OrvantaWindowController* wc = open("standard", QStringList(3, "clip-1s.mp4"));
-    ASSERT_NE(wc, nullptr);
-    QMainWindow* window = wc->window();
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("Standard Playlist:  standard[*]"));
-    EXPECT_FALSE(window->isWindowModified());
-    EXPECT_EQ(wc->datasource()->changeCount(), 0);
-    EXPECT_EQ(wc->infoTab()->currentIndex(), 1);
-    EXPECT_TRUE(wc->isPreviewPlayback());
-    EXPECT_FALSE(wc->isPlaying());
-    EXPECT_TRUE(presenter.alerts.isEmpty());
-
-    QAbstractItemModel* model = wc->clipsTable()->model();
-    ASSERT_EQ(model->rowCount(), 3);
-    EXPECT_EQ(model->index(1, ClipTableModel::NameColumn).data().toString(), "standard-c1.mp4");
-    EXPECT_EQ(model->index(1, ClipTableModel::DurationColumn).data().toString().left(8), "00:00:01");
-    EXPECT_EQ(wc->totalTimeText()->text().left(19), QStringLiteral("Total Time:  0:00:0"));
-    EXPECT_EQ(wc->clipsController()->selectionIndexes(), QList<int>{0});
-    EXPECT_EQ(wc->timeDisplay()->text(), QStringLiteral("00:00:00.000"));
-}
-
 TEST_F(WindowTest, PostersArePaintedInTheTable) {
     OrvantaWindowController* wc = openUntitled();
     wc->addClipsWithURLs({media("clip-2s.mp4", "posters/a.mp4"), media("clip-0.5s.mp4", "posters/b.mp4")});
@@ -68,52 +47,8 @@ TEST_F(WindowTest, PostersArePaintedInTheTable) {
     EXPECT_EQ(wc->datasource()->clips()[1]->posterImage.kind, PosterImage::Kind::MissingItem);
 }
 
-TEST_F(WindowTest, RemovalTakesTheSelectedClipsAndBeepsWhenItCannot) {
-    OrvantaWindowController* wc = open("s", QStringList(5, "clip-1s.mp4"));
-    OrvantaDocument* document = wc->datasource();
-    wc->clipsController()->setSelectionIndexes({1, 2, 4});
-    const int before = document->changeCount();
-    wc->removeClips();
-    EXPECT_EQ(names(wc), (QStringList{"s-c0.mp4", "s-c3.mp4"}));
-    EXPECT_EQ(wc->clipsTable()->model()->rowCount(), 2);
-    EXPECT_EQ(presenter.beeps, 0);
-    EXPECT_EQ(document->changeCount(), before + 1);
-    EXPECT_FALSE(wc->clipsController()->selectionIndexes().isEmpty());
-
-    wc->clipsController()->setSelectionIndexes({});
-    wc->removeClips();
-    EXPECT_EQ(presenter.beeps, 1);
-    EXPECT_EQ(document->clips().size(), 2);
-    EXPECT_EQ(document->changeCount(), before + 1);
-
-    // A dynamic playlist's table removes nothing, by key either, and offers no row action.
-    media("clip-1s.mp4", "dyn/a.mp4");
-    media("clip-1s.mp4", "dyn/b.mp4");
-    OrvantaWindowController* dynamic = openDynamic("d", "dyn");
-    dynamic->clipsController()->setSelectionIndexes({0, 1});
-    QTest::keyClick(dynamic->clipsTable(), Qt::Key_Backspace);
-    EXPECT_EQ(presenter.beeps, 2);
-    EXPECT_EQ(names(dynamic), (QStringList{"a.mp4", "b.mp4"}));
-    EXPECT_TRUE(dynamic->tableViewRowActionsForRow(0, OrvantaWindowController::TrailingEdge).isEmpty());
-}
-
-TEST_F(WindowTest, MissingItemsAreReportedOncePathPerLine) {
-    auto document = OrvantaDocument::initWithType(OrvantaDocument::StandardPlaylistType, nullptr);
-    const QSet<QString> missing{"/srv/show/first clip.mp4", "/srv/show/second.mov", "/media/x/third.mkv"};
-    document->setMissingItems(missing);
-    document->makeWindowControllers();
-    document->showWindows();
-    ASSERT_EQ(presenter.alerts.size(), 1);
-    EXPECT_EQ(presenter.alerts[0].first, QStringLiteral("Missing Items"));
-    const QString prefix = QStringLiteral("Orvanta was not able to locate the following files:\n\n");
-    ASSERT_TRUE(presenter.alerts[0].second.startsWith(prefix));
-    const QStringList lines = presenter.alerts[0].second.mid(prefix.size()).split(u'\n');
-    EXPECT_EQ(QSet<QString>(lines.begin(), lines.end()), missing);
-    EXPECT_EQ(lines.size(), 3);
-    document->close();
-}
-
-TEST_F(WindowTest, ClosesTheOtherPlaylistsInReverseOrderWithoutAsking) {
+TEST_F(WindowTest, ClosesTheOtherPlaylistsInReverseOrderWithoutAskingAndAClosedWindowIsReachedByNothing) {
+    const int displayObservers = NotificationCenter::defaultCenter().observerCount("displayChangeNotice");
     QStringList closed;
     for (int i = 0; i < 3; ++i) {
         Document* other = controller.newStandardPlaylistDocument();
@@ -134,14 +69,38 @@ TEST_F(WindowTest, ClosesTheOtherPlaylistsInReverseOrderWithoutAsking) {
     ASSERT_EQ(controller.documents().size(), 1);
     EXPECT_EQ(controller.documents().first(), closer->datasource());
     EXPECT_FALSE(closer->datasource()->isClosed());
+    EXPECT_EQ(NotificationCenter::defaultCenter().observerCount("displayChangeNotice"), displayObservers + 1);
+
+    EXPECT_TRUE(closer->window()->close());
+    processDeferredDeletes();
+    EXPECT_TRUE(controller.documents().isEmpty());
+    EXPECT_EQ(NotificationCenter::defaultCenter().observerCount("displayChangeNotice"), displayObservers);
+    // These would reach freed memory if anything were left connected.
+    NotificationCenter::defaultCenter().postNotificationName("displayChangeNotice");
+    QMetaObject::invokeMethod(qApp, "applicationStateChanged",
+                              Q_ARG(Qt::ApplicationState, Qt::ApplicationActive));
 }
 
-TEST_F(WindowTest, EverySettingAndEveryClipChangeMarksTheDocumentButSelectionDoesNot) {
-    OrvantaWindowController* wc = open("settings", QStringList(3, "clip-1s.mp4"));
+TEST_F(WindowTest, AStandardPlaylistOpensUnchangedAndEverySettingAndClipChangeMarksItButSelectionDoesNot) {
+    OrvantaWindowController* wc = open("standard", QStringList(3, "clip-1s.mp4"));
+    ASSERT_NE(wc, nullptr);
     OrvantaDocument* document = wc->datasource();
     QMainWindow* window = wc->window();
     PlaylistSettings* settings = document->settings();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Standard Playlist:  standard[*]"));
+    EXPECT_FALSE(window->isWindowModified());
     ASSERT_EQ(document->changeCount(), 0);
+    EXPECT_EQ(wc->infoTab()->currentIndex(), 1);
+    EXPECT_TRUE(wc->isPreviewPlayback());
+    EXPECT_FALSE(wc->isPlaying());
+    EXPECT_TRUE(presenter.alerts.isEmpty());
+    QAbstractItemModel* model = wc->clipsTable()->model();
+    ASSERT_EQ(model->rowCount(), 3);
+    EXPECT_EQ(model->index(1, ClipTableModel::NameColumn).data().toString(), "standard-c1.mp4");
+    EXPECT_EQ(model->index(1, ClipTableModel::DurationColumn).data().toString().left(8), "00:00:01");
+    EXPECT_EQ(wc->totalTimeText()->text().left(19), QStringLiteral("Total Time:  0:00:0"));
+    EXPECT_EQ(wc->clipsController()->selectionIndexes(), QList<int>{0});
+    EXPECT_EQ(wc->timeDisplay()->text(), QStringLiteral("00:00:00.000"));
     wc->clipsController()->setSelectionIndexes({2});
     EXPECT_EQ(document->changeCount(), 0);
 
@@ -214,8 +173,15 @@ TEST_F(WindowTest, EverySettingAndEveryClipChangeMarksTheDocumentButSelectionDoe
 
 TEST_F(WindowTest, MenuAndToolbarItemsAreEnabledPerPlaylistKind) {
     media("clip-1s.mp4", "dyn/a.mp4");
+    media("clip-1s.mp4", "dyn/b.mp4");
     OrvantaWindowController* standard = open("s");
     OrvantaWindowController* dynamic = openDynamic("d", "dyn");
+    // A dynamic playlist's table removes nothing, by key either, and offers no row action.
+    dynamic->clipsController()->setSelectionIndexes({0, 1});
+    QTest::keyClick(dynamic->clipsTable(), Qt::Key_Backspace);
+    EXPECT_EQ(presenter.beeps, 1);
+    EXPECT_EQ(names(dynamic), (QStringList{"a.mp4", "b.mp4"}));
+    EXPECT_TRUE(dynamic->tableViewRowActionsForRow(0, OrvantaWindowController::TrailingEdge).isEmpty());
     // Menu items by their action, toolbar items by their tag, and the window's own items: whether the
     // standard and the dynamic playlist's windows take each.
     const struct {
@@ -255,18 +221,4 @@ TEST_F(WindowTest, MenuAndToolbarItemsAreEnabledPerPlaylistKind) {
         EXPECT_EQ(standard->window()->findChild<QAction*>(o.name)->isEnabled(), o.standard) << o.name;
         EXPECT_EQ(dynamic->window()->findChild<QAction*>(o.name)->isEnabled(), o.dynamic) << o.name;
     }
-}
-
-TEST_F(WindowTest, AClosedWindowIsReachedByNothing) {
-    const int displayObservers = NotificationCenter::defaultCenter().observerCount("displayChangeNotice");
-    OrvantaWindowController* wc = open("s", QStringList(2, "clip-1s.mp4"));
-    EXPECT_EQ(NotificationCenter::defaultCenter().observerCount("displayChangeNotice"), displayObservers + 1);
-    EXPECT_TRUE(wc->window()->close());
-    processDeferredDeletes();
-    EXPECT_TRUE(controller.documents().isEmpty());
-    EXPECT_EQ(NotificationCenter::defaultCenter().observerCount("displayChangeNotice"), displayObservers);
-    // These would reach freed memory if anything were left connected.
-    NotificationCenter::defaultCenter().postNotificationName("displayChangeNotice");
-    QMetaObject::invokeMethod(qApp, "applicationStateChanged",
-                              Q_ARG(Qt::ApplicationState, Qt::ApplicationActive));
 }

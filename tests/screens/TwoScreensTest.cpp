@@ -21,8 +21,6 @@
 
 namespace {
 
-constexpr int Wait = 15000; // ms allowed for something to happen; never a measured time
-
 const QRectF LeftFrame(0, 0, 1920, 1080);
 const QRectF RightFrame(1920, 0, 1280, 1024);
 const QRectF BothFrame(0, 0, 3200, 1080);
@@ -51,36 +49,8 @@ using TwoScreensTest = PlaylistWindowTest;
 } // namespace
 
 // Where each mode puts the window on play: PlayingGoesAboveThePanels...; the frames: OutputFramesTest.
-TEST_F(TwoScreensTest, OtherModesLeaveTheOutputWindowWhereItIsAndACustomValueChoosesTheCustomFrame) {
-    OrvantaWindowController* wc = open("modes");
-    ASSERT_NE(wc, nullptr);
-    BorderlessWindow* output = wc->outputWindow();
-    ASSERT_NE(output, nullptr);
-    wc->setFullscreenFrame(QRectF(1, 2, 3, 4));
-    wc->selectDisplayPopUp()->setCurrentIndex(3);
-    chooseMode(wc, 1);
-    EXPECT_TRUE(sameFrame(output->frame(), RightFrame));
-    EXPECT_FALSE(output->isVisible()); // placing is not showing
-    chooseMode(wc, 4);
-    EXPECT_FALSE(wc->isPreviewPlayback());
-    EXPECT_TRUE(sameFrame(output->frame(), RightFrame));
-    EXPECT_TRUE(sameFrame(wc->fullscreenFrame(), QRectF(1, 2, 3, 4)));
-    // The preview empties the fullscreen frame only.
-    chooseMode(wc, 0);
-    EXPECT_TRUE(wc->isPreviewPlayback());
-    EXPECT_TRUE(sameFrame(output->frame(), RightFrame));
-    EXPECT_TRUE(sameFrame(wc->fullscreenFrame(), QRectF()));
-
-    // A custom value entered in the preview mode chooses the output window, at the custom frame.
-    for (const auto& [key, value] : {std::pair{"customFrameX", 2000}, std::pair{"customFrameY", -50},
-                                     std::pair{"customFrameWidth", 640}, std::pair{"customFrameHeight", 360}})
-        wc->window()->findChild<QSpinBox*>(key)->setValue(value);
-    EXPECT_FALSE(wc->isPreviewPlayback());
-    EXPECT_EQ(wc->datasource()->settings()->fullScreenType(), 0);
-    EXPECT_EQ(output->geometry(), QRect(2000, -50, 640, 360));
-}
-
-TEST_F(TwoScreensTest, ChoosingADisplayMovesTheOutputWindowAndTheDisplayIdentifiesItself) {
+TEST_F(TwoScreensTest,
+       ChoosingADisplayMovesTheOutputWindowWhichOtherModesLeaveAndEveryDisplayChangeRebuildsTheChoosers) {
     OrvantaWindowController* wc = open("identify");
     ASSERT_NE(wc, nullptr);
     EXPECT_EQ(wc->displayIdentifierController(), nullptr);
@@ -107,7 +77,7 @@ TEST_F(TwoScreensTest, ChoosingADisplayMovesTheOutputWindowAndTheDisplayIdentifi
 
     // Choosing again while it fades: the same window, shown in full again, with a fresh fade.
     QPropertyAnimation* fade = identifier->fadeAnimation();
-    WAIT_UNTIL(fade->currentTime() >= 300 && window->windowOpacity() < 1.0, Wait);
+    WAIT_UNTIL(fade->currentTime() >= 300 && window->windowOpacity() < 1.0, PlayerWait);
     chooseDisplay(wc, 0);
     EXPECT_EQ(wc->displayIdentifierController(), identifier);
     EXPECT_EQ(fade->currentTime(), 0);
@@ -118,20 +88,42 @@ TEST_F(TwoScreensTest, ChoosingADisplayMovesTheOutputWindowAndTheDisplayIdentifi
     EXPECT_EQ(window->frameGeometry().center(), LeftFrame.toRect().center());
     EXPECT_TRUE(sameFrame(wc->outputWindow()->frame(), LeftFrame));
     EXPECT_EQ(presenter.beeps, 2);
-}
 
-TEST_F(TwoScreensTest, EveryDisplayChangeRebuildsEachOpenChooserOnce) {
-    OrvantaWindowController* first = open("first");
+    // Other modes leave the output window where it is; the preview empties the fullscreen frame only.
+    BorderlessWindow* output = wc->outputWindow();
+    wc->setFullscreenFrame(QRectF(1, 2, 3, 4));
+    wc->selectDisplayPopUp()->setCurrentIndex(3);
+    chooseMode(wc, 1);
+    EXPECT_TRUE(sameFrame(output->frame(), RightFrame));
+    EXPECT_FALSE(output->isVisible()); // placing is not showing
+    chooseMode(wc, 4);
+    EXPECT_FALSE(wc->isPreviewPlayback());
+    EXPECT_TRUE(sameFrame(output->frame(), RightFrame));
+    EXPECT_TRUE(sameFrame(wc->fullscreenFrame(), QRectF(1, 2, 3, 4)));
+    chooseMode(wc, 0);
+    EXPECT_TRUE(wc->isPreviewPlayback());
+    EXPECT_TRUE(sameFrame(output->frame(), RightFrame));
+    EXPECT_TRUE(sameFrame(wc->fullscreenFrame(), QRectF()));
+
+    // A custom value entered in the preview mode chooses the output window, at the custom frame.
+    for (const auto& [key, value] : {std::pair{"customFrameX", 2000}, std::pair{"customFrameY", -50},
+                                     std::pair{"customFrameWidth", 640}, std::pair{"customFrameHeight", 360}})
+        wc->window()->findChild<QSpinBox*>(key)->setValue(value);
+    EXPECT_FALSE(wc->isPreviewPlayback());
+    EXPECT_EQ(wc->datasource()->settings()->fullScreenType(), 0);
+    EXPECT_EQ(output->geometry(), QRect(2000, -50, 640, 360));
+
+    // Every display change rebuilds each open chooser once.
     OrvantaWindowController* second = open("second");
-    ASSERT_TRUE(first && second);
+    ASSERT_NE(second, nullptr);
     int notices = 0;
     NotificationCenter& center = NotificationCenter::defaultCenter();
     const NotificationCenter::Token counting =
         center.addObserver(&notices, NotificationCenter::DisplayChangeNotice,
                            [&](const QString&, const QVariant&) { ++notices; });
-    QSignalSpy firstRebuilds(first->selectDisplayPopUp()->model(), &QAbstractItemModel::modelReset);
+    QSignalSpy firstRebuilds(wc->selectDisplayPopUp()->model(), &QAbstractItemModel::modelReset);
     QSignalSpy secondRebuilds(second->selectDisplayPopUp()->model(), &QAbstractItemModel::modelReset);
-    first->selectDisplayPopUp()->setCurrentIndex(3);
+    wc->selectDisplayPopUp()->setCurrentIndex(3);
 
     // One change that the platform reports three times: through Qt's own signals, emitted here because
     // the offscreen platform changes its screens only through private interfaces.
@@ -143,8 +135,8 @@ TEST_F(TwoScreensTest, EveryDisplayChangeRebuildsEachOpenChooserOnce) {
     EXPECT_EQ(firstRebuilds.count(), 3);
     EXPECT_EQ(secondRebuilds.count(), 3);
     // Each rebuild is the whole list again, with the main display chosen.
-    EXPECT_EQ(first->selectDisplayPopUp()->count(), 4);
-    EXPECT_EQ(first->selectDisplayPopUp()->currentIndex(), 0);
+    EXPECT_EQ(wc->selectDisplayPopUp()->count(), 4);
+    EXPECT_EQ(wc->selectDisplayPopUp()->currentIndex(), 0);
     // Announcing a screen again does not make its changes count twice.
     emit right->geometryChanged(right->geometry());
     EXPECT_EQ(notices, 4);
@@ -177,7 +169,7 @@ TEST_F(TwoScreensTest, PlayingGoesAboveThePanelsOnlyWhereTheOutputCoversTheMainD
         EXPECT_EQ(output->isFullScreen(), c.fullScreen);
         EXPECT_EQ(output->windowFlags().testFlag(Qt::WindowStaysOnTopHint), c.staysOnTop);
         if (c.visible) {
-            WAIT_EQ(output->geometry(), c.geometry, Wait);
+            WAIT_EQ(output->geometry(), c.geometry, PlayerWait);
             EXPECT_EQ(output->screen(), QGuiApplication::screenAt(c.geometry.center()));
             EXPECT_EQ(output->focusWidget(), wc->fullscreenMovieView());
             EXPECT_EQ(output->cursor().shape(), Qt::BlankCursor);
@@ -213,6 +205,6 @@ TEST_F(TwoScreensTest, PlayingGoesAboveThePanelsOnlyWhereTheOutputCoversTheMainD
     wc->play();
     EXPECT_FALSE(output->isFullScreen());
     EXPECT_TRUE(output->isVisible());
-    WAIT_EQ(output->geometry(), RightFrame.toRect(), Wait);
+    WAIT_EQ(output->geometry(), RightFrame.toRect(), PlayerWait);
     wc->stop();
 }

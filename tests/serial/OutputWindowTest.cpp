@@ -1,8 +1,8 @@
 // The output window under X with a real player: placed at the custom frame, showing the same picture as
-// the preview, keys in its view, the end of the list, the preview mode taking it away, application
-// activation bringing it back in front of the playlist window, and the identification of a display. X
-// here has one screen; the layouts of several displays are tested on the offscreen platform
-// (tests/screens).
+// the preview, keys in its view, a frame covering the screen to the end of the list, the preview mode
+// taking it away, application activation bringing it back in front of the playlist window, and the
+// identification of a display. X here has one screen; the layouts of several displays are tested on the
+// offscreen platform (tests/screens).
 #include "platform/TypedNumber.h"
 #include "platform/media/MpvPlayer.h"
 #include "platform/ui/VideoView.h"
@@ -17,12 +17,11 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QScreen>
+#include <QSpinBox>
 #include <QTest>
 #include <QWindow>
 
 namespace {
-
-constexpr int Wait = 20000; // ms allowed for something to happen; never a measured time
 
 // The grey level the screen shows at a point, whichever window is there.
 int screenGrey(QPoint point) {
@@ -38,8 +37,6 @@ bool stacksWindows() {
 
 class OutputWindowTest : public PlaylistWindowTest {
 protected:
-    void SetUp() override { qputenv("ORVANTA_AUDIO", "null"); }
-
     // A playlist in the custom-frame mode at the frame, its window at the top left.
     OrvantaWindowController* open(const QString& name, const QStringList& clips,
                                   QRect frame = QRect(1200, 100, 640, 360), const SettingsSetup& more = {}) {
@@ -68,7 +65,7 @@ TEST_F(OutputWindowTest, PlaysAtTheCustomFrameShowingWhatThePreviewShowsAndEscap
     ASSERT_NE(output, nullptr);
     wc->play();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(output));
-    WAIT_EQ(output->windowHandle()->geometry(), frame, Wait);
+    WAIT_EQ(output->windowHandle()->geometry(), frame, PlayerWait);
     EXPECT_FALSE(output->isAbovePanels()); // it covers part of the screen only
     EXPECT_EQ(output->focusWidget(), wc->fullscreenMovieView());
     EXPECT_EQ(wc->fullscreenMovieView()->movie(), wc->currentMovie());
@@ -79,21 +76,14 @@ TEST_F(OutputWindowTest, PlaysAtTheCustomFrameShowingWhatThePreviewShowsAndEscap
     wc->scrub(0.5f);
     QWidget* outputView = wc->fullscreenMovieView()->videoView();
     ASSERT_NE(outputView, nullptr);
-    int seen = -1;
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] {
-            seen = viewGrey(outputView, outputView->rect().center());
-            return nearGrey(seen, 125);
-        },
-        Wait))
-        << "the output view shows " << seen;
-    EXPECT_TRUE(QTest::qWaitFor([&] { return nearGrey(screenGrey(frame.center()), 125); }, Wait))
+    expectGrey(outputView, outputView->rect().center(), 125);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return nearGrey(screenGrey(frame.center()), 125); }, PlayerWait))
         << "the screen shows " << screenGrey(frame.center());
 
     // The cursor hidden by play comes back when the mouse moves.
     EXPECT_TRUE(output->isCursorHidden());
     QTest::mouseMove(output->windowHandle(), QPoint(40, 30));
-    WAIT_UNTIL(!output->isCursorHidden(), Wait);
+    WAIT_UNTIL(!output->isCursorHidden(), PlayerWait);
 
     // Choosing the preview mode moves nothing by itself; playing then takes the output window away.
     wc->play();
@@ -111,10 +101,28 @@ TEST_F(OutputWindowTest, PlaysAtTheCustomFrameShowingWhatThePreviewShowsAndEscap
     QTest::keyClick(output->focusWidget(), Qt::Key_Escape);
     EXPECT_FALSE(wc->isPlaying());
     EXPECT_FALSE(output->isVisible());
-    WAIT_EQ(wc->player()->position(), 0.0, Wait);
+    WAIT_EQ(wc->player()->position(), 0.0, PlayerWait);
+
+    // A frame covering the screen goes fullscreen above the panels until the end of the last clip, which
+    // takes the window away with the panels back over the screen.
+    const QRect whole = QGuiApplication::primaryScreen()->geometry();
+    for (const auto& [key, value] : {std::pair{"customFrameX", whole.x()},
+                                     {"customFrameY", whole.y()},
+                                     {"customFrameWidth", whole.width()},
+                                     {"customFrameHeight", whole.height()}})
+        wc->window()->findChild<QSpinBox*>(key)->setValue(value);
+    wc->play();
+    EXPECT_TRUE(output->isAbovePanels());
+    EXPECT_TRUE(output->isFullScreen());
+    WAIT_EQ(output->windowHandle()->geometry(), whole, PlayerWait);
+    WAIT_UNTIL(!wc->isPlaying(), PlayerWait);
+    EXPECT_FALSE(output->isVisible());
+    EXPECT_FALSE(output->isAbovePanels());
+    EXPECT_FALSE(output->isFullScreen());
 }
 
-TEST_F(OutputWindowTest, ActivationWhileOutputPlaybackRunsBringsTheOutputWindowToTheFront) {
+TEST_F(OutputWindowTest,
+       ActivationWhileOutputPlaybackRunsBringsTheOutputWindowToTheFrontAndADisplayIdentifiesItself) {
     if (!stacksWindows())
         GTEST_SKIP() << "no window stacking on " << QGuiApplication::platformName().toStdString();
     // Over the playlist window, so the two compete for the same place; a looping single clip plays on.
@@ -129,7 +137,7 @@ TEST_F(OutputWindowTest, ActivationWhileOutputPlaybackRunsBringsTheOutputWindowT
 
     wc->play();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(output));
-    WAIT_EQ(QApplication::topLevelAt(overlap), output, Wait);
+    WAIT_EQ(QApplication::topLevelAt(overlap), output, PlayerWait);
     // Pausing keeps it in front.
     wc->pause();
     EXPECT_TRUE(output->isVisible());
@@ -138,42 +146,21 @@ TEST_F(OutputWindowTest, ActivationWhileOutputPlaybackRunsBringsTheOutputWindowT
 
     // The user brings the playlist window up; the application then becomes active again.
     wc->window()->raise();
-    WAIT_EQ(QApplication::topLevelAt(overlap), wc->window(), Wait);
+    WAIT_EQ(QApplication::topLevelAt(overlap), wc->window(), PlayerWait);
     emit qGuiApp->applicationStateChanged(Qt::ApplicationActive);
-    WAIT_EQ(QApplication::topLevelAt(overlap), output, Wait);
+    WAIT_EQ(QApplication::topLevelAt(overlap), output, PlayerWait);
     EXPECT_TRUE(wc->isPlaying());
 
     // Without output playback, activation leaves the windows as they are.
     wc->pause();
     wc->window()->raise();
-    WAIT_EQ(QApplication::topLevelAt(overlap), wc->window(), Wait);
+    WAIT_EQ(QApplication::topLevelAt(overlap), wc->window(), PlayerWait);
     emit qGuiApp->applicationStateChanged(Qt::ApplicationActive);
     QCoreApplication::processEvents();
     EXPECT_EQ(QApplication::topLevelAt(overlap), wc->window());
-}
 
-TEST_F(OutputWindowTest, AFrameCoveringTheScreenGoesFullscreenUntilTheEndOfTheLastClip) {
-    const QRect whole = QGuiApplication::primaryScreen()->geometry();
-    OrvantaWindowController* wc = open(QStringLiteral("whole"), {"clip-2s.mp4"}, whole);
-    ASSERT_TRUE(wc && wc->player());
-    BorderlessWindow* output = wc->outputWindow();
-    wc->play();
-    EXPECT_TRUE(output->isAbovePanels());
-    EXPECT_TRUE(output->isFullScreen());
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(output));
-    WAIT_EQ(output->windowHandle()->geometry(), whole, Wait);
-    // The end of the list stops and takes the window away, with the panels back over the screen.
-    WAIT_UNTIL(!wc->isPlaying(), Wait);
-    EXPECT_FALSE(output->isVisible());
-    EXPECT_FALSE(output->isAbovePanels());
-    EXPECT_FALSE(output->isFullScreen());
-}
-
-TEST_F(OutputWindowTest, AChosenDisplayIsIdentifiedInItsMiddleWithoutTakingTheKeyboardAndFadesAway) {
-    if (!stacksWindows())
-        GTEST_SKIP() << "no window activation on " << QGuiApplication::platformName().toStdString();
-    OrvantaWindowController* wc = open(QStringLiteral("identify"), {});
-    ASSERT_NE(wc, nullptr);
+    // A chosen display is identified in its middle without taking the keyboard, and the sign fades away.
+    wc->stop();
     wc->window()->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(wc->window()));
     QComboBox* popup = wc->selectDisplayPopUp();
@@ -187,5 +174,5 @@ TEST_F(OutputWindowTest, AChosenDisplayIsIdentifiedInItsMiddleWithoutTakingTheKe
     QCoreApplication::processEvents();
     EXPECT_EQ(QApplication::activeWindow(), wc->window());
     EXPECT_FALSE(window->isActiveWindow());
-    WAIT_UNTIL(!window->isVisible(), Wait);
+    WAIT_UNTIL(!window->isVisible(), PlayerWait);
 }

@@ -70,3 +70,14 @@ int viewGrey(QWidget* view, QPoint point) {
         image = view->grab().toImage();
     return image.isNull() || !image.rect().contains(point) ? -1 : qGray(image.pixel(point));
 }
+
+void expectGrey(QWidget* view, QPoint point, int expected) {
+    int seen = -1;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            seen = viewGrey(view, point);
+            return nearGrey(seen, expected);
+        },
+        20000))
+        << "expected grey " << expected << ", the view shows " << seen;
+}

@@ -2,7 +2,8 @@
 
 // Tests through real playlist windows: playlist files of copies of the test media in a temporary folder,
 // opened as the application opens them (each with its window, shown), alerts and questions going to a
-// recording presenter; every playlist is closed and its window deleted after each test.
+// recording presenter, players without sound; every playlist is closed and its window deleted after each
+// test.
 #include "app/OrvantaDocumentController.h"
 #include "document/OrvantaDocument.h"
 #include "support/PlaylistFixture.h"
@@ -29,6 +30,8 @@ public:
     static QPoint rowPoint(ClipsTableView* table, int row);
 
 protected:
+    // Players made here play without a sound device.
+    PlaylistWindowTest() { qputenv("ORVANTA_AUDIO", "null"); }
     void TearDown() override;
 
     // A path, and its URL, below the temporary folder.
@@ -66,3 +69,5 @@ int viewGrey(QWidget* view, QPoint point);
 inline bool nearGrey(int grey, int expected) {
     return grey >= 0 && std::abs(grey - expected) <= 8;
 }
+// Waits until the view shows about the grey at the point; fails the test with what it showed last.
+void expectGrey(QWidget* view, QPoint point, int expected);

@@ -9,6 +9,9 @@
 #include <gtest/gtest.h>
 #include <type_traits>
 
+// Time allowed for a player or a window to get somewhere, in ms; never a measured time.
+constexpr int PlayerWait = 15000;
+
 namespace testwait {
 
 // Equality as QCOMPARE judges it: floating point values compare fuzzily, zero against near-zero.
