@@ -1,6 +1,6 @@
 // Clips that cannot play while a playlist loops, with real files, a real player and a real window: files
 // deleted or damaged before their turn, a file deleted while it plays, every file gone, and files that
-// come back. The decision itself is a table in ClipFailureTest.
+// come back. The decision itself is a table in SequencingTest.
 #include "platform/PlayLog.h"
 #include "platform/TypedNumber.h"
 #include "platform/media/MpvPlayer.h"
