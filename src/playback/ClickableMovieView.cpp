@@ -2,8 +2,10 @@
 
 #include "platform/media/Movie.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyleHints>
 #include <QVBoxLayout>
 
 ClickableMovieView::ClickableMovieView(QWidget* parent)
@@ -28,48 +30,50 @@ void ClickableMovieView::setVideoView(QWidget* view) {
 }
 
 void ClickableMovieView::keyPressEvent(QKeyEvent* event) {
-    const std::shared_ptr<Movie> shown = movie();
-    if (!shown) {
-        event->accept(); // dropped, not handed on
-        return;
-    }
-    const QString characters = event->text();
-    if (characters == QStringLiteral(" ")) {
-        if (shown->rate() == 0.0f)
-            emit playRequested();
-        else
-            emit pauseRequested();
-    } else if (characters == QStringLiteral("\r")) {
-        emit playRequested();
-    } else if (characters == QStringLiteral("\x1b")) {
-        emit stopRequested();
-    } else {
+    if (!perform(MovieViewInput::forKey(event->text(), shown())))
         QWidget::keyPressEvent(event);
-        return;
-    }
-    event->accept();
 }
 
 void ClickableMovieView::mousePressEvent(QMouseEvent* event) {
-    click(event, 1);
+    // The third press of a triple click comes as a plain press within the double-click interval.
+    const bool third = m_lastDoubleClick != 0 && event->button() == Qt::LeftButton &&
+                       event->timestamp() - m_lastDoubleClick <=
+                           ulong(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    m_lastDoubleClick = 0;
+    click(event, {event->button(), 1, event->modifiers().testFlag(Qt::ControlModifier), third});
 }
 
 void ClickableMovieView::mouseDoubleClickEvent(QMouseEvent* event) {
-    click(event, 2);
+    if (event->button() == Qt::LeftButton)
+        m_lastDoubleClick = event->timestamp();
+    click(event, {event->button(), 2, event->modifiers().testFlag(Qt::ControlModifier), false});
 }
 
-void ClickableMovieView::click(QMouseEvent* event, int clickCount) {
-    if (!movie()) {
-        event->accept();
-        return;
-    }
-    if (event->modifiers().testFlag(Qt::ControlModifier)) {
+void ClickableMovieView::click(QMouseEvent* event, const MovieViewInput::Press& press) {
+    if (!perform(MovieViewInput::forPress(press, shown())))
         QWidget::mousePressEvent(event);
-        return;
-    }
-    event->accept();
-    if (clickCount == 2)
+}
+
+MovieViewInput::Shown ClickableMovieView::shown() const {
+    const std::shared_ptr<Movie> shownMovie = movie();
+    return {bool(shownMovie), shownMovie && shownMovie->rate() != 0.0f, m_dismissesWithoutMovie};
+}
+
+bool ClickableMovieView::perform(MovieViewInput::Command command) {
+    switch (command) {
+    case MovieViewInput::Command::PassOn:
+        return false;
+    case MovieViewInput::Command::Play:
         emit playRequested();
-    else if (clickCount == 1)
+        break;
+    case MovieViewInput::Command::Pause:
         emit pauseRequested();
+        break;
+    case MovieViewInput::Command::Stop:
+        emit stopRequested();
+        break;
+    case MovieViewInput::Command::None:
+        break; // dropped, not handed on
+    }
+    return true;
 }

@@ -98,6 +98,7 @@ void OutputController::makeOutputWindow(MpvPlayer* player, VideoOutput::Kind kin
         return;
     m_outputWindow = std::make_unique<BorderlessWindow>();
     m_movieView = new ClickableMovieView();
+    m_movieView->setDismissesWithoutMovie(true);
     m_movieView->setObjectName(QStringLiteral("fullscreenMovieView"));
     m_outputWindow->setContentView(m_movieView);
     if (player) {

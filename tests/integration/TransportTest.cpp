@@ -12,9 +12,11 @@
 #include "window/ClipsTableView.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QSlider>
 #include <QTest>
 
@@ -85,6 +87,20 @@ TEST_F(TransportTest,
     // The movie view turns keys and clicks into transport commands while it shows a movie.
     ClickableMovieView* view = wc->previewMovieView();
     ASSERT_EQ(view->movie(), wc->currentMovie());
+    // As the window system delivers one: press, double click, press, each followed by its release.
+    const auto tripleClick = [](QWidget* v) {
+        ulong time = 1000000;
+        for (QEvent::Type type :
+             {QEvent::MouseButtonPress, QEvent::MouseButtonDblClick, QEvent::MouseButtonPress}) {
+            for (QEvent::Type t : {type, QEvent::MouseButtonRelease}) {
+                const bool up = t == QEvent::MouseButtonRelease;
+                QMouseEvent event(t, QPointF(10, 10), v->mapToGlobal(QPointF(10, 10)), Qt::LeftButton,
+                                  up ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+                event.setTimestamp(time += 50);
+                QApplication::sendEvent(v, &event);
+            }
+        }
+    };
     const struct {
         const char* what;
         std::function<void(QWidget*)> input;
@@ -96,13 +112,18 @@ TEST_F(TransportTest,
         {"escape stops", [](QWidget* v) { QTest::keyClick(v, Qt::Key_Escape); }, false},
         {"other keys do nothing", [](QWidget* v) { QTest::keyClick(v, Qt::Key_A); }, false},
         {"a double click plays", [](QWidget* v) { QTest::mouseDClick(v, Qt::LeftButton); }, true},
-        {"a click pauses", [](QWidget* v) { QTest::mouseClick(v, Qt::LeftButton); }, false},
+        // Later than a double click's interval: a press right after a double click is a triple click's third.
+        {"a click pauses", [](QWidget* v) { QTest::mouseClick(v, Qt::LeftButton, {}, {}, 500); }, false},
         {"return plays again", [](QWidget* v) { QTest::keyClick(v, Qt::Key_Return); }, true},
         // Control-click is the view's own: no command.
         {"control-click", [](QWidget* v) { QTest::mouseClick(v, Qt::LeftButton, Qt::ControlModifier); },
          true},
         {"control-double-click",
          [](QWidget* v) { QTest::mouseDClick(v, Qt::LeftButton, Qt::ControlModifier); }, true},
+        // Only the primary button counts, and the third press of a triple click does nothing.
+        {"a right click", [](QWidget* v) { QTest::mouseClick(v, Qt::RightButton); }, true},
+        {"a middle double click", [](QWidget* v) { QTest::mouseDClick(v, Qt::MiddleButton); }, true},
+        {"a triple click", tripleClick, true},
     };
     for (const auto& step : steps) {
         step.input(view);

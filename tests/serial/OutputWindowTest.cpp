@@ -176,3 +176,22 @@ TEST_F(OutputWindowTest,
     EXPECT_FALSE(window->isActiveWindow());
     WAIT_UNTIL(!window->isVisible(), PlayerWait);
 }
+
+// An empty playlist played in an output mode puts up an output window with no movie in it: Escape and
+// a click still take it away.
+TEST_F(OutputWindowTest, AnEmptyOutputWindowIsTakenAwayByEscapeOrAClick) {
+    OrvantaWindowController* wc = open(QStringLiteral("empty"), {});
+    ASSERT_TRUE(wc);
+    const std::function<void(QWidget*)> inputs[] = {[](QWidget* v) { QTest::keyClick(v, Qt::Key_Escape); },
+                                                    [](QWidget* v) { QTest::mouseClick(v, Qt::LeftButton); }};
+    for (const auto& input : inputs) {
+        wc->play();
+        BorderlessWindow* output = wc->outputWindow();
+        ASSERT_TRUE(output && output->isVisible());
+        ASSERT_EQ(wc->fullscreenMovieView()->movie(), nullptr);
+        QTest::mouseClick(wc->fullscreenMovieView(), Qt::RightButton); // not the primary button
+        EXPECT_TRUE(output->isVisible());
+        input(wc->fullscreenMovieView());
+        EXPECT_FALSE(output->isVisible());
+    }
+}
