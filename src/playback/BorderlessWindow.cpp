@@ -3,6 +3,7 @@
 #include "platform/ui/X11FullscreenMonitors.h"
 #include "playback/OutputFrames.h"
 
+#include <QCloseEvent>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -150,6 +151,11 @@ void BorderlessWindow::showCursor() {
         return;
     m_cursorHidden = false;
     unsetCursor();
+}
+
+void BorderlessWindow::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    emit closeRequested();
 }
 
 bool BorderlessWindow::eventFilter(QObject* watched, QEvent* event) {

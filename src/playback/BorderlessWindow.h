@@ -44,8 +44,14 @@ public:
     void setCursorHiddenUntilMouseMoves();
     bool isCursorHidden() const { return m_cursorHidden; }
 
+signals:
+    // The window manager asked to close the window (Alt+F4, a close button): the window stays until
+    // whoever shows it takes it away, so that playback never goes on unseen.
+    void closeRequested();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void showCursor();

@@ -60,4 +60,6 @@ void OrvantaWindowController::setupOutputWindow() {
     connect(view, &ClickableMovieView::playRequested, this, [this] { play(); });
     connect(view, &ClickableMovieView::pauseRequested, this, [this] { pause(); });
     connect(view, &ClickableMovieView::stopRequested, this, [this] { stop(); });
+    // Closing the output window from the window manager stops, as Escape does.
+    connect(m_output->outputWindow(), &BorderlessWindow::closeRequested, this, [this] { stop(); });
 }

@@ -178,12 +178,13 @@ TEST_F(OutputWindowTest,
 }
 
 // An empty playlist played in an output mode puts up an output window with no movie in it: Escape and
-// a click still take it away.
-TEST_F(OutputWindowTest, AnEmptyOutputWindowIsTakenAwayByEscapeOrAClick) {
+// a click still take it away. Closing the window from the window manager is a stop.
+TEST_F(OutputWindowTest, AnEmptyOutputWindowIsTakenAwayByEscapeOrAClickAndClosingItStops) {
     OrvantaWindowController* wc = open(QStringLiteral("empty"), {});
     ASSERT_TRUE(wc);
     const std::function<void(QWidget*)> inputs[] = {[](QWidget* v) { QTest::keyClick(v, Qt::Key_Escape); },
-                                                    [](QWidget* v) { QTest::mouseClick(v, Qt::LeftButton); }};
+                                                    [](QWidget* v) { QTest::mouseClick(v, Qt::LeftButton); },
+                                                    [](QWidget* v) { v->window()->close(); }};
     for (const auto& input : inputs) {
         wc->play();
         BorderlessWindow* output = wc->outputWindow();
@@ -194,4 +195,13 @@ TEST_F(OutputWindowTest, AnEmptyOutputWindowIsTakenAwayByEscapeOrAClick) {
         input(wc->fullscreenMovieView());
         EXPECT_FALSE(output->isVisible());
     }
+
+    // A playing output closed by the window manager: playback stops rather than going on unseen.
+    OrvantaWindowController* playing = open(QStringLiteral("closed"), {"clip-2s.mp4"});
+    ASSERT_TRUE(playing && playing->player());
+    playing->play();
+    ASSERT_TRUE(playing->outputWindow()->isVisible());
+    playing->outputWindow()->close();
+    EXPECT_FALSE(playing->isPlaying());
+    EXPECT_FALSE(playing->outputWindow()->isVisible());
 }
