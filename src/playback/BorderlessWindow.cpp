@@ -73,7 +73,7 @@ void BorderlessWindow::setFrame(const QRectF& frame) {
         setGeometry(pixelRect(frame));
 }
 
-void BorderlessWindow::orderFront(bool abovePanels) {
+void BorderlessWindow::orderFront(bool abovePanels, bool activate) {
     if (OutputFrames::isEmptyRect(m_frame)) {
         orderOut();
         return;
@@ -116,7 +116,8 @@ void BorderlessWindow::orderFront(bool abovePanels) {
     if (m_span)
         requestSpan(windowHandle(), *m_span);
     raise();
-    activateWindow();
+    if (activate)
+        activateWindow();
 }
 
 void BorderlessWindow::orderOut() {

@@ -32,8 +32,9 @@ public:
     QRectF frame() const { return m_frame; }
 
     // Shows the window at its frame and makes it active; above the panels when asked. A window with an
-    // empty frame shows nothing and stays hidden.
-    void orderFront(bool abovePanels);
+    // empty frame shows nothing and stays hidden. Without activation a shown window is only placed
+    // again (another screen, in or out of the fullscreen state) and leaves the keyboard where it is.
+    void orderFront(bool abovePanels, bool activate = true);
     // Hides the window and ends the above-panels state.
     void orderOut();
     bool isAbovePanels() const { return m_abovePanels; }

@@ -151,11 +151,14 @@ void OutputController::chooseDisplay(int chooserRow) {
     m_displayIdentifierController->identifyScreen(screen, m_displayChooser.tag(chooserRow));
 }
 
-void OutputController::presentForPlayback(QWidget* playlistWindow) {
+bool OutputController::goesAbovePanels() const {
     // An output window that encloses the main display goes above the desktop's panels.
-    const bool abovePanels =
-        m_outputWindow &&
-        OutputFrames::containsRect(m_outputWindow->frame(), frameOf(QGuiApplication::primaryScreen()));
+    return m_outputWindow &&
+           OutputFrames::containsRect(m_outputWindow->frame(), frameOf(QGuiApplication::primaryScreen()));
+}
+
+void OutputController::presentForPlayback(QWidget* playlistWindow) {
+    const bool abovePanels = goesAbovePanels();
     if (playlistWindow)
         playlistWindow->lower();
     if (!m_outputWindow)
@@ -169,6 +172,11 @@ void OutputController::presentForPlayback(QWidget* playlistWindow) {
 void OutputController::dismissForPreview() {
     if (m_outputWindow && m_outputWindow->isVisible())
         m_outputWindow->orderOut();
+}
+
+void OutputController::followFrame() {
+    if (m_outputWindow && m_outputWindow->isVisible())
+        m_outputWindow->orderFront(goesAbovePanels(), /*activate=*/false);
 }
 
 void OutputController::dismissAfterStop(bool previewPlayback) {

@@ -76,6 +76,9 @@ public:
     void presentForPlayback(QWidget* playlistWindow);
     // Preview playback starts: an output window still shown goes away.
     void dismissForPreview();
+    // The display, mode or frame changed: an output window on the screen moves to its new frame at once
+    // (fullscreen where that is the rule there); a hidden one stays hidden.
+    void followFrame();
     // Playback stopped: the output window goes away unless the preview played, and in both cases the
     // panels come back over it.
     void dismissAfterStop(bool previewPlayback);
@@ -84,6 +87,7 @@ public:
     void bringToFront(QWidget* playlistWindow);
 
 private:
+    bool goesAbovePanels() const;
     DisplayChooserModel m_displayChooser;
     std::unique_ptr<BorderlessWindow> m_outputWindow;
     ClickableMovieView* m_movieView = nullptr; // owned by the output window

@@ -245,6 +245,8 @@ private:
     // The output mode's frame and isPreviewPlayback, as handleFullscreenSelection and
     // setupFullscreenWindowFromSettings both apply them.
     void applyOutputMode();
+    // After a change of display, mode or frame: the output window shown follows it at once.
+    void followOutputChoice();
     // Makes the output window with its movie view; called by setupPlayer.
     void setupOutputWindow();
     void tearDown();

@@ -155,9 +155,15 @@ void OrvantaWindowController::pause() {
 }
 
 void OrvantaWindowController::stop() {
+    const bool outputShown = fullscreenWindow() && fullscreenWindow()->isVisible();
     m_playback->stop();
     setupPlayButton();
     m_output->dismissAfterStop(isPreviewPlayback());
+    // The output went away: the playlist window comes back to the front and takes the keyboard.
+    if (outputShown && !fullscreenWindow()->isVisible() && window()) {
+        window()->raise();
+        window()->activateWindow();
+    }
 }
 
 MovieTime OrvantaWindowController::scrubTime(const MovieTime& duration, float fraction) {

@@ -28,14 +28,33 @@ void OrvantaWindowController::handleFullscreenSelection() {
 void OrvantaWindowController::applyOutputMode() {
     if (!m_datasource)
         return;
-    if (const std::optional<bool> preview =
-            m_output->applyOutputMode(*m_datasource->settings(), chosenRow(selectDisplayPopUp())))
-        setIsPreviewPlayback(*preview);
+    const std::optional<bool> preview =
+        m_output->applyOutputMode(*m_datasource->settings(), chosenRow(selectDisplayPopUp()));
+    if (!preview)
+        return;
+    setIsPreviewPlayback(*preview);
+    followOutputChoice();
+}
+
+void OrvantaWindowController::followOutputChoice() {
+    // The preview chosen while the output shows: the picture stays in the preview, the output goes.
+    if (isPreviewPlayback() && fullscreenWindow() && fullscreenWindow()->isVisible()) {
+        m_output->dismissForPreview();
+        if (isPlaying() && previewMovieView()) {
+            window()->raise();
+            window()->activateWindow();
+            previewMovieView()->setFocus(Qt::OtherFocusReason);
+        }
+        return;
+    }
+    m_output->followFrame();
 }
 
 void OrvantaWindowController::handleDisplaySelection() {
-    if (const QComboBox* popup = selectDisplayPopUp())
+    if (const QComboBox* popup = selectDisplayPopUp()) {
         m_output->chooseDisplay(popup->currentIndex());
+        m_output->followFrame();
+    }
 }
 
 void OrvantaWindowController::handleCustomFrame() {
@@ -44,6 +63,7 @@ void OrvantaWindowController::handleCustomFrame() {
     // Entering a value chooses the output window, whatever the mode.
     setIsPreviewPlayback(false);
     m_output->applyCustomFrame(*m_datasource->settings());
+    m_output->followFrame();
 }
 
 QWidget* OrvantaWindowController::fullscreenWindow() const {

@@ -85,11 +85,18 @@ TEST_F(OutputWindowTest, PlaysAtTheCustomFrameShowingWhatThePreviewShowsAndEscap
     QTest::mouseMove(output->windowHandle(), QPoint(40, 30));
     WAIT_UNTIL(!output->isCursorHidden(), PlayerWait);
 
-    // Choosing the preview mode moves nothing by itself; playing then takes the output window away.
+    // A new frame while it plays moves the window at once.
     wc->play();
+    const QRect moved = frame.translated(-100, 50);
+    wc->window()->findChild<QSpinBox*>("customFrameX")->setValue(moved.x());
+    wc->window()->findChild<QSpinBox*>("customFrameY")->setValue(moved.y());
+    WAIT_EQ(output->windowHandle()->geometry(), moved, PlayerWait);
+    wc->window()->findChild<QSpinBox*>("customFrameX")->setValue(frame.x());
+    wc->window()->findChild<QSpinBox*>("customFrameY")->setValue(frame.y());
+
+    // Choosing the preview mode while it plays takes the output window away; playing goes on in the
+    // preview, which takes the keyboard.
     wc->fullscreenModeSelector()->button(0)->click();
-    EXPECT_TRUE(output->isVisible());
-    wc->play();
     EXPECT_FALSE(output->isVisible());
     EXPECT_TRUE(wc->isPlaying());
     EXPECT_EQ(wc->window()->focusWidget(), wc->previewMovieView());
@@ -101,6 +108,8 @@ TEST_F(OutputWindowTest, PlaysAtTheCustomFrameShowingWhatThePreviewShowsAndEscap
     QTest::keyClick(output->focusWidget(), Qt::Key_Escape);
     EXPECT_FALSE(wc->isPlaying());
     EXPECT_FALSE(output->isVisible());
+    if (stacksWindows())
+        WAIT_EQ(QApplication::activeWindow(), wc->window(), PlayerWait); // back with the keyboard
     WAIT_EQ(wc->player()->position(), 0.0, PlayerWait);
 
     // A frame covering the screen goes fullscreen above the panels until the end of the last clip, which
