@@ -101,6 +101,9 @@ void BorderlessWindow::orderFront(bool abovePanels, bool activate) {
             setWindowState(windowState() | Qt::WindowFullScreen);
         } else {
             setWindowState(windowState() & ~Qt::WindowFullScreen);
+            // Off the screen it was fullscreen on, if the frame lies elsewhere.
+            if (QScreen* under = QGuiApplication::screenAt(frame.center()))
+                setScreen(under);
             setGeometry(frame);
         }
     }

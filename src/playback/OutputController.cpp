@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 
 namespace {
 
@@ -152,9 +153,15 @@ void OutputController::chooseDisplay(int chooserRow) {
 }
 
 bool OutputController::goesAbovePanels() const {
-    // An output window that encloses the main display goes above the desktop's panels.
-    return m_outputWindow &&
-           OutputFrames::containsRect(m_outputWindow->frame(), frameOf(QGuiApplication::primaryScreen()));
+    // An output window that encloses the main display, or that is exactly one display, goes above the
+    // desktop's panels (fullscreen on that display).
+    if (!m_outputWindow)
+        return false;
+    const QRectF frame = m_outputWindow->frame();
+    if (OutputFrames::containsRect(frame, frameOf(QGuiApplication::primaryScreen())))
+        return true;
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    return std::any_of(screens.begin(), screens.end(), [&](QScreen* s) { return frameOf(s) == frame; });
 }
 
 void OutputController::presentForPlayback(QWidget* playlistWindow) {
