@@ -235,8 +235,9 @@ bool ImportController::chooseSourceFolder() {
     OrvantaDocument* playlist = m_window.datasource();
     if (!playlist)
         return false;
-    // The running import would be followed by none for the new folder.
-    if (m_isImporting) {
+    // The running import would be followed by none for the new folder; a standard playlist's clips are
+    // the user's own and never replaced by a folder's.
+    if (m_isImporting || !playlist->isDynamicPlaylist()) {
         Presenter::shared().beep();
         return false;
     }

@@ -218,6 +218,9 @@ bool OrvantaWindowController::validateMenuItem(const QAction* item) const {
     const QString action = item ? item->objectName() : QString();
     if (action == QLatin1String("addNewClips") || action == QLatin1String("removeClips"))
         return m_datasource && !m_datasource->isDynamicPlaylist();
+    // A new source folder replaces every clip: only a dynamic playlist has one.
+    if (action == QLatin1String("setSourceFolder"))
+        return m_datasource && m_datasource->isDynamicPlaylist();
     return true;
 }
 

@@ -191,7 +191,7 @@ TEST_F(WindowTest, MenuAndToolbarItemsAreEnabledPerPlaylistKind) {
     } items[] = {
         {"addNewClips", {}, true, false},
         {"removeClips", {}, true, false},
-        {"setSourceFolder", {}, true, true},
+        {"setSourceFolder", {}, false, true},
         {"switchSettingsPane", {}, true, true},
         {"anythingElse", {}, true, true},
         {{}, 0, true, false},
@@ -200,6 +200,11 @@ TEST_F(WindowTest, MenuAndToolbarItemsAreEnabledPerPlaylistKind) {
         {{}, -1, false, false},
         {{}, {}, false, false},
     };
+    // Asked anyway, a standard playlist keeps its clips and beeps.
+    const QStringList kept = names(standard);
+    standard->setSourceFolder();
+    EXPECT_EQ(presenter.beeps, 2);
+    EXPECT_EQ(names(standard), kept);
     QAction item;
     for (const auto& i : items) {
         SCOPED_TRACE(i.action.isEmpty() ? i.tag.toString().toStdString() : i.action.toStdString());
