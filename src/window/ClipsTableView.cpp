@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QVariantAnimation>
+#include <algorithm>
 #include <utility>
 
 ClipsTableView::ClipsTableView(QWidget* parent)
@@ -61,17 +62,28 @@ void ClipsTableView::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void ClipsTableView::slideUpRow(int row, int durationMs, std::function<void()> done) {
+    // The sliding row is followed by its index, so that rows removed or moved meanwhile (another slide
+    // ending first) do not make it shrink another row.
+    const QPersistentModelIndex sliding(model()->index(row, 0));
+    m_sliding.append(sliding);
     auto* animation = new QVariantAnimation(this);
     animation->setDuration(durationMs);
     animation->setStartValue(rowHeight(row));
     animation->setEndValue(0);
-    connect(animation, &QVariantAnimation::valueChanged, this,
-            [this, row](const QVariant& height) { verticalHeader()->resizeSection(row, height.toInt()); });
-    connect(animation, &QVariantAnimation::finished, this, [this, row, done = std::move(done)] {
+    connect(animation, &QVariantAnimation::valueChanged, this, [this, sliding](const QVariant& height) {
+        if (sliding.isValid())
+            verticalHeader()->resizeSection(sliding.row(), height.toInt());
+    });
+    connect(animation, &QVariantAnimation::finished, this, [this, sliding, done = std::move(done)] {
+        m_sliding.removeOne(sliding);
         done();
-        // The row that takes its place has the usual height.
-        if (row < model()->rowCount())
-            verticalHeader()->resizeSection(row, verticalHeader()->defaultSectionSize());
+        // Every row not sliding has the usual height again (a removed row's section passes its height on).
+        for (int r = 0; r < model()->rowCount(); ++r) {
+            const bool slides = std::any_of(m_sliding.cbegin(), m_sliding.cend(),
+                                            [r](const QPersistentModelIndex& i) { return i.row() == r; });
+            if (!slides)
+                verticalHeader()->resizeSection(r, verticalHeader()->defaultSectionSize());
+        }
     });
     animation->start(QAbstractAnimation::DeleteWhenStopped);
 }

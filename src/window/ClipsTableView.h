@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPersistentModelIndex>
 #include <QTableView>
 #include <functional>
 
@@ -63,5 +64,6 @@ private:
     // or nothing below the rows: the drop's selection of the rows it placed would be lost.
     bool m_releaseEndedDrag = false;
     int m_dropRow = -1;
-    QPoint m_dragPosition; // of the drag last answered, in viewport coordinates
+    QList<QPersistentModelIndex> m_sliding; // rows sliding away (slideUpRow)
+    QPoint m_dragPosition;                  // of the drag last answered, in viewport coordinates
 };

@@ -26,10 +26,16 @@ QList<OrvantaWindowController::RowAction> OrvantaWindowController::tableViewRowA
         auto* table = qobject_cast<ClipsTableView*>(clipsTable());
         if (!table)
             return;
-        // The record goes once the row has slid away; until then it is still the controller's.
-        table->slideUpRow(row, 1000, [this, row] {
-            if (m_clipsController)
-                m_clipsController->removeObjectsAtArrangedObjectIndexes({row});
+        if (!m_clipsController || row < 0 || row >= m_clipsController->arrangedObjects().size())
+            return;
+        // The record goes once the row has slid away; until then it is still the controller's. The clip
+        // is remembered rather than its row: other edits during the slide move it.
+        const ClipRecordPtr clip = m_clipsController->arrangedObjects().at(row);
+        table->slideUpRow(row, 1000, [this, clip] {
+            if (!m_clipsController)
+                return;
+            if (const qsizetype at = m_clipsController->arrangedObjects().indexOf(clip); at >= 0)
+                m_clipsController->removeObjectsAtArrangedObjectIndexes({int(at)});
         });
     };
     return {remove};

@@ -289,10 +289,12 @@ TEST_F(TransportTest, TableArrowsMoveTheCurrentClipAndBackspaceDeleteAndTheRowAc
     ASSERT_EQ(rowActions.size(), 1);
     EXPECT_EQ(rowActions[0].title, QStringLiteral("Delete"));
     EXPECT_TRUE(rowActions[0].destructive);
-    const int height = table->rowHeight(1);
-    rowActions[0].handler(1);
+    const int height = table->rowHeight(0);
+    rowActions[0].handler(0);
     EXPECT_EQ(names(wc).size(), 3);
-    WAIT_UNTIL(table->rowHeight(1) < height, 5000);
-    WAIT_EQ(names(wc), (QStringList{"keys-c0.mp4", "keys-c4.mp4"}), 5000);
-    EXPECT_EQ(table->rowHeight(1), height);
+    WAIT_UNTIL(table->rowHeight(0) < height, 5000);
+    // A second Delete during the slide, of the row below: each takes the clip it was asked for.
+    rowActions[0].handler(1);
+    WAIT_EQ(names(wc), (QStringList{"keys-c4.mp4"}), 5000);
+    WAIT_EQ(table->rowHeight(0), height, 5000);
 }
