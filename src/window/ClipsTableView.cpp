@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QVariantAnimation>
@@ -34,6 +35,13 @@ void ClipsTableView::keyPressEvent(QKeyEvent* event) {
         if (m_action)
             m_action(this);
         return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // Return plays the selected clip, as a double click on its row does.
+        if (m_windowController && selectionModel() && selectionModel()->hasSelection())
+            m_windowController->play();
+        event->accept();
+        return;
     case Qt::Key_Backspace:
     case Qt::Key_Delete:
         if (m_windowController)
@@ -43,6 +51,14 @@ void ClipsTableView::keyPressEvent(QKeyEvent* event) {
     default:
         QTableView::keyPressEvent(event);
     }
+}
+
+void ClipsTableView::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The first press selected the row, which made its clip the current one: the double click plays it.
+    QTableView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid() &&
+        m_windowController)
+        m_windowController->play();
 }
 
 void ClipsTableView::contextMenuEvent(QContextMenuEvent* event) {

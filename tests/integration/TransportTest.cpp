@@ -260,6 +260,17 @@ TEST_F(TransportTest, TableArrowsMoveTheCurrentClipAndBackspaceDeleteAndTheRowAc
     QTest::keyClick(table, Qt::Key_Up);
     EXPECT_EQ(wc->clipsController()->selectionIndexes(), QList<int>{1});
     EXPECT_EQ(actions, 3);
+    // Return plays the selected clip; a double click on a row plays that row's clip.
+    QTest::keyClick(table, Qt::Key_Return);
+    EXPECT_TRUE(wc->isPlaying());
+    EXPECT_EQ(wc->currentMovie(), movieAt(wc, 1));
+    wc->stop();
+    QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, rowPoint(table, 2));
+    EXPECT_TRUE(wc->isPlaying());
+    EXPECT_EQ(wc->currentMovie(), movieAt(wc, 2));
+    wc->stop();
+    table->setFocus();
+    wc->clipsController()->setSelectionIndexes({1});
 
     // Each removal, of the selected clips, is one change and leaves a selection.
     const int changes = wc->datasource()->changeCount();
