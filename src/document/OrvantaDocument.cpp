@@ -51,7 +51,7 @@ std::unique_ptr<OrvantaDocument> OrvantaDocument::initWithType(const QString& ty
     defaults.setURL(result.directoryURL, QStringLiteral("dynamicFolderLocation"));
     document->m_isDynamicPlaylist = true;
     document->m_dynamicSourceFolder = result.urls.first();
-    document->m_includeSubdirectories = result.includeSubdirectories;
+    document->m_includeSubdirectories = result.includeSubdirectories.value_or(false);
     document->setFileType(DynamicPlaylistType);
     return document;
 }

@@ -46,8 +46,10 @@ public:
     struct OpenPanelResult {
         bool accepted = false;
         QList<QUrl> urls;
-        QUrl directoryURL;                  // the folder the panel was showing when the user confirmed
-        bool includeSubdirectories = false; // the accessory check box as the user left it
+        QUrl directoryURL; // the folder the panel was showing when the user confirmed
+        // The accessory check box as the user left it, also when the panel was cancelled; none where the
+        // panel had no box or no person answered it.
+        std::optional<bool> includeSubdirectories;
     };
     virtual OpenPanelResult runOpenPanel(const OpenPanelRequest& request) = 0;
 

@@ -90,9 +90,11 @@ void ImportController::addNewClips() {
     request.nameFilters = nameFiltersForTypes(m_allowedTypes);
     request.includeSubdirectoriesBox = accessory.recursivelyIncludeSubdirectories();
     const Presenter::OpenPanelResult result = Presenter::shared().runOpenPanel(request);
+    // The box keeps the state the user left it in, whether or not the panel was confirmed.
+    if (result.includeSubdirectories)
+        accessory.setRecursivelyIncludeSubdirectories(*result.includeSubdirectories);
     if (!result.accepted || result.urls.isEmpty())
         return;
-    accessory.setRecursivelyIncludeSubdirectories(result.includeSubdirectories);
     defaults.setURL(result.directoryURL, ImportLocationKey);
     addClipsWithURLs(result.urls);
 }
@@ -251,9 +253,10 @@ bool ImportController::chooseSourceFolder() {
     request.allowsMultipleSelection = false;
     request.includeSubdirectoriesBox = accessory.recursivelyIncludeSubdirectories();
     const Presenter::OpenPanelResult result = Presenter::shared().runOpenPanel(request);
+    if (result.includeSubdirectories)
+        accessory.setRecursivelyIncludeSubdirectories(*result.includeSubdirectories);
     if (!result.accepted || result.urls.isEmpty())
         return false;
-    accessory.setRecursivelyIncludeSubdirectories(result.includeSubdirectories);
     defaults.setURL(result.directoryURL, DynamicFolderLocationKey);
     playlist->setDynamicSourceFolder(result.urls.first());
     playlist->setIncludeSubdirectories(accessory.recursivelyIncludeSubdirectories());

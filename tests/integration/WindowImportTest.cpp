@@ -88,6 +88,13 @@ TEST_F(WindowTest, AFolderFollowsTheCheckBoxWhichStartsOnAndIsKeptAndALongRunSho
     imported(wc);
     EXPECT_EQ(presenter.openPanelRequests.last().includeSubdirectoriesBox, std::optional<bool>(false));
     EXPECT_EQ(defaults.URLForKey("importLocation"), url("show"));
+    // Turned on in a panel that is then cancelled, the box stays on.
+    Presenter::OpenPanelResult cancelled;
+    cancelled.includeSubdirectories = true;
+    presenter.openPanelAnswers.push_back(cancelled);
+    wc->addNewClips();
+    wc->addNewClips();
+    EXPECT_EQ(presenter.openPanelRequests.last().includeSubdirectoriesBox, std::optional<bool>(true));
 
     // A long run shows its progress and keeps painting.
     for (int i = 0; i < 24; ++i)

@@ -90,12 +90,12 @@ TEST(WindowOpenPanel, TakesFilesAndFoldersTogetherAndTheCheckBoxAsLeft) {
     EXPECT_EQ(chosen, (QSet<QUrl>{QUrl::fromLocalFile(dir.filePath("a.mp4")),
                                   QUrl::fromLocalFile(dir.filePath("sub"))}));
     EXPECT_EQ(result.directoryURL, QUrl::fromLocalFile(dir.path()));
-    EXPECT_FALSE(result.includeSubdirectories);
+    EXPECT_EQ(result.includeSubdirectories, false);
 
     // A single folder alone is taken too, not opened.
     QTimer::singleShot(0, [&] { problem = answerPanel(QDir(dir.path()), {"sub"}, true); });
     const Presenter::OpenPanelResult folder = presenter.runOpenPanel(request);
     ASSERT_TRUE(problem.isEmpty()) << problem.toStdString();
     EXPECT_EQ(folder.urls, QList<QUrl>{QUrl::fromLocalFile(dir.filePath("sub"))});
-    EXPECT_TRUE(folder.includeSubdirectories);
+    EXPECT_EQ(folder.includeSubdirectories, true);
 }
