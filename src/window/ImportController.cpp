@@ -73,13 +73,23 @@ OpenAccessoryViewController& ImportController::accessoryController() {
     return *m_openAccessoryViewController;
 }
 
+Presenter::OpenPanelResult
+ImportController::runPanelWithSubdirectoriesBox(Presenter::OpenPanelRequest request) {
+    OpenAccessoryViewController& accessory = accessoryController();
+    request.includeSubdirectoriesBox = accessory.recursivelyIncludeSubdirectories();
+    Presenter::OpenPanelResult result = Presenter::shared().runOpenPanel(request);
+    // The box keeps the state the user left it in, whether or not the panel was confirmed.
+    if (result.includeSubdirectories)
+        accessory.setRecursivelyIncludeSubdirectories(*result.includeSubdirectories);
+    return result;
+}
+
 void ImportController::addNewClips() {
     // One run at a time: the panel is not offered while one runs.
     if (m_isImporting) {
         Presenter::shared().beep();
         return;
     }
-    OpenAccessoryViewController& accessory = accessoryController();
     UserDefaults& defaults = UserDefaults::standardUserDefaults();
     Presenter::OpenPanelRequest request;
     request.title = QStringLiteral("Add Clips");
@@ -88,11 +98,7 @@ void ImportController::addNewClips() {
     request.canChooseDirectories = true;
     request.allowsMultipleSelection = true;
     request.nameFilters = nameFiltersForTypes(m_allowedTypes);
-    request.includeSubdirectoriesBox = accessory.recursivelyIncludeSubdirectories();
-    const Presenter::OpenPanelResult result = Presenter::shared().runOpenPanel(request);
-    // The box keeps the state the user left it in, whether or not the panel was confirmed.
-    if (result.includeSubdirectories)
-        accessory.setRecursivelyIncludeSubdirectories(*result.includeSubdirectories);
+    const Presenter::OpenPanelResult result = runPanelWithSubdirectoriesBox(request);
     if (!result.accepted || result.urls.isEmpty())
         return;
     defaults.setURL(result.directoryURL, ImportLocationKey);
@@ -243,7 +249,6 @@ bool ImportController::chooseSourceFolder() {
         Presenter::shared().beep();
         return false;
     }
-    OpenAccessoryViewController& accessory = accessoryController();
     UserDefaults& defaults = UserDefaults::standardUserDefaults();
     Presenter::OpenPanelRequest request;
     request.title = QStringLiteral("Choose the Source Folder");
@@ -251,15 +256,12 @@ bool ImportController::chooseSourceFolder() {
     request.canChooseFiles = false;
     request.canChooseDirectories = true;
     request.allowsMultipleSelection = false;
-    request.includeSubdirectoriesBox = accessory.recursivelyIncludeSubdirectories();
-    const Presenter::OpenPanelResult result = Presenter::shared().runOpenPanel(request);
-    if (result.includeSubdirectories)
-        accessory.setRecursivelyIncludeSubdirectories(*result.includeSubdirectories);
+    const Presenter::OpenPanelResult result = runPanelWithSubdirectoriesBox(request);
     if (!result.accepted || result.urls.isEmpty())
         return false;
     defaults.setURL(result.directoryURL, DynamicFolderLocationKey);
     playlist->setDynamicSourceFolder(result.urls.first());
-    playlist->setIncludeSubdirectories(accessory.recursivelyIncludeSubdirectories());
+    playlist->setIncludeSubdirectories(accessoryController().recursivelyIncludeSubdirectories());
     if (ClipsController* clipsController = m_window.clipsController()) {
         QList<int> all;
         for (int row = 0; row < playlist->clips().size(); ++row)

@@ -2,6 +2,7 @@
 
 #include "document/ClipImporter.h"
 #include "document/ClipRecord.h"
+#include "platform/Presenter.h"
 
 #include <QList>
 #include <QStringList>
@@ -64,6 +65,9 @@ public:
 
 private:
     OpenAccessoryViewController& accessoryController();
+    // Runs the open panel with the "Include subdirectories" box in its remembered state, and remembers
+    // the state the user leaves it in.
+    Presenter::OpenPanelResult runPanelWithSubdirectoriesBox(Presenter::OpenPanelRequest request);
     bool descendsIntoSubdirectories() const;
     ClipImporter::Options importerOptions() const;
     void jobFinished();

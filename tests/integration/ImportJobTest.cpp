@@ -10,7 +10,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QPointer>
+#include <QProgressBar>
 #include <QTest>
 
 namespace {
@@ -62,11 +64,15 @@ TEST_F(ImportJobTest, CancelAndEscapeStopARunThatThenAddsNothingAndAWindowThatGo
     };
     for (const auto& cancel : cancels) {
         ASSERT_TRUE(startLongImport(wc));
+        // A long run shows its count once the walk has found every file, and the window keeps painting.
+        WAIT_UNTIL(wc->importProgressText()->text().endsWith(QStringLiteral(" of 1500")), 10000);
+        EXPECT_TRUE(wc->importSpinner()->isVisible());
         cancel();
         WAIT_UNTIL(!wc->isImporting(), 10000);
         EXPECT_EQ(document->clips(), clips);
         EXPECT_EQ(document->changeCount(), changes);
         EXPECT_FALSE(wc->importCancelButton()->isVisible());
+        EXPECT_FALSE(wc->importSpinner()->isVisible());
     }
     EXPECT_TRUE(presenter.alerts.isEmpty());
     EXPECT_EQ(presenter.beeps, 0);
