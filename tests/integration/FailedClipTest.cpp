@@ -92,7 +92,11 @@ TEST_F(FailedClipTest,
                PlayerWait)
         << events.join(", ").toStdString();
     EXPECT_TRUE(wc->isPlaying());
-    EXPECT_EQ(count("selection 2") + count("selection 3"), 0) << events.join(", ").toStdString();
+    EXPECT_EQ(count("selection 2"), 0) << events.join(", ").toStdString();
+    // A damaged file is found out only when the player reads it: on a slow machine that can be after its
+    // turn came, and then it goes at once.
+    for (qsizetype i = events.indexOf("selection 3"); i >= 0; i = events.indexOf("selection 3", i + 1))
+        EXPECT_EQ(events.value(i + 1), QStringLiteral("movieFailed 3")) << events.join(", ").toStdString();
     for (int row : {2, 3}) {
         EXPECT_TRUE(cell(wc, row, Qt::ForegroundRole).isValid()) << row;
         EXPECT_TRUE(cell(wc, row, Qt::ToolTipRole)
