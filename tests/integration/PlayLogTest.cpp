@@ -69,7 +69,7 @@ TEST(PlayLogRun, APlaylistThatClosesWhenFinishedLogsEachClipOnceAndTheProgramQui
     const bool finished = app.waitForExit(60000);
     const QList<QJsonObject> entries = app.logEntries();
     ASSERT_TRUE(finished) << eventsOf(entries).join(' ').toStdString();
-    EXPECT_EQ(app.exitCode(), 0);
+    EXPECT_EQ(app.exitCode(), 0) << app.standardError().toStdString();
     EXPECT_EQ(eventsOf(entries), (QStringList{"windowDidLoad", "selection", "play", "movieDidEnd",
                                               "selection", "movieDidEnd", "stop", "documentClosed"}));
     // Each line names the playlist, and the clip it is about with its row and file.
