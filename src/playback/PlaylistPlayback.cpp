@@ -420,3 +420,15 @@ void PlaylistPlayback::prepareNextClip() {
     // The current movie itself (a playlist of one, looping) needs nothing prepared: it plays again.
     m_player->prepareNext(next);
 }
+
+int PlaylistPlayback::rowAfterSelection(bool reopenMissing) {
+    const QList<ClipRecordPtr> clips = m_clipList.clips();
+    return Sequencing::rowThatComesNext(m_clipList.selectedRows(), int(clips.size()), looping(),
+                                        [&](int row) { return rowCanPlay(clips, row, reopenMissing); });
+}
+
+int PlaylistPlayback::rowBeforeSelection(bool reopenMissing) {
+    const QList<ClipRecordPtr> clips = m_clipList.clips();
+    return Sequencing::rowThatComesBefore(m_clipList.selectedRows(), int(clips.size()), looping(),
+                                          [&](int row) { return rowCanPlay(clips, row, reopenMissing); });
+}

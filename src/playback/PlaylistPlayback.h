@@ -101,6 +101,12 @@ public:
     // Sends transportEvent about the current clip.
     void announce(const QString& event);
 
+    // The rows a step forward and a step back go to from the selection, as the sequencing chooses them
+    // (looping wraps; clips that cannot play are passed over, a missing clip's file tried again first
+    // when reopenMissing is set); -1 when there is none.
+    int rowAfterSelection(bool reopenMissing);
+    int rowBeforeSelection(bool reopenMissing);
+
 signals:
     void stateChanged(PlaylistPlayback::State state);
     // Another movie (or none) became current.

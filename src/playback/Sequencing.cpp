@@ -24,6 +24,26 @@ int rowThatComesNext(const QList<int>& selectedRows, int rowCount, bool looping,
     return nextPlayableRow(rowCount, selectedRows.isEmpty() ? -1 : selectedRows.last(), looping, canPlay);
 }
 
+int previousPlayableRow(int rowCount, int from, bool looping, const CanPlay& canPlay) {
+    from = std::max(from, 0);
+    for (int row = std::min(from, rowCount) - 1; row >= 0; --row) {
+        if (canPlay(row))
+            return row;
+    }
+    if (!looping)
+        return -1;
+    for (int row = rowCount - 1; row >= from; --row) {
+        if (canPlay(row))
+            return row;
+    }
+    return -1;
+}
+
+int rowThatComesBefore(const QList<int>& selectedRows, int rowCount, bool looping, const CanPlay& canPlay) {
+    return previousPlayableRow(rowCount, selectedRows.isEmpty() ? rowCount : selectedRows.first(), looping,
+                               canPlay);
+}
+
 End endOfClip(const QList<int>& selectedRows, int currentRow, int rowCount, bool looping,
               bool closeWhenFinished, const CanPlay& canPlay) {
     const int next = rowThatComesNext(selectedRows, rowCount, looping, canPlay);

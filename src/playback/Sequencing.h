@@ -22,6 +22,14 @@ int nextPlayableRow(int rowCount, int from, bool looping, const CanPlay& canPlay
 // or from the top when nothing is selected.
 int rowThatComesNext(const QList<int>& selectedRows, int rowCount, bool looping, const CanPlay& canPlay);
 
+// The mirror of nextPlayableRow: the first row before `from` (rowCount: after the last row) that can
+// play, going up; then, when looping, the rows from the last down to and including `from`; -1 when none.
+int previousPlayableRow(int rowCount, int from, bool looping, const CanPlay& canPlay);
+
+// The row a step back from the selection goes to: previousPlayableRow before the first selected row, or
+// the last row that plays when nothing is selected.
+int rowThatComesBefore(const QList<int>& selectedRows, int rowCount, bool looping, const CanPlay& canPlay);
+
 enum class EndAction {
     Next,         // select the row that follows; it starts as it becomes current
     LoopToFirst,  // the list ran out and loops: select the first row that can play

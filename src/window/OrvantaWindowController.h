@@ -190,6 +190,15 @@ public:
     void setVolume(float volume);
     void setSpeed(float rate);
     void resetSpeed();
+    // The "Loop" setting (the settings pane's box and remote control both set it here).
+    void setLooping(bool looping);
+    // A step forward or back (remote control, media keys): selects the row that comes after or before
+    // the selection as the sequencing chooses it; while playing, its clip plays. False when none does.
+    bool selectNextClip();
+    bool selectPreviousClip();
+    // Whether a step would find a row (missing files are not tried again for this).
+    bool canSelectNextClip() { return m_playback->rowAfterSelection(false) >= 0; }
+    bool canSelectPreviousClip() { return m_playback->rowBeforeSelection(false) >= 0; }
     void setupPlayButton();
     void setupPauseButton();
     // The end of a movie; only the end of this window's current movie moves it on.

@@ -193,6 +193,26 @@ void OrvantaWindowController::resetSpeed() {
     setSpeed(1.0f);
 }
 
+void OrvantaWindowController::setLooping(bool looping) {
+    writeSetting(QStringLiteral("looping"), TypedNumber::integer(looping ? 1 : 0));
+}
+
+bool OrvantaWindowController::selectNextClip() {
+    const int row = m_playback->rowAfterSelection(true);
+    if (row < 0 || !m_clipsController)
+        return false;
+    m_clipsController->setSelectionIndexes({row});
+    return true;
+}
+
+bool OrvantaWindowController::selectPreviousClip() {
+    const int row = m_playback->rowBeforeSelection(true);
+    if (row < 0 || !m_clipsController)
+        return false;
+    m_clipsController->setSelectionIndexes({row});
+    return true;
+}
+
 void OrvantaWindowController::setupPlayButton() {
     QAbstractButton* button = playButton();
     if (!button)

@@ -77,7 +77,11 @@ QWidget* PlaylistSettingsPane::makePlaybackSettingsPage() {
         box = new QCheckBox(text, page);
         box->setObjectName(key);
         connect(box, &QCheckBox::toggled, this, [this, key, asInteger](bool on) {
-            writeSetting(key, asInteger ? TypedNumber::integer(on ? 1 : 0) : TypedNumber::boolean(on));
+            // Looping, the one integer flag, goes through the controller, which remote control uses too.
+            if (asInteger)
+                m_controller.setLooping(on);
+            else
+                writeSetting(key, TypedNumber::boolean(on));
         });
         layout->addWidget(box, row, column);
     };
