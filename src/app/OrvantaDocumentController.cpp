@@ -100,6 +100,7 @@ OrvantaDocumentController::OrvantaDocumentController(QObject* parent)
             controller->setDatasource(&document);
             logTransportEvents(*controller, document);
             keepScreenAwake(*controller, document);
+            emit windowControllerMade(controller.get());
             return controller;
         });
 }

@@ -6,6 +6,8 @@
 #include <functional>
 #include <memory>
 
+class OrvantaWindowController;
+
 // The application's document controller and delegate: it registers the initial defaults and the named
 // transformers before any document exists, knows the two playlist types, carries the new-playlist and
 // preferences commands, and decides quitting. The application makes one, in main().
@@ -38,6 +40,11 @@ public:
     // With a quit handler (unattended runs), the handler ends the program instead, asking nobody.
     bool terminate();
     void setQuitHandler(std::function<void()> handler) { m_quitHandler = std::move(handler); }
+
+signals:
+    // A playlist's window controller was made (before its window is loaded); it lives until its playlist
+    // closes. Remote control follows the windows through this.
+    void windowControllerMade(OrvantaWindowController* controller);
 
 private:
     std::unique_ptr<PreferencesWindowController> m_preferenceController;

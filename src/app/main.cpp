@@ -4,6 +4,7 @@
 #include "app/StartWindow.h"
 #include "app/TerminationSignals.h"
 #include "app/XWaylandPreference.h"
+#include "app/mpris/MprisService.h"
 #include "platform/AppPaths.h"
 #include "platform/HeadlessPresenter.h"
 #include "platform/PlayLog.h"
@@ -101,6 +102,8 @@ int main(int argc, char** argv) {
                          &ApplicationTermination::request);
         if (parser.isSet(unattended))
             controller.setQuitHandler([&termination] { termination.request(); });
+        // Media keys, playerctl and remote scripts reach the playlists over MPRIS on the session bus.
+        MprisService mpris(controller);
 
         // Each step of the start can take long (a dynamic playlist's import, the demo's clips); a request
         // made meanwhile cancels it and skips the rest.
