@@ -1,5 +1,6 @@
 #include "app/ApplicationMenus.h"
 
+#include "app/OpenAtLogin.h"
 #include "app/OrvantaDocumentController.h"
 #include "platform/documents/Document.h"
 
@@ -78,6 +79,7 @@ void ApplicationMenus::install(QMainWindow* window, OrvantaDocumentController* c
             if (doc && !doc->revertToSaved(&error))
                 controller->presentError(error);
         });
+        OpenAtLogin::addMenuItem(file, document);
     }
 
     file->addSeparator();
