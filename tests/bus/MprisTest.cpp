@@ -148,7 +148,9 @@ TEST(MprisTest, PlayerctlDrivesThePlayingPlaylistEveryChangeIsSentAndEditsAreSav
     WAIT_EQ(playerctl({QStringLiteral("status")}), QStringLiteral("Paused"), Wait);
     WAIT_UNTIL(bus.sent(QStringLiteral("PlaybackStatus"), QStringLiteral("Paused")), Wait);
 
-    // The paused clip's metadata, its poster written out as a picture.
+    // The paused clip's metadata, its poster written out as a picture (a moment after it became current).
+    WAIT_UNTIL(QUrl(playerctl({QStringLiteral("metadata"), QStringLiteral("mpris:artUrl")})).isLocalFile(),
+               Wait);
     const QStringList metadata =
         playerctl({QStringLiteral("metadata"), QStringLiteral("--format"),
                    QStringLiteral(

@@ -9,15 +9,48 @@
 #include <QImage>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QTimer>
 #include <algorithm>
+
+namespace {
+
+constexpr int PosterDelayMs = 1000;
+
+// The file URL of the poster written out (or found written already); empty when it cannot be written.
+// Any thread.
+QString writePoster(const VideoImage& frame, const QString& folder) {
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    hash.addData(QByteArray::number(frame.width) + 'x' + QByteArray::number(frame.height));
+    hash.addData(frame.pixels);
+    const QString path =
+        QDir(folder).filePath(QString::fromLatin1(hash.result().toHex()) + QStringLiteral(".png"));
+    if (!QFileInfo::exists(path)) {
+        const QImage image(reinterpret_cast<const uchar*>(frame.pixels.constData()), frame.width,
+                           frame.height, frame.bytesPerLine(), QImage::Format_RGBX8888);
+        QSaveFile file(path);
+        if (!QDir().mkpath(folder) || !file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") ||
+            !file.commit())
+            return {};
+    }
+    return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
+}
+
+} // namespace
 
 QString MprisMetadata::defaultPosterFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
            QStringLiteral("/orvanta/posters");
 }
 
-MprisMetadata::MprisMetadata(QString posterFolder)
-    : m_posterFolder(std::move(posterFolder)) {}
+MprisMetadata::MprisMetadata(QString posterFolder, QObject* parent)
+    : QObject(parent)
+    , m_posterFolder(std::move(posterFolder)) {
+    m_writer.setMaxThreadCount(1);
+}
+
+MprisMetadata::~MprisMetadata() {
+    m_writer.waitForDone();
+}
 
 MprisMetadata::Entry& MprisMetadata::entryOf(const ClipRecordPtr& clip) {
     for (Entry& entry : m_entries) {
@@ -26,8 +59,14 @@ MprisMetadata::Entry& MprisMetadata::entryOf(const ClipRecordPtr& clip) {
     }
     // Records of closed playlists and removed clips are forgotten; their numbers are not given again.
     std::erase_if(m_entries, [](const Entry& entry) { return entry.clip.expired(); });
-    m_entries.push_back({clip, ++m_lastNumber, {}});
+    m_entries.push_back({clip, ++m_lastNumber, {}, false});
     return m_entries.back();
+}
+
+MprisMetadata::Entry* MprisMetadata::entryNumbered(quint64 number) {
+    const auto it = std::find_if(m_entries.begin(), m_entries.end(),
+                                 [number](const Entry& entry) { return entry.number == number; });
+    return it == m_entries.end() ? nullptr : &*it;
 }
 
 QString MprisMetadata::trackIdOf(const ClipRecordPtr& clip) {
@@ -47,31 +86,34 @@ QVariantMap MprisMetadata::metadataOf(const ClipRecordPtr& clip) {
     if (clip->movie)
         metadata.insert(QStringLiteral("mpris:length"),
                         MprisValues::microseconds(clip->movie->duration().seconds()));
-    // The poster may come after the row (it is decoded later): tried again until it is written.
-    if (entry.artUrl.isEmpty())
-        entry.artUrl = writePoster(*clip);
     if (!entry.artUrl.isEmpty())
         metadata.insert(QStringLiteral("mpris:artUrl"), entry.artUrl);
+    else if (!entry.asked)
+        writePosterLater(entry, *clip);
     return metadata;
 }
 
-QString MprisMetadata::writePoster(const ClipRecord& clip) const {
+void MprisMetadata::writePosterLater(Entry& entry, const ClipRecord& clip) {
     const VideoImage& frame = clip.posterImage.frame;
+    // The poster may come after the row (it is decoded later): asked again until there is one.
     if (clip.posterImage.kind != PosterImage::Kind::Frame || frame.isNull() ||
         frame.pixels.size() < frame.bytesPerLine() * frame.height)
-        return {};
-    QCryptographicHash hash(QCryptographicHash::Sha1);
-    hash.addData(QByteArray::number(frame.width) + 'x' + QByteArray::number(frame.height));
-    hash.addData(frame.pixels);
-    const QString path =
-        QDir(m_posterFolder).filePath(QString::fromLatin1(hash.result().toHex()) + QStringLiteral(".png"));
-    if (!QFileInfo::exists(path)) {
-        const QImage image(reinterpret_cast<const uchar*>(frame.pixels.constData()), frame.width,
-                           frame.height, frame.bytesPerLine(), QImage::Format_RGBX8888);
-        QSaveFile file(path);
-        if (!QDir().mkpath(m_posterFolder) || !file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") ||
-            !file.commit())
-            return {};
-    }
-    return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
+        return;
+    entry.asked = true;
+    QTimer::singleShot(PosterDelayMs, this, [this, number = entry.number, frame] {
+        m_writer.start([this, number, frame, folder = m_posterFolder] {
+            const QString url = writePoster(frame, folder);
+            // The pool is waited for before this object goes, so it is there to take the call.
+            QMetaObject::invokeMethod(
+                this,
+                [this, number, url] {
+                    Entry* written = entryNumbered(number);
+                    if (!written || url.isEmpty())
+                        return;
+                    written->artUrl = url;
+                    emit posterWritten();
+                },
+                Qt::QueuedConnection);
+        });
+    });
 }

@@ -66,6 +66,7 @@ MprisPlayerAdaptor::MprisPlayerAdaptor(QObject* object, const QString& path, QDB
     m_changes.setInterval(0);
     connect(&m_changes, &QTimer::timeout, this, &MprisPlayerAdaptor::sendChanges);
     connect(&m_choice, &MprisWindowChoice::changed, &m_changes, qOverload<>(&QTimer::start));
+    connect(&m_metadata, &MprisMetadata::posterWritten, &m_changes, qOverload<>(&QTimer::start));
     connect(&m_choice, &MprisWindowChoice::seeked, this,
             [this](double seconds) { emit Seeked(MprisValues::microseconds(seconds)); });
     m_sent = properties();
@@ -219,10 +220,12 @@ void MprisPlayerAdaptor::Seek(qlonglong Offset) {
         return;
     const qint64 length = lengthOf(currentClip(wc));
     const MprisValues::SeekTarget to = MprisValues::seekTarget(position(), Offset, length);
-    if (to.next)
+    if (to.next) {
         Next();
-    else
-        seekTo(wc, to.position, length);
+        return;
+    }
+    m_choice.seekRequested();
+    seekTo(wc, to.position, length);
 }
 
 void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath& TrackId, qlonglong Position) {
@@ -232,6 +235,7 @@ void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath& TrackId, qlonglong P
     if (!canSeek() || TrackId.path() != m_metadata.trackIdOf(clip) ||
         !MprisValues::positionIsWithin(Position, lengthOf(clip)))
         return;
+    m_choice.seekRequested();
     seekTo(wc, Position, lengthOf(clip));
 }
 

@@ -78,7 +78,7 @@ void MprisWindowChoice::watchTargetPlayer() {
     m_playerConnections.clear();
     m_watchedPlayer = player;
     m_readyMovie.reset();
-    m_seekPending = false;
+    m_seekPending = m_seekRequested = false;
     if (!player)
         return;
     // The player is ready after loading a movie and after each seek; the position comes after. A movie
@@ -86,12 +86,13 @@ void MprisWindowChoice::watchTargetPlayer() {
     m_playerConnections.append(
         connect(player, &MpvPlayer::movieChanged, this, [this, player](const std::shared_ptr<Movie>& movie) {
             m_readyMovie = player->isReady() ? movie : std::weak_ptr<Movie>();
-            m_seekPending = false;
+            m_seekPending = m_seekRequested = false;
         }));
     m_playerConnections.append(
         connect(player, &MpvPlayer::movieReady, this, [this](const std::shared_ptr<Movie>& movie) {
-            if (movie && m_readyMovie.lock() == movie)
+            if (movie && (m_readyMovie.lock() == movie || m_seekRequested))
                 m_seekPending = true;
+            m_seekRequested = false;
             m_readyMovie = movie;
         }));
     m_playerConnections.append(connect(player, &MpvPlayer::positionChanged, this, [this](double seconds) {

@@ -23,6 +23,9 @@ public:
 
     // Null when no playlist is open.
     OrvantaWindowController* target() const;
+    // A seek of the chosen window's movie was asked for: the next time its player is ready counts as
+    // that seek, even when the movie is still loading (then it is not ready again, but for the first time).
+    void seekRequested() { m_seekRequested = true; }
 
 signals:
     void changed();
@@ -45,4 +48,5 @@ private:
     // position.
     std::weak_ptr<Movie> m_readyMovie;
     bool m_seekPending = false;
+    bool m_seekRequested = false;
 };
