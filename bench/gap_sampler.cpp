@@ -9,6 +9,12 @@
 //   "MICROSECONDS R G B" per change (time from the first sample, colour averaged over the patch),
 //   and "samples N max-interval-us M" at the end.
 //
+// Usage: bench_gap_sampler --launch SECONDS -- COMMAND [ARGS...]
+//   Starts COMMAND and prints the milliseconds from its start until a frame-coded picture of at least
+//   LaunchMinSide pixels a side (a playing clip, not a poster in a table) first shows anywhere on the
+//   screen, then ends COMMAND (SIGTERM, SIGKILL a few seconds later). Prints "nan" and fails when
+//   none shows within SECONDS.
+//
 // Uses XShmGetImage on the root window: one round trip to the X server per sample, no copy through
 // the socket. Made for Xvfb, whose root window holds every window's pixels.
 #include <X11/Xlib.h>
@@ -19,9 +25,12 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <sys/ipc.h>
 #include <sys/shm.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -30,6 +39,7 @@ constexpr int Patch = 8;             // pixels a side
 constexpr long IntervalNs = 1000000; // between samples
 constexpr int MarkerBlue = 200;      // every coded frame has this blue
 constexpr int MarkerTolerance = 24;
+constexpr int LaunchMinSide = 200;
 
 std::atomic<bool> stopRequested{false};
 
@@ -114,15 +124,8 @@ Rect growFrom(const Shm& screen, int sx, int sy, int width, int height) {
     return {left, top, right - left + 1, bottom - top + 1};
 }
 
-bool findPicture(Display* display, Rect& found) {
-    const int screen = DefaultScreen(display);
-    const int width = DisplayWidth(display, screen);
-    const int height = DisplayHeight(display, screen);
-    Shm full;
-    if (!full.create(display, width, height) || !full.grab(0, 0)) {
-        full.destroy();
-        return false;
-    }
+// The largest coded rectangle in a grab of the whole screen.
+Rect largestPicture(const Shm& full, int width, int height) {
     Rect best;
     for (int y = 0; y < height; y += 16) {
         for (int x = 0; x < width; x += 16) {
@@ -137,6 +140,19 @@ bool findPicture(Display* display, Rect& found) {
                 best = rect;
         }
     }
+    return best;
+}
+
+bool findPicture(Display* display, Rect& found) {
+    const int screen = DefaultScreen(display);
+    const int width = DisplayWidth(display, screen);
+    const int height = DisplayHeight(display, screen);
+    Shm full;
+    if (!full.create(display, width, height) || !full.grab(0, 0)) {
+        full.destroy();
+        return false;
+    }
+    const Rect best = largestPicture(full, width, height);
     full.destroy();
     if (best.w < Patch * 2 || best.h < Patch * 2)
         return false;
@@ -144,11 +160,73 @@ bool findPicture(Display* display, Rect& found) {
     return true;
 }
 
+void endChild(pid_t child) {
+    kill(child, SIGTERM);
+    for (int i = 0; i < 500; ++i) {
+        if (waitpid(child, nullptr, WNOHANG) == child)
+            return;
+        timespec pause{0, 10000000};
+        nanosleep(&pause, nullptr);
+    }
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+}
+
+int launch(Display* display, double seconds, char** command) {
+    const int screen = DefaultScreen(display);
+    const int width = DisplayWidth(display, screen);
+    const int height = DisplayHeight(display, screen);
+    Shm full;
+    if (!full.create(display, width, height)) {
+        std::fprintf(stderr, "bench_gap_sampler: cannot share memory with the X server\n");
+        return 1;
+    }
+    const long long start = nowUs();
+    const pid_t child = fork();
+    if (child == 0) {
+        execvp(command[0], command);
+        _exit(127);
+    }
+    if (child < 0)
+        return 1;
+    const long long end = start + (long long)(seconds * 1e6);
+    long long shown = -1;
+    while (nowUs() < end && waitpid(child, nullptr, WNOHANG) == 0) {
+        if (full.grab(0, 0)) {
+            const Rect rect = largestPicture(full, width, height);
+            if (rect.w >= LaunchMinSide && rect.h >= LaunchMinSide) {
+                shown = nowUs();
+                break;
+            }
+        }
+        timespec pause{0, 1000000};
+        nanosleep(&pause, nullptr);
+    }
+    full.destroy();
+    endChild(child);
+    if (shown < 0) {
+        std::printf("nan\n");
+        return 1;
+    }
+    std::printf("%.1f\n", double(shown - start) / 1000.0);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 5 && std::strcmp(argv[1], "--launch") == 0 && std::strcmp(argv[3], "--") == 0) {
+        Display* display = XOpenDisplay(nullptr);
+        if (!display || !XShmQueryExtension(display)) {
+            std::fprintf(stderr, "bench_gap_sampler: no X display with the shared memory extension\n");
+            return 1;
+        }
+        const int status = launch(display, std::atof(argv[2]), argv + 4);
+        XCloseDisplay(display);
+        return status;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: bench_gap_sampler SECONDS\n");
+        std::fprintf(stderr, "usage: bench_gap_sampler SECONDS | --launch SECONDS -- COMMAND...\n");
         return 2;
     }
     const double seconds = std::atof(argv[1]);

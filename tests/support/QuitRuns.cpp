@@ -5,6 +5,7 @@
 #include "platform/TypedNumber.h"
 #include "support/AppProcess.h"
 #include "support/PlaylistFixture.h"
+#include "support/PulseNullSink.h"
 #include "support/TestMedia.h"
 
 #include <QDir>
@@ -34,65 +35,6 @@ QString appBinary(const QString& binary) {
     const QString other = qEnvironmentVariable("ORVANTA_QUIT_APP");
     return other.isEmpty() ? binary : other;
 }
-
-// A PulseAudio server of the test's own, with one null sink and no other device.
-class PulseNullSink {
-public:
-    explicit PulseNullSink(const QString& folder)
-        : m_socket(QDir(folder).filePath(QStringLiteral("native"))) {
-        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("pulseaudio"));
-        if (daemon.isEmpty() || QStandardPaths::findExecutable(QStringLiteral("pactl")).isEmpty())
-            return;
-        QDir(folder).mkpath(QStringLiteral("runtime"));
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QDir(folder).filePath(QStringLiteral("runtime")));
-        env.insert(QStringLiteral("HOME"), folder);
-        m_daemon.setProcessEnvironment(env);
-        m_daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_daemon.start(
-            daemon,
-            {QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
-             QStringLiteral("--use-pid-file=no"), QStringLiteral("--disable-shm=yes"),
-             QStringLiteral("--log-level=error"),
-             QStringLiteral("--load=module-null-sink sink_name=orvanta_test"),
-             QStringLiteral("--load=module-native-protocol-unix auth-anonymous=1 socket=") + m_socket});
-        m_running = m_daemon.waitForStarted(10000) &&
-                    QTest::qWaitFor([&] { return pactl({QStringLiteral("info")}).has_value(); }, 10000);
-    }
-    ~PulseNullSink() {
-        if (m_daemon.state() == QProcess::NotRunning)
-            return;
-        m_daemon.terminate();
-        if (!m_daemon.waitForFinished(5000)) {
-            m_daemon.kill();
-            m_daemon.waitForFinished(5000);
-        }
-    }
-    bool isRunning() const { return m_running && m_daemon.state() == QProcess::Running; }
-    QString server() const { return QStringLiteral("unix:") + m_socket; }
-    // Streams playing into the server now.
-    int sinkInputs() const {
-        const auto listed =
-            pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sink-inputs")});
-        return listed ? int(listed->trimmed().isEmpty() ? 0 : listed->trimmed().count('\n') + 1) : 0;
-    }
-
-private:
-    std::optional<QByteArray> pactl(const QStringList& arguments) const {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("PULSE_SERVER"), server());
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral("pactl"), arguments);
-        if (!process.waitForFinished(5000) || process.exitCode() != 0)
-            return std::nullopt;
-        return process.readAllStandardOutput();
-    }
-
-    QString m_socket;
-    QProcess m_daemon;
-    bool m_running = false;
-};
 
 // Both kinds of playlist over three copies of a 3 s clip with sound, playing at once and looping.
 struct Shows {

@@ -11,7 +11,7 @@
 
 namespace {
 
-enum Observed : quint64 { TimePos = 1, EofReached, Pause, Speed, Volume, FrameRate };
+enum Observed : quint64 { TimePos = 1, EofReached, Pause, Speed, Volume, FrameRate, AudioOutput };
 
 constexpr quint64 PositionReply = 10;
 constexpr quint64 EofReply = 11;
@@ -60,6 +60,7 @@ MpvPlayer::CreateResult MpvPlayer::create(const Config& config) {
         slot.handle->observe(Speed, "speed", MPV_FORMAT_DOUBLE);
         slot.handle->observe(Volume, "volume", MPV_FORMAT_DOUBLE);
         slot.handle->observe(FrameRate, "container-fps", MPV_FORMAT_DOUBLE);
+        slot.handle->observe(AudioOutput, "current-ao", MPV_FORMAT_STRING);
         connect(slot.handle.get(), &MpvHandle::frameRendered, self, [self] {
             self->checkShown();
             self->checkPrepared();
@@ -318,6 +319,9 @@ void MpvPlayer::unload(int index, bool keepPicture) {
     Slot& slot = m_slots[size_t(index)];
     if (slot.stage == Stage::Empty && !slot.movie && (keepPicture || !slot.holdsFile))
         return;
+    // A movie whose end moved playing on still sounds for a moment (what the sound output holds):
+    // pausing would cut that off. It has nothing more to play, so its picture stays all the same.
+    const bool playingOut = keepPicture && slot.eofReached && slot.endReported;
     slot.movie.reset();
     slot.stage = Stage::Empty;
     ++slot.loadRequest;
@@ -327,7 +331,8 @@ void MpvPlayer::unload(int index, bool keepPicture) {
     slot.position = 0.0;
     slot.eofReached = false;
     slot.endReported = false;
-    slot.handle->setFlagAsync("pause", true);
+    if (!playingOut)
+        slot.handle->setFlagAsync("pause", true);
     slot.holdsFile = keepPicture;
     if (!keepPicture)
         slot.handle->commandAsync({"stop"});
@@ -468,6 +473,12 @@ void MpvPlayer::handleProperty(int index, const mpv_event& event) {
     case FrameRate:
         slot.frameRate = isDouble ? *static_cast<const double*>(property->data) : 0.0;
         return;
+    case AudioOutput: {
+        const char* name =
+            property->format == MPV_FORMAT_STRING ? *static_cast<char**>(property->data) : nullptr;
+        slot.audible = name && *name && std::strcmp(name, "null") != 0;
+        return;
+    }
     default:
         return;
     }
@@ -533,13 +544,20 @@ void MpvPlayer::showActive() {
     }
 }
 
-// After a switch, the first frame stays one frame interval before playing moves on from it.
+// After a switch, the first frame stays one frame interval before playing moves on from it. A movie
+// that plays its sound into a real output starts at once instead: its sound must follow the previous
+// movie's without a gap, and its pictures are timed by that sound (the first one stays until the
+// sound has played that long).
 void MpvPlayer::holdFirstFrame() {
     Slot& slot = active();
     m_sinceSwitch.start();
-    m_firstFrameHold = frameMilliseconds(slot, engineSpeed(slot.movie->preferredRate()));
+    m_firstFrameHold = slot.audible ? 0 : frameMilliseconds(slot, engineSpeed(slot.movie->preferredRate()));
     m_releaseTimer.stop();
-    if (slot.movie->rate() > 0.0f)
+    if (slot.movie->rate() <= 0.0f)
+        return;
+    if (m_firstFrameHold == 0)
+        releaseFirstFrame();
+    else
         m_releaseTimer.start(m_firstFrameHold);
 }
 

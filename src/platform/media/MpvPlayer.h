@@ -86,7 +86,10 @@ public:
     // Makes the prepared movie the attached one; it runs at its preferred rate when the movie it
     // replaces was running. False, changing nothing, when nothing prepared is ready. After a switch
     // (here or in attach) the first frame stays one frame interval before playing moves on from it:
-    // the engine, released from its pause, shows the second frame almost at once.
+    // the engine, released from its pause, shows the second frame almost at once. A movie with sound
+    // on a real output is released at once: its sound follows the previous movie's without a gap, and
+    // times its pictures. The previous movie, when its end moved playing on, is not paused: the
+    // sound it still holds plays out rather than being cut off.
     bool switchToPrepared();
 
 signals:
@@ -124,6 +127,7 @@ private:
         double speed = 1.0;
         double volume = 100.0;
         double frameRate = 0.0; // of the file, as its container says; 0 while unknown
+        bool audible = false;   // its sound goes to a real output (not the null one, not none)
         quint64 framesAtRestart = 0;
         bool announced = false; // nextPrepared sent for this load
         bool holdsFile = false; // let go of, but the engine still holds its file, paused
