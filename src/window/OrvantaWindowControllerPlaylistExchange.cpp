@@ -77,7 +77,7 @@ void OrvantaWindowController::exportPlaylist() {
     request.nameFilter = QStringLiteral("M3U Playlist (*.m3u8 *.m3u);;XSPF Playlist (*.xspf)");
     request.defaultSuffix = QStringLiteral("m3u8");
     const std::optional<QUrl> chosen = Presenter::shared().runSavePanel(request);
-    if (!chosen || !chosen->isLocalFile())
+    if (!chosen || !chosen->isLocalFile() || !m_datasource)
         return;
     QString path = chosen->toLocalFile();
     if (!PlaylistExchange::formatForPath(path))
