@@ -11,5 +11,15 @@ std::optional<QUrl> localFileURL(const QUrl& url) {
     const QString path = url.path(QUrl::FullyDecoded);
     if (!path.startsWith(u'/'))
         return std::nullopt;
-    return QUrl::fromLocalFile(QDir::cleanPath(path));
+    return localFileURLOfPath(path);
+}
+
+QUrl localFileURLOfPath(const QString& absolutePath) {
+    QString path = QDir::cleanPath(absolutePath);
+    // cleanPath keeps the ".." that would climb above the root, where they lead nowhere.
+    while (path.startsWith(QLatin1String("/../")))
+        path.remove(0, 3);
+    if (path == QLatin1String("/.."))
+        path = QStringLiteral("/");
+    return QUrl::fromLocalFile(path);
 }

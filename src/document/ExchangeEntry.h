@@ -28,3 +28,5 @@ struct ExchangeReadResult {
 // The URL of a local file named by a "file:" URL ("file://localhost/..." too), cleaned of "." and
 // ".."; nothing for any other URL, or one on another host.
 std::optional<QUrl> localFileURL(const QUrl& url);
+// The URL of an absolute path, cleaned of ".", ".." (also those above the root) and doubled slashes.
+QUrl localFileURLOfPath(const QString& absolutePath);

@@ -22,13 +22,19 @@ QString decoded(const QByteArray& data) {
 }
 
 // The path as the list writes it: relative inside the list's folder, absolute elsewhere. A relative
-// path that starts with '#' would read as a comment.
+// path that starts with '#' would read as a comment, so it starts with "./"; a path that a line cannot hold
+// as it is (a line break, or spaces at either end, in a file name) is written as a percent-encoded file URL.
 QString listedPath(const QString& path, const QString& listFolder) {
+    if (path.contains(u'\n') || path.contains(u'\r') || path != path.trimmed())
+        return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
     const QString relative = QDir(listFolder).relativeFilePath(path);
     if (relative.startsWith(QLatin1String("../")) || relative == QLatin1String("..") ||
         QDir::isAbsolutePath(relative))
         return path;
-    return relative.startsWith(u'#') ? QStringLiteral("./") + relative : relative;
+    // Nor may it read as a URL, or as a Windows path of backslashes.
+    const bool mistakable = relative.startsWith(u'#') || hasScheme(relative) ||
+                            (relative.contains(u'\\') && !relative.contains(u'/'));
+    return mistakable ? QStringLiteral("./") + relative : relative;
 }
 
 QString oneLine(QString text) {
@@ -43,8 +49,8 @@ QByteArray M3uList::write(const QList<ExchangeEntry>& entries, const QString& li
         const qint64 seconds =
             entry.durationMs ? qint64(std::llround(double(*entry.durationMs) / 1000.0)) : -1;
         text += QStringLiteral("#EXTINF:%1,%2\n").arg(seconds).arg(oneLine(entry.title));
-        text += oneLine(entry.url.isLocalFile() ? listedPath(entry.url.toLocalFile(), listFolder)
-                                                : entry.url.toString(QUrl::FullyEncoded)) +
+        text += (entry.url.isLocalFile() ? listedPath(entry.url.toLocalFile(), listFolder)
+                                         : entry.url.toString(QUrl::FullyEncoded)) +
                 u'\n';
     }
     return text.toUtf8();
@@ -71,7 +77,8 @@ ExchangeReadResult M3uList::read(const QByteArray& data, const QString& listFold
             bool ok = false;
             const double seconds = head.section(u' ', 0, 0).toDouble(&ok);
             info = ExchangeEntry{};
-            if (ok && seconds >= 0)
+            // Up to about 30,000 years: beyond that a number is no duration.
+            if (ok && std::isfinite(seconds) && seconds >= 0 && seconds < 1e12)
                 info->durationMs = qint64(std::llround(seconds * 1000.0));
             if (comma >= 0)
                 info->title = line.mid(comma + 1).trimmed();
@@ -92,7 +99,8 @@ ExchangeReadResult M3uList::read(const QByteArray& data, const QString& listFold
             // A list written on Windows separates with backslashes.
             if (!line.contains(u'/'))
                 line.replace(u'\\', u'/');
-            entry.url = QUrl::fromLocalFile(QDir::cleanPath(QDir(listFolder).absoluteFilePath(line)));
+            // Joined by hand: QDir takes a path that starts with ':' for one of Qt's resources.
+            entry.url = localFileURLOfPath(line.startsWith(u'/') ? line : listFolder + u'/' + line);
         }
         result.entries.append(entry);
     }

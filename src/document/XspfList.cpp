@@ -12,6 +12,26 @@ bool isXspf(const QXmlStreamReader& xml, QLatin1String name) {
     return xml.name() == name && (xml.namespaceUri() == Namespace || xml.namespaceUri().isEmpty());
 }
 
+// XML 1.0 has no way to write most control characters, nor unpaired surrogates; a file name may hold
+// them. They become U+FFFD, so that the list stays well formed.
+QString xmlText(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            out += c;
+            out += text[++i];
+            continue;
+        }
+        const char16_t u = c.unicode();
+        const bool allowed =
+            (u >= 0x20 && !c.isSurrogate() && u != 0xFFFE && u != 0xFFFF) || u == 0x9 || u == 0xA || u == 0xD;
+        out += allowed ? c : QChar(QChar::ReplacementCharacter);
+    }
+    return out;
+}
+
 struct Track {
     QStringList locations;
     QString title;
@@ -51,13 +71,13 @@ QByteArray XspfList::write(const QList<ExchangeEntry>& entries, const QString& p
     xml.writeStartElement(Namespace, QStringLiteral("playlist"));
     xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1"));
     if (!playlistTitle.isEmpty())
-        xml.writeTextElement(Namespace, QStringLiteral("title"), playlistTitle);
+        xml.writeTextElement(Namespace, QStringLiteral("title"), xmlText(playlistTitle));
     xml.writeStartElement(Namespace, QStringLiteral("trackList"));
     for (const ExchangeEntry& entry : entries) {
         xml.writeStartElement(Namespace, QStringLiteral("track"));
         xml.writeTextElement(Namespace, QStringLiteral("location"), entry.url.toString(QUrl::FullyEncoded));
         if (!entry.title.isEmpty())
-            xml.writeTextElement(Namespace, QStringLiteral("title"), entry.title);
+            xml.writeTextElement(Namespace, QStringLiteral("title"), xmlText(entry.title));
         if (entry.durationMs)
             xml.writeTextElement(Namespace, QStringLiteral("duration"), QString::number(*entry.durationMs));
         xml.writeEndElement();
