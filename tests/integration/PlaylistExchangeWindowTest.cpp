@@ -28,7 +28,7 @@ TEST_F(PlaylistExchangeWindowTest, MovedClipsAreRelinkedInPlaceThenExportedAndIm
     const QList<ClipRecordPtr> before = wc->datasource()->clips();
 
     presenter.openPanelAnswers.push_back(RecordingPresenter::chosen({url("moved")}, url("moved"), true));
-    wc->locateMissingFiles();
+    locate->trigger();
     const QList<ClipRecordPtr>& after = wc->datasource()->clips();
     ASSERT_EQ(after.size(), 3);
     for (int row = 0; row < 2; ++row) {
@@ -44,7 +44,10 @@ TEST_F(PlaylistExchangeWindowTest, MovedClipsAreRelinkedInPlaceThenExportedAndIm
     EXPECT_TRUE(wc->datasource()->isDocumentEdited());
 
     presenter.savePanelAnswers.push_back(url("moved/out.m3u8"));
-    wc->exportPlaylist();
+    // The File menu's items reach the window's controller.
+    auto* exportItem = wc->window()->findChild<QAction*>("exportPlaylist");
+    ASSERT_TRUE(exportItem);
+    exportItem->trigger();
     QFile exported(path("moved/out.m3u8"));
     ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
     const QString list = QString::fromUtf8(exported.readAll());
@@ -56,7 +59,9 @@ TEST_F(PlaylistExchangeWindowTest, MovedClipsAreRelinkedInPlaceThenExportedAndIm
     presenter.alerts.clear();
     presenter.openPanelAnswers.push_back(
         RecordingPresenter::chosen({url("moved/out.m3u8")}, url("moved"), true));
-    other->importPlaylist();
+    auto* importItem = other->window()->findChild<QAction*>("importPlaylist");
+    ASSERT_TRUE(importItem);
+    importItem->trigger();
     imported(other);
     EXPECT_EQ(names(other), QStringList({"show-c0.mp4", "show-c1.mp4"}));
     ASSERT_EQ(presenter.alerts.size(), 1);
