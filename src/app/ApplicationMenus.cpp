@@ -2,7 +2,9 @@
 
 #include "app/OpenAtLogin.h"
 #include "app/OrvantaDocumentController.h"
+#include "document/OrvantaDocument.h"
 #include "platform/documents/Document.h"
+#include "window/OrvantaWindowController.h"
 
 #include <QFileInfo>
 #include <QMainWindow>
@@ -27,6 +29,39 @@ void fillRecentMenu(QMenu* menu, OrvantaDocumentController* controller) {
     clear->setEnabled(!urls.isEmpty());
     QObject::connect(clear, &QAction::triggered, controller,
                      &OrvantaDocumentController::clearRecentDocuments);
+}
+
+// Import Playlist… (a standard playlist's) and Export Playlist…: other players' lists, through the
+// document's window controller.
+void addPlaylistExchangeItems(QMenu* file, QMainWindow* window, Document* document) {
+    QPointer<Document> doc(document);
+    auto windowController = [doc]() -> OrvantaWindowController* {
+        if (!doc)
+            return nullptr;
+        for (WindowController* each : doc->windowControllers()) {
+            if (auto* controller = qobject_cast<OrvantaWindowController*>(each))
+                return controller;
+        }
+        return nullptr;
+    };
+    file->addSeparator();
+    QAction* importList = file->addAction(QStringLiteral("Import Playlist…"));
+    importList->setObjectName(QStringLiteral("importPlaylist"));
+    QObject::connect(importList, &QAction::triggered, window, [windowController] {
+        if (OrvantaWindowController* controller = windowController())
+            controller->importPlaylist();
+    });
+    QAction* exportList = file->addAction(QStringLiteral("Export Playlist…"));
+    exportList->setObjectName(QStringLiteral("exportPlaylist"));
+    QObject::connect(exportList, &QAction::triggered, window, [windowController] {
+        if (OrvantaWindowController* controller = windowController())
+            controller->exportPlaylist();
+    });
+    QObject::connect(file, &QMenu::aboutToShow, importList, [importList, windowController] {
+        const OrvantaWindowController* controller = windowController();
+        importList->setEnabled(controller && controller->datasource() &&
+                               !controller->datasource()->isDynamicPlaylist());
+    });
 }
 
 } // namespace
@@ -79,6 +114,7 @@ void ApplicationMenus::install(QMainWindow* window, OrvantaDocumentController* c
             if (doc && !doc->revertToSaved(&error))
                 controller->presentError(error);
         });
+        addPlaylistExchangeItems(file, window, document);
         OpenAtLogin::addMenuItem(file, document);
     }
 

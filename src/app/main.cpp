@@ -19,9 +19,16 @@
 #include <QUrl>
 #include <clocale>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 int main(int argc, char** argv) {
+    // The version is answered without a window system too (a console, a package's smoke test); Qt's
+    // application object would need a display first.
+    if (argc == 2 && (std::strcmp(argv[1], "--version") == 0 || std::strcmp(argv[1], "-v") == 0)) {
+        std::printf("Orvanta %s\n", ORVANTA_VERSION);
+        return 0;
+    }
     // First of all: a signal while the program starts must end it, not kill it or be lost.
     TerminationSignals::install();
     // Sets the environment the sound libraries read, before any thread could read it at the same time.

@@ -3,6 +3,7 @@
 #include "cli/SettingAssignment.h"
 #include "document/ClipImporter.h"
 #include "document/OrvantaDocument.h"
+#include "document/PlaylistExchange.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -15,12 +16,32 @@ QString absolutePath(const QString& path) {
     return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
+// The files a list names that are there; what is not is reported. Nothing when the list does not read.
+std::optional<QList<QUrl>> readList(const QString& path, ToolContext& context) {
+    const ExchangeReadResult list = PlaylistExchange::readList(path);
+    if (!list) {
+        context.failure(list.error);
+        return std::nullopt;
+    }
+    for (const QString& entry : list.notLocal)
+        context.warning(QStringLiteral("“%1” is not a local file; it was left out.").arg(entry));
+    const PlaylistExchange::Split split = PlaylistExchange::splitByPresence(list.entries);
+    if (!split.missing.isEmpty()) {
+        context.err() << ToolContext::ProgramName << ": these files of " << QFileInfo(path).fileName()
+                      << " cannot be found and were left out:\n";
+        for (const QString& missing : split.missing)
+            context.err() << "  " << missing << '\n';
+        context.err().flush();
+    }
+    return split.present;
+}
+
 } // namespace
 
 QString NewCommand::help() {
     return QStringLiteral(
                "Usage: orvanta-playlist new [--dynamic FOLDER] [--no-subdirectories] [--set KEY=VALUE]...\n"
-               "                            [--force] -o FILE [PATH]...\n"
+               "                            [--from LIST]... [--force] -o FILE [PATH]...\n"
                "\n"
                "Makes a playlist with the default settings and writes it to FILE.\n"
                "\n"
@@ -37,6 +58,9 @@ QString NewCommand::help() {
                "  --dynamic FOLDER     Make a dynamic playlist of FOLDER.\n"
                "  --no-subdirectories  Do not search subfolders (of the PATHs, or of FOLDER).\n"
                "  --set KEY=VALUE      Change a setting; may be repeated.\n"
+               "  --from LIST          Add the entries of an M3U, M3U8 or XSPF list first (relative paths\n"
+               "                       are the list's; files not there are listed on standard error);\n"
+               "                       may be repeated.\n"
                "  --force              Replace FILE if it exists.\n"
                "  -h, --help           Show this help.\n"
                "\n"
@@ -56,7 +80,9 @@ ExitStatus NewCommand::run(const QStringList& arguments, ToolContext& context) {
     const QCommandLineOption set(QStringLiteral("set"), QStringLiteral("Change a setting."),
                                  QStringLiteral("KEY=VALUE"));
     const QCommandLineOption force(QStringLiteral("force"), QStringLiteral("Replace FILE if it exists."));
-    parser.addOptions({output, dynamic, noSubdirectories, set, force});
+    const QCommandLineOption from(QStringLiteral("from"), QStringLiteral("Add a list's entries."),
+                                  QStringLiteral("LIST"));
+    parser.addOptions({output, dynamic, noSubdirectories, set, force, from});
     if (const auto status = context.parseArguments(parser, Name, arguments, help()))
         return *status;
 
@@ -70,7 +96,7 @@ ExitStatus NewCommand::run(const QStringList& arguments, ToolContext& context) {
         return context.usageError(Name, QStringLiteral("give one folder to --dynamic."));
     const bool isDynamic = !folders.isEmpty();
     const QStringList paths = parser.positionalArguments();
-    if (isDynamic && !paths.isEmpty())
+    if (isDynamic && (!paths.isEmpty() || parser.isSet(from)))
         return context.usageError(Name, QStringLiteral("files and folders cannot be given with --dynamic."));
     QString reason;
     const auto assignments = SettingAssignment::parseAll(parser.values(set), &reason);
@@ -99,6 +125,12 @@ ExitStatus NewCommand::run(const QStringList& arguments, ToolContext& context) {
         document.setIncludeSubdirectories(descend);
     } else {
         QList<QUrl> urls;
+        for (const QString& list : parser.values(from)) {
+            const auto read = readList(absolutePath(list), context);
+            if (!read)
+                return ExitStatus::Failure;
+            urls.append(*read);
+        }
         for (const QString& path : paths) {
             const QString absolute = absolutePath(path);
             if (!QFileInfo::exists(absolute))

@@ -1,6 +1,8 @@
 #include "cli/PlaylistTool.h"
 
+#include "cli/ExportCommand.h"
 #include "cli/NewCommand.h"
+#include "cli/RelinkCommand.h"
 #include "cli/SetCommand.h"
 #include "cli/ShowCommand.h"
 
@@ -19,6 +21,8 @@ const Command* findCommand(const QString& name) {
         {ShowCommand::Name, &ShowCommand::help, &ShowCommand::run},
         {NewCommand::Name, &NewCommand::help, &NewCommand::run},
         {SetCommand::Name, &SetCommand::help, &SetCommand::run},
+        {ExportCommand::Name, &ExportCommand::help, &ExportCommand::run},
+        {RelinkCommand::Name, &RelinkCommand::help, &RelinkCommand::run},
     };
     for (const Command& command : commands) {
         if (command.name == name)
@@ -45,6 +49,9 @@ QString PlaylistTool::overview() {
         "  new [OPTIONS] -o FILE [PATH]...   Make a standard playlist of movies, or with\n"
         "                                    --dynamic FOLDER a dynamic playlist of a folder.\n"
         "  set FILE KEY=VALUE...             Change settings of a playlist, keeping the rest.\n"
+        "  export [--format m3u|xspf] -o FILE PLAYLIST\n"
+        "                                    Write a playlist as an M3U or XSPF list.\n"
+        "  relink PLAYLIST FOLDER            Find the missing clips' movies in FOLDER.\n"
         "  help [COMMAND]                    Explain a command.\n"
         "\n"
         "Options:\n"
@@ -77,7 +84,7 @@ ExitStatus PlaylistTool::run(const QStringList& arguments, ToolContext& context)
         const Command* command = findCommand(arguments.at(1));
         if (!command || arguments.size() > 2) {
             context.err() << "orvanta-playlist help: “" << arguments.mid(1).join(u' ')
-                          << "” is not a command; the commands are show, new and set.\n";
+                          << "” is not a command; the commands are show, new, set, export and relink.\n";
             context.err().flush();
             return ExitStatus::Usage;
         }
@@ -88,7 +95,7 @@ ExitStatus PlaylistTool::run(const QStringList& arguments, ToolContext& context)
     const Command* command = findCommand(first);
     if (!command) {
         context.err() << "orvanta-playlist: “" << first
-                      << "” is not a command; the commands are show, new and set.\n"
+                      << "” is not a command; the commands are show, new, set, export and relink.\n"
                       << "Try “orvanta-playlist --help”.\n";
         context.err().flush();
         return ExitStatus::Usage;

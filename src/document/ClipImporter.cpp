@@ -115,6 +115,18 @@ void ClipImporter::addClipsWithURL(const QUrl& url, bool isDirectory, QList<QUrl
     }
 }
 
+QList<QUrl> ClipImporter::files(const QList<QUrl>& urls, bool* fileError) const {
+    QList<QUrl> files;
+    QSet<QString> entered;
+    bool error = false;
+    for (const QUrl& url : urls)
+        addClipsWithURL(url, url.isLocalFile() && QFileInfo(url.toLocalFile()).isDir(), files, entered,
+                        error);
+    if (fileError)
+        *fileError = error;
+    return files;
+}
+
 ClipImporter::Result ClipImporter::run(const QList<QUrl>& urls, const Progress& progress) {
     Result result;
     QList<QUrl> files;

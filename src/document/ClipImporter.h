@@ -45,6 +45,9 @@ public:
     void setCancellation(const std::atomic<bool>* cancelled) { m_cancelled = cancelled; }
 
     Result run(const QList<QUrl>& urls, const Progress& progress = {});
+    // The walk of a run alone: the files it would try, in import order; fileError is set when a folder
+    // could not be listed.
+    QList<QUrl> files(const QList<QUrl>& urls, bool* fileError) const;
 
     // The clip record of one movie, its keys in order: URL, name, poster, movie, qttimeDuration and the
     // two bookmarks when they can be made.

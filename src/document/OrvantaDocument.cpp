@@ -1,5 +1,7 @@
 #include "document/OrvantaDocument.h"
 
+#include "document/ClipRelinker.h"
+#include "document/MissingClip.h"
 #include "document/PlaylistFileFormat.h"
 #include "platform/defaults/UserDefaults.h"
 
@@ -59,6 +61,20 @@ std::unique_ptr<OrvantaDocument> OrvantaDocument::initWithType(const QString& ty
 void OrvantaDocument::setClips(const QList<ClipRecordPtr>& clips) {
     m_clips = clips;
     emit clipsChanged();
+}
+
+void OrvantaDocument::replaceClipsAtRows(const QList<std::pair<int, ClipRecordPtr>>& replacements) {
+    QList<ClipRecordPtr> clips = m_clips;
+    for (const auto& [row, clip] : replacements) {
+        if (row < 0 || row >= clips.size() || !clip)
+            continue;
+        if (clips[row] && clips[row]->isMissing()) {
+            m_missingItems.remove(MissingClip::displayedPath(clips[row]->URL));
+            m_missingItems.remove(ClipRelinker::oldPathOf(*clips[row]));
+        }
+        clips[row] = clip;
+    }
+    setClips(clips);
 }
 
 void OrvantaDocument::setIncludeSubdirectories(bool value) {

@@ -31,6 +31,10 @@ public:
 
     const QList<ClipRecordPtr>& clips() const { return m_clips; }
     void setClips(const QList<ClipRecordPtr>& clips);
+    // Puts each record in place of the clip at its row, as one change of the clips (rows out of range
+    // are passed over); the replaced clips' files are no longer listed as missing. Relinking moved
+    // files (ClipRelinker) is applied through this, and undone by putting the old records back.
+    void replaceClipsAtRows(const QList<std::pair<int, ClipRecordPtr>>& replacements);
     PlaylistSettings* settings() const { return m_settings.get(); }
     const QSet<QString>& missingItems() const { return m_missingItems; }
     void setMissingItems(const QSet<QString>& items) { m_missingItems = items; }

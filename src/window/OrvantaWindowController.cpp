@@ -221,6 +221,8 @@ bool OrvantaWindowController::validateMenuItem(const QAction* item) const {
     // A new source folder replaces every clip: only a dynamic playlist has one.
     if (action == QLatin1String("setSourceFolder"))
         return m_datasource && m_datasource->isDynamicPlaylist();
+    if (action == QLatin1String("locateMissingFiles"))
+        return hasMissingClips() && !m_datasource->isDynamicPlaylist();
     return true;
 }
 

@@ -190,6 +190,8 @@ void PlaylistWindowView::makeToolbarAndMenu() {
              QKeySequence(Qt::CTRL | Qt::Key_Backspace), &OrvantaWindowController::removeClips);
     menuItem(QStringLiteral("setSourceFolder"), QStringLiteral("Choose Source Folder…"), QKeySequence(),
              &OrvantaWindowController::setSourceFolder);
+    menuItem(QStringLiteral("locateMissingFiles"), QStringLiteral("Locate Missing Files…"), QKeySequence(),
+             &OrvantaWindowController::locateMissingFiles);
     menu->addSeparator();
     const QStringList panes{QStringLiteral("Playback Settings"), QStringLiteral("Output Settings")};
     for (int tag = 0; tag < panes.size(); ++tag) {
