@@ -43,7 +43,7 @@ class TypedNumber;
 // It coordinates; the work is its parts': the window's widgets are a PlaylistWindowView's, import runs an
 // ImportController's, the transport a PlaylistPlayback's, the output window an OutputController's and
 // drag and drop the clip table model's. Its own work is split over several source files:
-//   OrvantaWindowController.cpp                    start-up, title, validation, change tracking, tear-down
+//   OrvantaWindowController.cpp                    start-up, title, validation, tear-down
 // The Edit menu (undo, the clipboard) is a PlaylistEditMenu of the view's.
 //   OrvantaWindowControllerClipsManagement.cpp     removal of clips, the dynamic playlist's folder
 //   OrvantaWindowControllerTableDelegate.cpp       the movie-file test and the table's selection
