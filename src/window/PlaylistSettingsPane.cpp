@@ -168,6 +168,9 @@ QWidget* PlaylistSettingsPane::makeOutputSettingsPage() {
         box->setObjectName(key);
         box->setRange(-100000, 100000);
         box->setAccelerated(true);
+        // A number typed in is taken when confirmed (Return, leaving the field): one change and one undo
+        // step, not one per digit, and the output window does not visit the frames on the way.
+        box->setKeyboardTracking(false);
         connect(box, &QSpinBox::valueChanged, &m_controller, [this, key](int value) {
             writeSetting(key, TypedNumber::integer(value));
             m_controller.handleCustomFrame();
