@@ -1,5 +1,8 @@
 #include "document/ClipPasteboard.h"
 
+#include "platform/media/MovieFileType.h"
+
+#include <QFileInfo>
 #include <QtEndian>
 #include <limits>
 
@@ -7,6 +10,7 @@ const QString ClipPasteboard::MovedRowsType = QStringLiteral("application/x-orva
 const QString ClipPasteboard::CopiedRowsType = QStringLiteral("application/x-orvanta-copied-rows");
 const QString ClipPasteboard::PrivateClipsType = QStringLiteral("application/x-orvanta-private-clips");
 const QString ClipPasteboard::UriListType = QStringLiteral("text/uri-list");
+const QString ClipPasteboard::GnomeCopiedFilesType = QStringLiteral("x-special/gnome-copied-files");
 
 namespace {
 
@@ -229,4 +233,51 @@ std::unique_ptr<QMimeData> ClipPasteboard::mimeDataForRows(const QList<int>& row
     data->setData(CopiedRowsType, encodeCopiedRows(clips));
     data->setData(PrivateClipsType, encodePrivateClips(references));
     return data;
+}
+
+std::unique_ptr<QMimeData> ClipPasteboard::mimeDataForClipboard(const QList<ClipRecordPtr>& clips) {
+    auto data = std::make_unique<QMimeData>();
+    QList<PrivateClipReference> references;
+    QList<QUrl> files;
+    QStringList paths;
+    QByteArray copied("copy");
+    for (const ClipRecordPtr& clip : clips) {
+        references.append(PrivateClipReference::forClip(*clip));
+        if (!clip->URL.isLocalFile())
+            continue;
+        files.append(clip->URL);
+        paths.append(clip->URL.toLocalFile());
+        copied.append('\n').append(clip->URL.toEncoded());
+    }
+    data->setData(PrivateClipsType, encodePrivateClips(references));
+    data->setUrls(files);
+    data->setText(paths.join(u'\n'));
+    data->setData(GnomeCopiedFilesType, copied);
+    return data;
+}
+
+QList<QUrl> ClipPasteboard::filesToPaste(const QMimeData& data) {
+    const auto isFile = [](const QUrl& url) {
+        return url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile();
+    };
+    QList<QUrl> files;
+    if (data.hasFormat(PrivateClipsType)) {
+        for (const PrivateClipReference& reference :
+             decodePrivateClips(data.data(PrivateClipsType)).value_or(QList<PrivateClipReference>())) {
+            if (const QUrl url = reference.resolvedURL(); isFile(url))
+                files.append(url);
+        }
+        return files;
+    }
+    QList<QUrl> urls = data.urls();
+    if (urls.isEmpty() && data.hasFormat(GnomeCopiedFilesType)) {
+        const QList<QByteArray> lines = data.data(GnomeCopiedFilesType).split('\n');
+        for (qsizetype i = 1; i < lines.size(); ++i)
+            urls.append(QUrl::fromEncoded(lines[i].trimmed(), QUrl::StrictMode));
+    }
+    for (const QUrl& url : urls) {
+        if (isFile(url) && isMovieURL(url))
+            files.append(url);
+    }
+    return files;
 }

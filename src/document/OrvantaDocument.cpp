@@ -21,7 +21,21 @@ OrvantaDocument::WindowControllerFactory& windowControllerFactory() {
 
 OrvantaDocument::OrvantaDocument(QObject* parent)
     : Document(parent)
-    , m_settings(std::make_unique<PlaylistSettings>()) {}
+    , m_settings(std::make_unique<PlaylistSettings>())
+    , m_undoStack(new QUndoStack(this)) {
+    // Each step keeps two lists of the clips; a long session keeps its last few hundred steps.
+    m_undoStack->setUndoLimit(UndoLimit);
+    m_settings->setChangeRecorder(
+        [this](const QString& key, const std::optional<TypedNumber>& before, const TypedNumber& after) {
+            recordSettingChange(key, before, after);
+        });
+    connect(m_undoStack, &QUndoStack::indexChanged, this, &OrvantaDocument::followUndoStack);
+    // A save (or a revert) clears the change count: the state saved is the stack's clean state.
+    connect(this, &Document::changeCountChanged, this, [this] {
+        if (!isDocumentEdited() && !m_undoStack->isClean())
+            m_undoStack->setClean();
+    });
+}
 
 OrvantaDocument::~OrvantaDocument() = default;
 
@@ -64,17 +78,120 @@ void OrvantaDocument::setClips(const QList<ClipRecordPtr>& clips) {
 }
 
 void OrvantaDocument::replaceClipsAtRows(const QList<std::pair<int, ClipRecordPtr>>& replacements) {
-    QList<ClipRecordPtr> clips = m_clips;
+    QList<ClipRecordPtr> replaced, replacing;
     for (const auto& [row, clip] : replacements) {
-        if (row < 0 || row >= clips.size() || !clip)
+        if (row < 0 || row >= m_clips.size() || !clip || !m_clips[row])
             continue;
-        if (clips[row] && clips[row]->isMissing()) {
-            m_missingItems.remove(MissingClip::displayedPath(clips[row]->URL));
-            m_missingItems.remove(ClipRelinker::oldPathOf(*clips[row]));
+        if (m_clips[row]->isMissing()) {
+            m_missingItems.remove(MissingClip::displayedPath(m_clips[row]->URL));
+            m_missingItems.remove(ClipRelinker::oldPathOf(*m_clips[row]));
         }
-        clips[row] = clip;
+        replaced.append(m_clips[row]);
+        replacing.append(clip);
     }
+    replaceClips(replaced, replacing,
+                 replaced.size() == 1 ? QStringLiteral("Locate Clip")
+                                      : QStringLiteral("Locate %1 Clips").arg(replaced.size()));
+}
+
+void OrvantaDocument::applyClipsEdit(const QList<ClipRecordPtr>& clips, const QList<ClipRecordPtr>& touched) {
     setClips(clips);
+    emit clipsTouched(touched);
+}
+
+void OrvantaDocument::followUndoStack() {
+    if (!m_undoStack->isClean())
+        updateChangeCount(ChangeKind::Done);
+    else if (isDocumentEdited())
+        updateChangeCount(ChangeKind::Cleared);
+}
+
+void OrvantaDocument::pushClipsEdit(ClipsCommand::Lists lists, const QString& text, quint64 run) {
+    m_undoStack->push(new ClipsCommand(*this, std::move(lists), text, run));
+}
+
+void OrvantaDocument::insertClips(const QList<ClipRecordPtr>& clips, int row, ClipsAction action,
+                                  quint64 run) {
+    if (clips.isEmpty())
+        return;
+    const qsizetype at = std::clamp<qsizetype>(row, 0, m_clips.size());
+    QList<ClipRecordPtr> after = m_clips;
+    for (qsizetype i = 0; i < clips.size(); ++i)
+        after.insert(at + i, clips[i]);
+    const int top = m_undoStack->index();
+    if (run != 0 && top > 0 && top == m_undoStack->count()) {
+        auto* last = dynamic_cast<ClipsCommand*>(const_cast<QUndoCommand*>(m_undoStack->command(top - 1)));
+        if (last && last->extend(after, clips, run, action)) {
+            // The step changed after it was saved: the state saved is no longer on the stack.
+            if (m_undoStack->isClean())
+                m_undoStack->resetClean();
+            updateChangeCount(ChangeKind::Done);
+            return;
+        }
+    }
+    pushClipsEdit({m_clips, after, {}, clips}, PlaylistCommands::textFor(action, clips.size()), run);
+}
+
+void OrvantaDocument::removeClipsAt(const QList<int>& rows, ClipsAction action) {
+    QList<int> sorted = rows;
+    std::sort(sorted.begin(), sorted.end());
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    sorted.removeIf([this](int row) { return row < 0 || row >= m_clips.size(); });
+    if (sorted.isEmpty())
+        return;
+    QList<ClipRecordPtr> after = m_clips;
+    QList<ClipRecordPtr> removed;
+    for (int row : sorted)
+        removed.append(m_clips[row]);
+    for (auto it = sorted.crbegin(); it != sorted.crend(); ++it)
+        after.removeAt(*it);
+    pushClipsEdit({m_clips, after, removed, {}}, PlaylistCommands::textFor(action, removed.size()));
+}
+
+RowMove OrvantaDocument::moveClips(const QList<int>& rows, int before) {
+    const RowMove move = RowMove::plan(rows, before, int(m_clips.size()));
+    if (move.isEmpty() || !move.changesOrder())
+        return move;
+    QList<ClipRecordPtr> moved;
+    for (int row : move.rows)
+        moved.append(m_clips[row]);
+    pushClipsEdit({m_clips, move.apply(m_clips), moved, moved},
+                  PlaylistCommands::textFor(ClipsAction::Move, moved.size()));
+    return move;
+}
+
+void OrvantaDocument::replaceClips(const QList<ClipRecordPtr>& clips,
+                                   const QList<ClipRecordPtr>& replacements, const QString& text) {
+    QList<ClipRecordPtr> after = m_clips;
+    QList<ClipRecordPtr> replaced, replacing;
+    for (qsizetype i = 0; i < std::min(clips.size(), replacements.size()); ++i) {
+        const qsizetype at = after.indexOf(clips[i]);
+        if (at < 0 || !replacements[i])
+            continue;
+        after[at] = replacements[i];
+        replaced.append(clips[i]);
+        replacing.append(replacements[i]);
+    }
+    if (!replaced.isEmpty())
+        pushClipsEdit({m_clips, after, replaced, replacing}, text);
+}
+
+void OrvantaDocument::chooseSourceFolder(const QUrl& folder, bool includeSubdirectories) {
+    m_undoStack->push(new SourceFolderCommand(*this, folder, includeSubdirectories));
+}
+
+void OrvantaDocument::beginSettingsGesture() {
+    ++m_gesture;
+    m_inGesture = true;
+}
+
+void OrvantaDocument::endSettingsGesture() {
+    m_inGesture = false;
+}
+
+void OrvantaDocument::recordSettingChange(const QString& key, const std::optional<TypedNumber>& before,
+                                          const TypedNumber& after) {
+    m_undoStack->push(new SettingCommand(*this, key, before, after, m_inGesture ? m_gesture : 0));
 }
 
 void OrvantaDocument::setIncludeSubdirectories(bool value) {
@@ -145,6 +262,8 @@ bool OrvantaDocument::readFromData(const QByteArray& data, const QString&, Docum
         emit dynamicSourceChanged();
     if (m_clips != before)
         emit clipsChanged();
+    // The steps were steps of another version of the playlist.
+    m_undoStack->clear();
     return true;
 }
 

@@ -38,9 +38,31 @@ std::optional<TypedNumber::Kind> PlaylistSettings::kindOfKey(const QString& key)
     return std::nullopt;
 }
 
+QString PlaylistSettings::titleOfKey(const QString& key) {
+    static const QList<QPair<QString, QString>> titles = {
+        {QStringLiteral("autoplay"), QStringLiteral("Play when opened")},
+        {QStringLiteral("closeOthersAtStartup"), QStringLiteral("Close other playlists when opened")},
+        {QStringLiteral("closeWhenFinished"), QStringLiteral("Close when finished")},
+        {QStringLiteral("speed"), QStringLiteral("Speed")},
+        {QStringLiteral("volume"), QStringLiteral("Volume")},
+        {QStringLiteral("muted"), QStringLiteral("Mute")},
+        {QStringLiteral("looping"), QStringLiteral("Loop")},
+        {QStringLiteral("fullScreenType"), QStringLiteral("Output Mode")},
+        {QStringLiteral("customFrameX"), QStringLiteral("Custom Frame X")},
+        {QStringLiteral("customFrameY"), QStringLiteral("Custom Frame Y")},
+        {QStringLiteral("customFrameWidth"), QStringLiteral("Custom Frame Width")},
+        {QStringLiteral("customFrameHeight"), QStringLiteral("Custom Frame Height")},
+    };
+    for (const auto& [name, title] : titles) {
+        if (name == key)
+            return title;
+    }
+    return key;
+}
+
 void PlaylistSettings::setDefaults() {
     for (const auto& entry : defaultEntries())
-        setValue(entry.first, entry.second);
+        applyValue(entry.first, entry.second);
 }
 
 qsizetype PlaylistSettings::indexOf(const QString& key) const {
@@ -63,13 +85,27 @@ std::optional<TypedNumber> PlaylistSettings::value(const QString& key) const {
 }
 
 void PlaylistSettings::setValue(const QString& key, const TypedNumber& value) {
+    const std::optional<TypedNumber> before = this->value(key);
+    if (before == value)
+        return;
+    if (m_recorder && kindOfKey(key))
+        m_recorder(key, before, value);
+    else
+        applyValue(key, value);
+}
+
+void PlaylistSettings::applyValue(const QString& key, const std::optional<TypedNumber>& value) {
+    if (!value) {
+        remove(key);
+        return;
+    }
     const qsizetype i = indexOf(key);
     if (i < 0) {
-        m_entries.append({key, value});
+        m_entries.append({key, *value});
     } else {
-        if (m_entries[i].second == value)
+        if (m_entries[i].second == *value)
             return;
-        m_entries[i].second = value;
+        m_entries[i].second = *value;
     }
     emit valueChanged(key);
 }

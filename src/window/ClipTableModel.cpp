@@ -281,7 +281,7 @@ ClipTableModel::Outcome ClipTableModel::copyDraggedRows(const QMimeData& data, i
     const QList<ClipRecordPtr> copies = copied ? makeCopies(*copied) : QList<ClipRecordPtr>();
     if (copies.isEmpty())
         return Outcome::NothingUsable;
-    m_controller->insertObjectsAtArrangedObjectIndex(copies, row);
+    m_controller->insertObjectsAtArrangedObjectIndex(copies, row, ClipsAction::Copy);
     QList<int> inserted;
     for (qsizetype i = 0; i < copies.size(); ++i)
         inserted.append(row + int(i));

@@ -26,16 +26,24 @@ ClipsController::ClipsController(QObject* parent)
 
 ClipsController::~ClipsController() {
     disconnect(m_contentConnection);
+    disconnect(m_touchedConnection);
 }
 
 void ClipsController::setContent(OrvantaDocument* document) {
     disconnect(m_contentConnection);
+    disconnect(m_touchedConnection);
     m_content = document;
     if (document) {
         m_contentConnection = connect(document, &OrvantaDocument::clipsChanged, this, [this] {
             if (!m_editing)
                 rearrangeObjects();
         });
+        // An undo or redo selects the clips it put back, moved or added.
+        m_touchedConnection = connect(document, &OrvantaDocument::clipsTouched, this,
+                                      [this](const QList<ClipRecordPtr>& clips) {
+                                          if (!m_editing)
+                                              selectClips(clips);
+                                      });
     }
     rearrangeObjects();
 }
@@ -73,22 +81,24 @@ void ClipsController::selectRow(int row) {
     setSelectionIndexes({row});
 }
 
-void ClipsController::setDocumentClips(const QList<ClipRecordPtr>& clips) {
-    if (!m_content)
-        return;
-    m_editing = true;
-    m_content->setClips(clips);
-    m_editing = false;
+void ClipsController::selectClips(const QList<ClipRecordPtr>& clips) {
+    QList<int> rows;
+    for (const ClipRecordPtr& clip : clips) {
+        if (const qsizetype row = arrangedObjects().indexOf(clip); row >= 0)
+            rows.append(int(row));
+    }
+    if (!rows.isEmpty())
+        setSelectionIndexes(rows);
 }
 
-void ClipsController::insertObjectsAtArrangedObjectIndex(const QList<ClipRecordPtr>& clips, int row) {
+void ClipsController::insertObjectsAtArrangedObjectIndex(const QList<ClipRecordPtr>& clips, int row,
+                                                         ClipsAction action) {
     if (clips.isEmpty() || !m_content)
         return;
     row = std::clamp(row, 0, m_model->rowCount());
-    QList<ClipRecordPtr> all = arrangedObjects();
-    for (qsizetype i = 0; i < clips.size(); ++i)
-        all.insert(row + i, clips[i]);
-    setDocumentClips(all);
+    m_editing = true;
+    m_content->insertClips(clips, row, action);
+    m_editing = false;
     const bool wasEmpty = m_selection->selectedRows().isEmpty();
     m_model->insertClips(row, clips);
     if (wasEmpty)
@@ -96,14 +106,14 @@ void ClipsController::insertObjectsAtArrangedObjectIndex(const QList<ClipRecordP
     emit arrangedObjectsChanged();
 }
 
-void ClipsController::removeObjectsAtArrangedObjectIndexes(const QList<int>& rowsToRemove) {
+void ClipsController::removeObjectsAtArrangedObjectIndexes(const QList<int>& rowsToRemove,
+                                                           ClipsAction action) {
     const QList<int> rows = sortedUnique(rowsToRemove, m_model->rowCount());
     if (rows.isEmpty() || !m_content)
         return;
-    QList<ClipRecordPtr> remaining = arrangedObjects();
-    for (auto it = rows.crbegin(); it != rows.crend(); ++it)
-        remaining.removeAt(*it);
-    setDocumentClips(remaining);
+    m_editing = true;
+    m_content->removeClipsAt(rows, action);
+    m_editing = false;
     // Remove runs of adjacent rows from the end, so that the earlier row numbers stay valid.
     for (qsizetype i = rows.size() - 1; i >= 0;) {
         qsizetype first = i;
@@ -117,17 +127,18 @@ void ClipsController::removeObjectsAtArrangedObjectIndexes(const QList<int>& row
     emit arrangedObjectsChanged();
 }
 
-void ClipsController::remove() {
-    removeObjectsAtArrangedObjectIndexes(selectionIndexes());
+void ClipsController::remove(ClipsAction action) {
+    removeObjectsAtArrangedObjectIndexes(selectionIndexes(), action);
 }
 
 QList<int> ClipsController::moveObjectsAtArrangedObjectIndexes(const QList<int>& rows, int before) {
     if (!m_content)
         return {};
-    const RowMove move = RowMove::plan(rows, before, m_model->rowCount());
+    m_editing = true;
+    const RowMove move = m_content->moveClips(rows, before);
+    m_editing = false;
     if (move.isEmpty() || !move.changesOrder())
         return move.newRows;
-    setDocumentClips(move.apply(arrangedObjects()));
     m_model->moveClips(move);
     setSelectionIndexes(move.newRows);
     emit arrangedObjectsChanged();

@@ -23,6 +23,8 @@ class ClipTableModel;
 // When the arranged clips change the controller keeps the selected clips selected where they remain,
 // and avoids an empty selection: with clips but none selected it selects the clip at the place of the
 // first one removed (or the last clip), or the first clip when the list was replaced.
+// An undo or redo of the document's steps reaches the controller as a change of the document's list
+// (rearranged), then selects the clips the step touched.
 // Widget-free; main thread only. The document must outlive the controller, or be let go first with
 // setContent(nullptr).
 class ClipsController : public QObject {
@@ -39,11 +41,14 @@ public:
     QList<ClipRecordPtr> selectedObjects() const;
     // Selects exactly the given rows (rows out of range are ignored). Answers whether any is selected.
     bool setSelectionIndexes(const QList<int>& rows);
+    // The edits are the document's undoable ones (one step each, named by the action).
     // Inserts the clips, in their order, so that they occupy rows row..row+n-1 (row clamped to the ends).
-    void insertObjectsAtArrangedObjectIndex(const QList<ClipRecordPtr>& clips, int row);
-    void removeObjectsAtArrangedObjectIndexes(const QList<int>& rows);
+    void insertObjectsAtArrangedObjectIndex(const QList<ClipRecordPtr>& clips, int row,
+                                            ClipsAction action = ClipsAction::Add);
+    void removeObjectsAtArrangedObjectIndexes(const QList<int>& rows,
+                                              ClipsAction action = ClipsAction::Remove);
     // Removes the selected clips.
-    void remove();
+    void remove(ClipsAction action = ClipsAction::Remove);
     // Moves the clips of the given rows, in their order, to stand before row `before` of the current list
     // (see RowMove), and selects them when the order changed. Answers their new rows, empty when no row
     // given is in range.
@@ -62,12 +67,14 @@ signals:
     void selectionDidChange();
 
 private:
-    void setDocumentClips(const QList<ClipRecordPtr>& clips);
     void selectRow(int row);
+    // Selects the rows of those of the clips that are arranged; leaves the selection when none is.
+    void selectClips(const QList<ClipRecordPtr>& clips);
 
     QPointer<OrvantaDocument> m_content;
     ClipTableModel* m_model;          // child
     QItemSelectionModel* m_selection; // child
     QMetaObject::Connection m_contentConnection;
+    QMetaObject::Connection m_touchedConnection;
     bool m_editing = false;
 };

@@ -125,7 +125,8 @@ void ImportController::takeImportResult(ClipImporter::Result result) {
         m_fileErrorOnImport = true;
 }
 
-void ImportController::addClipsWithURLs(const QList<QUrl>& urls, std::function<void()> whenDone) {
+void ImportController::addClipsWithURLs(const QList<QUrl>& urls, std::function<void()> whenDone,
+                                        ClipsAction action) {
     if (m_refusesRuns)
         return;
     if (m_isImporting) {
@@ -133,6 +134,8 @@ void ImportController::addClipsWithURLs(const QList<QUrl>& urls, std::function<v
         return;
     }
     m_isImporting = true;
+    m_runAction = action;
+    ++m_run;
     m_fileErrorOnImport = false;
     m_whenDone = std::move(whenDone);
     // Without a window there is nothing to keep going, nor anything that could go meanwhile.
@@ -148,6 +151,7 @@ void ImportController::addClipsWithURLs(const QList<QUrl>& urls, std::function<v
     if (QAbstractButton* cancelButton = m_window.importCancelButton())
         QObject::connect(cancelButton, &QAbstractButton::clicked, m_job.get(), [this] { cancel(); });
     showImportProgress(0, 0);
+    m_window.validateUserInterfaceItems(); // no undo while a run is under way
     m_progressTimer.start();
     m_job->start();
 }
@@ -182,6 +186,7 @@ void ImportController::finishRun(ClipImporter::Result result) {
         m_dragIsActive = false;
         m_isImporting = false;
         hideImportProgress();
+        m_window.validateUserInterfaceItems();
         if (whenDone)
             whenDone();
         return;
@@ -193,6 +198,7 @@ void ImportController::finishRun(ClipImporter::Result result) {
     if (!window)
         return;
     m_isImporting = false;
+    m_window.validateUserInterfaceItems();
     if (m_fileErrorOnImport) {
         Presenter::shared().showAlert(
             QStringLiteral("File Access Failure"),
@@ -206,19 +212,22 @@ void ImportController::finishRun(ClipImporter::Result result) {
 }
 
 void ImportController::finalizeClipsImport() {
-    if (OrvantaDocument* playlist = m_window.datasource()) {
-        QList<ClipRecordPtr> clips = playlist->clips();
-        if (m_dragIsActive) {
-            m_dragIsActive = false;
-            const qsizetype at = std::clamp<qsizetype>(m_dropLocation, 0, clips.size());
+    if (OrvantaDocument* playlist = m_window.datasource(); playlist && !m_importedClips.isEmpty()) {
+        const qsizetype at = m_dragIsActive
+                                 ? std::clamp<qsizetype>(m_dropLocation, 0, playlist->clips().size())
+                                 : playlist->clips().size();
+        // A dynamic playlist's clips are its folder's, not an edit: they are not saved, nor undone.
+        // A standard playlist takes the run's clips as one undoable step.
+        if (playlist->isDynamicPlaylist()) {
+            QList<ClipRecordPtr> clips = playlist->clips();
             for (qsizetype i = 0; i < m_importedClips.size(); ++i)
                 clips.insert(at + i, m_importedClips[i]);
-        } else {
-            clips.append(m_importedClips);
-        }
-        if (!m_importedClips.isEmpty())
             playlist->setClips(clips);
+        } else {
+            playlist->insertClips(m_importedClips, int(at), m_runAction, m_run);
+        }
     }
+    m_dragIsActive = false;
     m_importedClips.clear();
     if (ClipsController* clipsController = m_window.clipsController())
         clipsController->rearrangeObjects();
@@ -235,8 +244,6 @@ void ImportController::finalizeClipsImport() {
             return;
     }
     hideImportProgress();
-    if (OrvantaDocument* playlist = m_window.datasource())
-        playlist->updateChangeCount(Document::ChangeKind::Done);
 }
 
 bool ImportController::chooseSourceFolder() {
@@ -260,14 +267,11 @@ bool ImportController::chooseSourceFolder() {
     if (!result.accepted || result.urls.isEmpty())
         return false;
     defaults.setURL(result.directoryURL, DynamicFolderLocationKey);
-    playlist->setDynamicSourceFolder(result.urls.first());
-    playlist->setIncludeSubdirectories(accessoryController().recursivelyIncludeSubdirectories());
-    if (ClipsController* clipsController = m_window.clipsController()) {
-        QList<int> all;
-        for (int row = 0; row < playlist->clips().size(); ++row)
-            all.append(row);
-        clipsController->removeObjectsAtArrangedObjectIndexes(all);
-    }
+    // One undoable step, which the run of the new folder's clips then fills.
+    playlist->chooseSourceFolder(result.urls.first(),
+                                 accessoryController().recursivelyIncludeSubdirectories());
+    if (ClipsController* clipsController = m_window.clipsController())
+        clipsController->rearrangeObjects();
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "document/ClipImporter.h"
 #include "document/ClipRecord.h"
+#include "document/PlaylistCommands.h"
 #include "platform/Presenter.h"
 
 #include <QList>
@@ -37,7 +38,9 @@ public:
     void addNewClips();
     // Starts a run; then, once its clips are placed and its alerts shown (or once it was cancelled), calls
     // whenDone, unless the window has gone by then. Without a window the run is done before it returns.
-    void addClipsWithURLs(const QList<QUrl>& urls, std::function<void()> whenDone = {});
+    // A standard playlist takes the run's clips as one undoable step, named by the action.
+    void addClipsWithURLs(const QList<QUrl>& urls, std::function<void()> whenDone = {},
+                          ClipsAction action = ClipsAction::Add);
     void finalizeClipsImport();
     // Asks for the folder a dynamic playlist plays. When one is chosen the playlist takes it, with the
     // panel's choice about subdirectories, and lets go of its clips; false when the panel was cancelled
@@ -85,6 +88,8 @@ private:
     bool m_fileErrorOnImport = false;
     QStringList m_allowedTypes;
     bool m_isImporting = false;
+    ClipsAction m_runAction = ClipsAction::Add;
+    quint64 m_run = 0; // the number of the current run: its parts make one undo step
     bool m_refusesRuns = false;
     std::unique_ptr<ImportJob> m_job;
     std::function<void()> m_whenDone;

@@ -8,6 +8,7 @@
 #include "platform/media/MpvPlayer.h"
 #include "platform/ui/OpenAccessoryViewController.h"
 #include "window/ClipsController.h"
+#include "window/PlaylistEditMenu.h"
 #include "window/PlaylistWindow.h"
 
 #include <QAction>
@@ -125,8 +126,6 @@ void OrvantaWindowController::windowDidLoadClips() {
     m_clipsController->rearrangeObjects();
     tableViewSelectionDidChange();
     handleFullscreenSelection();
-    // Edits from here on are changes to the document.
-    startAutoChangeObservation();
     closeOtherPlaylists();
     alertMissingItems();
     // The output window takes its frame from the settings; an autoplaying playlist starts playing
@@ -216,6 +215,11 @@ void OrvantaWindowController::orvantanDidBecomeActive() {
 
 bool OrvantaWindowController::validateMenuItem(const QAction* item) const {
     const QString action = item ? item->objectName() : QString();
+    if (m_view) {
+        if (const std::optional<bool> edit =
+                PlaylistEditMenu::validate(action, m_view->editMenu()->situation()))
+            return *edit;
+    }
     if (action == QLatin1String("addNewClips") || action == QLatin1String("removeClips"))
         return m_datasource && !m_datasource->isDynamicPlaylist();
     // A new source folder replaces every clip: only a dynamic playlist has one.
@@ -255,26 +259,4 @@ void OrvantaWindowController::validateUserInterfaceItems() {
 void OrvantaWindowController::switchSettingsPane(int tag) {
     if (m_view)
         m_view->showSettingsPane(tag);
-}
-
-void OrvantaWindowController::startAutoChangeObservation() {
-    if (m_observingChanges)
-        return;
-    m_observingChanges = true;
-    // The clips controller belongs to the controller: Qt withdraws this one with it.
-    connect(m_clipsController.get(), &ClipsController::arrangedObjectsChanged, this,
-            [this] { observeValueForKeyPath(QStringLiteral("arrangedObjects")); });
-    if (!m_datasource)
-        return;
-    // The settings object held now; the document outlives the controller, so this one is recorded.
-    m_connections.push_back(
-        connect(m_datasource->settings(), &PlaylistSettings::valueChanged, this, [this](const QString& key) {
-            if (PlaylistSettings::knownKeys().contains(key))
-                observeValueForKeyPath(key);
-        }));
-}
-
-void OrvantaWindowController::observeValueForKeyPath(const QString&) {
-    if (m_datasource)
-        m_datasource->updateChangeCount(Document::ChangeKind::Done);
 }

@@ -43,7 +43,8 @@ class TypedNumber;
 // It coordinates; the work is its parts': the window's widgets are a PlaylistWindowView's, import runs an
 // ImportController's, the transport a PlaylistPlayback's, the output window an OutputController's and
 // drag and drop the clip table model's. Its own work is split over several source files:
-//   OrvantaWindowController.cpp                    start-up, title, validation, change tracking, tear-down
+//   OrvantaWindowController.cpp                    start-up, title, validation, tear-down
+// The Edit menu (undo, the clipboard) is a PlaylistEditMenu of the view's.
 //   OrvantaWindowControllerClipsManagement.cpp     removal of clips, the dynamic playlist's folder
 //   OrvantaWindowControllerTableDelegate.cpp       the movie-file test and the table's selection
 //   OrvantaWindowControllerDragAndDrop.cpp         the table's drag and drop
@@ -84,9 +85,6 @@ public:
     // Enables the playlist menu and the toolbar as the two validations answer.
     void validateUserInterfaceItems();
     void switchSettingsPane(int tag);
-    void startAutoChangeObservation();
-    // Every observed change adds one change to the document; the key path is not looked at.
-    void observeValueForKeyPath(const QString& keyPath);
 
     // --- Properties
     const QList<ClipRecordPtr>& importedClips() const { return m_import->importedClips(); }
@@ -137,8 +135,9 @@ public:
     // One import run: walks and probes the items in the background, then places the new clips and
     // reports protected files and folders that could not be read; then whenDone, if the window is still
     // there. Returns at once (see ImportController).
-    void addClipsWithURLs(const QList<QUrl>& urls, std::function<void()> whenDone = {}) {
-        m_import->addClipsWithURLs(urls, std::move(whenDone));
+    void addClipsWithURLs(const QList<QUrl>& urls, std::function<void()> whenDone = {},
+                          ClipsAction action = ClipsAction::Add) {
+        m_import->addClipsWithURLs(urls, std::move(whenDone), action);
     }
     void finalizeClipsImport() { m_import->finalizeClipsImport(); }
     void removeClips();
@@ -281,7 +280,6 @@ private:
 
     // The import runs, their panels and the state of the running one.
     std::unique_ptr<ImportController> m_import = std::make_unique<ImportController>(*this);
-    bool m_observingChanges = false;
 
     // Subscriptions to objects that outlive the controller; all withdrawn in tearDown().
     std::vector<QMetaObject::Connection> m_connections;

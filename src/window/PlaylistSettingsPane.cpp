@@ -72,9 +72,9 @@ OrvantaDocument* PlaylistSettingsPane::document() const {
 QWidget* PlaylistSettingsPane::makePlaybackSettingsPage() {
     auto* page = new QWidget();
     auto* layout = new QGridLayout(page);
-    auto flag = [&](QCheckBox*& box, const QString& key, const QString& text, int row, int column,
-                    bool asInteger = false) {
-        box = new QCheckBox(text, page);
+    // The boxes show the titles that undo texts name.
+    auto flag = [&](QCheckBox*& box, const QString& key, int row, int column, bool asInteger = false) {
+        box = new QCheckBox(PlaylistSettings::titleOfKey(key), page);
         box->setObjectName(key);
         connect(box, &QCheckBox::toggled, this, [this, key, asInteger](bool on) {
             // Looping, the one integer flag, goes through the controller, which remote control uses too.
@@ -85,12 +85,10 @@ QWidget* PlaylistSettingsPane::makePlaybackSettingsPage() {
         });
         layout->addWidget(box, row, column);
     };
-    flag(m_autoplayBox, QStringLiteral("autoplay"), QStringLiteral("Play when opened"), 0, 0);
-    flag(m_loopBox, QStringLiteral("looping"), QStringLiteral("Loop"), 0, 1, true);
-    flag(m_closeOthersBox, QStringLiteral("closeOthersAtStartup"),
-         QStringLiteral("Close other playlists when opened"), 1, 0);
-    flag(m_closeWhenFinishedBox, QStringLiteral("closeWhenFinished"), QStringLiteral("Close when finished"),
-         1, 1);
+    flag(m_autoplayBox, QStringLiteral("autoplay"), 0, 0);
+    flag(m_loopBox, QStringLiteral("looping"), 0, 1, true);
+    flag(m_closeOthersBox, QStringLiteral("closeOthersAtStartup"), 1, 0);
+    flag(m_closeWhenFinishedBox, QStringLiteral("closeWhenFinished"), 1, 1);
 
     layout->addWidget(new QLabel(QStringLiteral("Speed:"), page), 2, 0);
     auto* speedRow = new QHBoxLayout();
@@ -116,7 +114,7 @@ QWidget* PlaylistSettingsPane::makePlaybackSettingsPage() {
     m_volumeSlider->setRange(0, 100); // hundredths
     connect(m_volumeSlider, &QSlider::valueChanged, &m_controller,
             [this](int value) { m_controller.setVolume(float(value) / 100.0f); });
-    m_muteBox = new QCheckBox(QStringLiteral("Mute"), page);
+    m_muteBox = new QCheckBox(PlaylistSettings::titleOfKey(QStringLiteral("muted")), page);
     m_muteBox->setObjectName(QStringLiteral("muted"));
     connect(m_muteBox, &QCheckBox::toggled, this,
             [this](bool on) { writeSetting(QStringLiteral("muted"), TypedNumber::boolean(on)); });
@@ -124,6 +122,17 @@ QWidget* PlaylistSettingsPane::makePlaybackSettingsPage() {
     volumeRow->addWidget(m_muteBox);
     layout->addLayout(volumeRow, 3, 1);
     layout->setRowStretch(4, 1);
+    // A drag of a slider is one undoable change.
+    for (QSlider* slider : {m_speedSlider, m_volumeSlider}) {
+        connect(slider, &QSlider::sliderPressed, this, [this] {
+            if (OrvantaDocument* playlist = document())
+                playlist->beginSettingsGesture();
+        });
+        connect(slider, &QSlider::sliderReleased, this, [this] {
+            if (OrvantaDocument* playlist = document())
+                playlist->endSettingsGesture();
+        });
+    }
     return page;
 }
 
@@ -163,6 +172,9 @@ QWidget* PlaylistSettingsPane::makeOutputSettingsPage() {
         box->setObjectName(key);
         box->setRange(-100000, 100000);
         box->setAccelerated(true);
+        // A number typed in is taken when confirmed (Return, leaving the field): one change and one undo
+        // step, not one per digit, and the output window does not visit the frames on the way.
+        box->setKeyboardTracking(false);
         connect(box, &QSpinBox::valueChanged, &m_controller, [this, key](int value) {
             writeSetting(key, TypedNumber::integer(value));
             m_controller.handleCustomFrame();

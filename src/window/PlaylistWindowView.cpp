@@ -9,6 +9,7 @@
 #include "window/ClipsController.h"
 #include "window/ClipsTableView.h"
 #include "window/OrvantaWindowController.h"
+#include "window/PlaylistEditMenu.h"
 #include "window/PlaylistSettingsPane.h"
 #include "window/PlaylistWindow.h"
 
@@ -99,9 +100,12 @@ void PlaylistWindowView::showPlaylist() {
     m_settingsPane->refresh(QString());
     refreshInformationPane();
     refreshTotalTime();
+    m_editMenu->attach();
 }
 
 void PlaylistWindowView::detach() {
+    if (m_editMenu)
+        m_editMenu->detach();
     for (const QMetaObject::Connection& connection : m_connections)
         disconnect(connection);
     m_connections.clear();
@@ -173,6 +177,8 @@ void PlaylistWindowView::makeToolbarAndMenu() {
                 QStyle::SP_DirOpenIcon, 1, &OrvantaWindowController::setSourceFolder)
         ->setToolTip(QStringLiteral("Choose the folder this playlist plays"));
 
+    m_editMenu = new PlaylistEditMenu(m_controller, m_window.get());
+    m_menuActions.append(m_editMenu->actions());
     QMenu* menu = m_window->menuBar()->addMenu(QStringLiteral("&Playlist"));
     menu->setObjectName(QStringLiteral("playlistMenu"));
     auto menuItem = [&](const QString& action, const QString& text, const QKeySequence& shortcut,

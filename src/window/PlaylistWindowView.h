@@ -12,6 +12,7 @@ class ClickableMovieView;
 class ClipsController;
 class OrvantaDocument;
 class OrvantaWindowController;
+class PlaylistEditMenu;
 class PlaylistSettingsPane;
 class PlaylistWindow;
 class QAbstractButton;
@@ -29,11 +30,11 @@ class QToolBar;
 class QWidget;
 
 // The widgets of one playlist window: the clip table with the playlist's information below it, the
-// preview with the transport, the settings (a PlaylistSettingsPane), the toolbar, the playlist menu and
-// the import progress in the status bar. The view builds them, holds them for the window controller (its
-// outlets) and keeps the settings, the information and the total time shown in step with the playlist.
-// Controls that act (toolbar and menu items, stop, and the settings pane's) call the window controller's
-// operations.
+// preview with the transport, the settings (a PlaylistSettingsPane), the toolbar, the Edit menu
+// (PlaylistEditMenu), the playlist menu and the import progress in the status bar. The view builds them,
+// holds them for the window controller (its outlets) and keeps the settings, the information and the total
+// time shown in step with the playlist. Controls that act (toolbar and menu items, stop, and the settings
+// pane's) call the window controller's operations.
 //
 // The window owns every widget; they live exactly as long as the view. Main thread only.
 class PlaylistWindowView : public QObject {
@@ -54,6 +55,7 @@ public:
     void showSettingsPane(int tag);
 
     PlaylistWindow* window() const { return m_window.get(); }
+    PlaylistEditMenu* editMenu() const { return m_editMenu; }
     const QList<QAction*>& menuActions() const { return m_menuActions; }
     const QList<QAction*>& toolbarActions() const { return m_toolbarActions; }
     QProgressBar* importSpinner() const { return m_importSpinner; }
@@ -97,6 +99,7 @@ private:
     QSlider* m_scrubSlider = nullptr;
     QLabel* m_timeDisplay = nullptr;
     PlaylistSettingsPane* m_settingsPane = nullptr;
+    PlaylistEditMenu* m_editMenu = nullptr; // the window's child
     QStackedWidget* m_infoTab = nullptr;
     QToolBar* m_toolbar = nullptr;
     QLabel* m_totalTimeText = nullptr;

@@ -158,13 +158,12 @@ TEST_F(PlaylistFileChanges, ADynamicPlaylistLeftAloneIsNotRewritten) {
     struct stat before {};
     ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &before), 0);
 
-    // Opening rebuilds the clips from the folder, which counts as a change, and autosaves nothing new.
+    // Opening rebuilds the clips from the folder, which the file does not hold: no change, nothing written.
     OrvantaDocument* document = documentOf(openURL(QUrl::fromLocalFile(file)));
     ASSERT_NE(document, nullptr);
     document->setAutosaveDelay(50);
     EXPECT_EQ(document->clips().size(), 2);
-    EXPECT_TRUE(document->isDocumentEdited());
-    WAIT_UNTIL(!document->isDocumentEdited(), 5000);
+    EXPECT_FALSE(document->isDocumentEdited());
     QTest::qWait(300);
     struct stat after {};
     ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &after), 0);
