@@ -2,6 +2,8 @@
 
 #include "document/ClipRecord.h"
 #include "document/PlaylistSettings.h"
+#include "document/SelectedDisplay.h"
+#include "platform/archive/KeyedArchiveDictionary.h"
 #include "platform/documents/Document.h"
 
 #include <QList>
@@ -42,6 +44,12 @@ public:
     void setIncludeSubdirectories(bool value);
     QUrl dynamicSourceFolder() const { return m_dynamicSourceFolder; }
     void setDynamicSourceFolder(const QUrl& folder);
+    // The display chosen to play on; nothing plays on the main display, as a new playlist does.
+    const std::optional<SelectedDisplay>& selectedDisplay() const { return m_selectedDisplay; }
+    void setSelectedDisplay(const std::optional<SelectedDisplay>& display);
+    // Root entries of the file that this version does not know, written back as they were read.
+    const KeyedArchiveDictionary& otherRootEntries() const { return m_otherRootEntries; }
+    void setOtherRootEntries(const KeyedArchiveDictionary& entries) { m_otherRootEntries = entries; }
 
     QStringList writableTypesForSaveOperation(SaveOperation operation) const override;
     bool autosavesInPlace() const override { return true; }
@@ -59,6 +67,7 @@ public:
 signals:
     void clipsChanged();
     void dynamicSourceChanged();
+    void selectedDisplayChanged();
 
 private:
     // The clips read, each replaced by an old record of the same file (in order) where there is one.
@@ -72,4 +81,6 @@ private:
     bool m_isDynamicPlaylist = false;
     bool m_includeSubdirectories = false;
     QUrl m_dynamicSourceFolder;
+    std::optional<SelectedDisplay> m_selectedDisplay;
+    KeyedArchiveDictionary m_otherRootEntries;
 };
