@@ -7,6 +7,7 @@
 #include "platform/TypedNumber.h"
 #include "platform/archive/KeyedArchiveDictionary.h"
 #include "platform/archive/KeyedUnarchiver.h"
+#include "platform/notifications/NotificationCenter.h"
 #include "platform/ui/X11FullscreenMonitors.h"
 #include "playback/BorderlessWindow.h"
 #include "playback/ClickableMovieView.h"
@@ -272,4 +273,16 @@ TEST_F(OutputDisplaysTest, APlaylistPlaysOnItsDisplayAfterARestartAndFollowsItWh
     wc->stop();
     EXPECT_FALSE(document->isDocumentEdited());
     EXPECT_TRUE(presenter.alerts.isEmpty());
+
+    // The screen that came back is watched once: a change of it is one "displayChangeNotice".
+    int notices = 0;
+    NotificationCenter& center = NotificationCenter::defaultCenter();
+    const NotificationCenter::Token counting =
+        center.addObserver(&notices, NotificationCenter::DisplayChangeNotice,
+                           [&](const QString&, const QVariant&) { ++notices; });
+    QScreen* right = QGuiApplication::screens().value(1);
+    ASSERT_EQ(right ? right->name() : QString(), QStringLiteral("RIGHT"));
+    emit right->geometryChanged(right->geometry());
+    EXPECT_EQ(notices, 1);
+    center.removeObserver(counting);
 }
