@@ -109,8 +109,14 @@ ExitStatus NewCommand::run(const QStringList& arguments, ToolContext& context) {
 
     OrvantaDocument document;
     document.settings()->setDefaults();
-    for (const SettingAssignment& assignment : *assignments)
-        document.settings()->setValue(assignment.key(), assignment.value());
+    for (const SettingAssignment& assignment : *assignments) {
+        if (assignment.isSelectedDisplay())
+            document.setSelectedDisplay(assignment.displayName().isEmpty()
+                                            ? std::nullopt
+                                            : std::optional(SelectedDisplay{assignment.displayName(), {}}));
+        else
+            document.settings()->setValue(assignment.key(), assignment.value());
+    }
     const bool descend = !parser.isSet(noSubdirectories);
 
     if (isDynamic) {

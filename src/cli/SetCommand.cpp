@@ -3,6 +3,7 @@
 #include "cli/SettingAssignment.h"
 #include "document/OrvantaDocument.h"
 #include "document/PlaylistFileFormat.h"
+#include "document/SelectedDisplay.h"
 #include "platform/archive/KeyedArchiveDictionary.h"
 #include "platform/archive/KeyedArchiver.h"
 #include "platform/archive/KeyedUnarchiver.h"
@@ -15,6 +16,19 @@ const QString SetCommand::Name = QStringLiteral("set");
 namespace {
 
 const QString kSettings = QStringLiteral("settings");
+const QString kSelectedDisplay = QStringLiteral("selectedDisplay");
+
+// Names the display to play on, or with no name the main display. The frame stored with the same name
+// stays: it is what finds the display again where its name has changed.
+void assignDisplay(KeyedArchiveDictionary& root, const QString& name) {
+    if (name.isEmpty()) {
+        root.remove(kSelectedDisplay);
+        return;
+    }
+    const auto held = SelectedDisplay::fromArchiveValue(root.value(kSelectedDisplay));
+    if (!held || held->name != name)
+        root.insert(kSelectedDisplay, SelectedDisplay{name, QRectF()}.toArchiveValue());
+}
 
 } // namespace
 
@@ -32,7 +46,8 @@ QString SetCommand::help() {
                           "  -h, --help  Show this help.\n"
                           "\n"
                           "Settings (booleans take true, false, 1 or 0; floats a decimal number; integers a\n"
-                          "whole number within 32 bits):\n") +
+                          "whole number within 32 bits; selectedDisplay a screen name such as HDMI-1, or\n"
+                          "nothing for the main display):\n") +
            SettingAssignment::settingsTable();
 }
 
@@ -59,8 +74,12 @@ std::optional<QByteArray> SetCommand::assignSettings(const QByteArray& data,
         for (const auto& [key, value] : PlaylistSettings::defaultEntries())
             settings.insert(key, KeyedArchiveValue::number(value));
     }
-    for (const SettingAssignment& assignment : assignments)
-        settings.insert(assignment.key(), KeyedArchiveValue::number(assignment.value()));
+    for (const SettingAssignment& assignment : assignments) {
+        if (assignment.isSelectedDisplay())
+            assignDisplay(root, assignment.displayName());
+        else
+            settings.insert(assignment.key(), KeyedArchiveValue::number(assignment.value()));
+    }
     root.insert(kSettings, KeyedArchiveValue::dictionary(std::move(settings)));
 
     KeyedArchiveEncoding encoded =

@@ -13,8 +13,9 @@ class SettingAssignment;
 //
 // Opening a playlist the way the player does drops the clips whose movies do not open and makes fresh
 // bookmarks, so saving that document would lose clips whose disk is not mounted right now. This command
-// therefore edits the file's archive tree itself: only the `settings` dictionary changes (a value set
-// in place keeps its key's position, a key the file lacks is added at the end), and every other entry,
+// therefore edits the file's archive tree itself: only the `settings` dictionary (a value set in place
+// keeps its key's position, a key the file lacks is added at the end) and the `selectedDisplay` entry
+// change, and every other entry,
 // unknown keys and clip references with their bookmarks included, is written back as it was read.
 class SetCommand {
 public:

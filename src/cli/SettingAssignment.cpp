@@ -7,6 +7,8 @@
 #include <cmath>
 #include <limits>
 
+const QString SettingAssignment::SelectedDisplayKey = QStringLiteral("selectedDisplay");
+
 namespace {
 
 QString kindName(TypedNumber::Kind kind) {
@@ -78,11 +80,14 @@ std::optional<SettingAssignment> SettingAssignment::parse(const QString& text, Q
     }
     const QString key = text.left(equals);
     const QString value = text.mid(equals + 1);
+    if (key == SelectedDisplayKey)
+        return SettingAssignment(key, TypedNumber(), value.trimmed());
     const std::optional<TypedNumber::Kind> kind = PlaylistSettings::kindOfKey(key);
     if (!kind) {
         if (error)
-            *error = QStringLiteral("“%1” is not a playlist setting; the settings are %2.")
-                         .arg(key, PlaylistSettings::knownKeys().join(QStringLiteral(", ")));
+            *error =
+                QStringLiteral("“%1” is not a playlist setting; the settings are %2 and %3.")
+                    .arg(key, PlaylistSettings::knownKeys().join(QStringLiteral(", ")), SelectedDisplayKey);
         return std::nullopt;
     }
     std::optional<TypedNumber> number;
@@ -126,5 +131,8 @@ QString SettingAssignment::settingsTable() {
                      .arg(kindName(value.kind()), -8)
                      .arg(JsonWriter::numberText(value));
     }
+    table += QStringLiteral("  %1 %2 default none (the main display)\n")
+                 .arg(SelectedDisplayKey, -22)
+                 .arg(QStringLiteral("name"), -8);
     return table;
 }

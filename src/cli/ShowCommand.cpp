@@ -48,14 +48,15 @@ QString ShowCommand::help() {
     return QStringLiteral(
         "Usage: orvanta-playlist show [--json] FILE\n"
         "\n"
-        "Opens the playlist FILE as Orvanta opens it and prints it: its kind, its settings, one line per\n"
-        "clip with its duration, the files found missing and the total time. The clips of a dynamic\n"
-        "playlist are rebuilt from its source folder. A clip whose movie is missing or does not open is\n"
-        "shown as missing, with the reason, and adds nothing to the total time.\n"
+        "Opens the playlist FILE as Orvanta opens it and prints it: its kind, its settings, the display it\n"
+        "plays on, one line per clip with its duration, the files found missing and the total time. The\n"
+        "clips of a dynamic playlist are rebuilt from its source folder. A clip whose movie is missing or\n"
+        "does not open is shown as missing, with the reason, and adds nothing to the total time.\n"
         "\n"
         "Options:\n"
         "  --json      Print a JSON object instead: type, isDynamicPlaylist, settings (in the file's\n"
-        "              order; floats always with a decimal point), clips (url, name, qttimeDuration,\n"
+        "              order; floats always with a decimal point), selectedDisplay (null for the main\n"
+        "              display, else name and frame), clips (url, name, qttimeDuration,\n"
         "              duration, bookmark, secureBookmark; a missing clip adds missing: true and\n"
         "              missingReason), missingItems, dynamicSourceFolder, includeSubdirectories\n"
         "              and totalTime.\n"
@@ -105,6 +106,21 @@ QByteArray ShowCommand::jsonText(const OrvantaDocument& document) {
         w.writeNumber(value);
     }
     w.endObject();
+
+    w.key(QStringLiteral("selectedDisplay"));
+    if (const auto& display = document.selectedDisplay()) {
+        w.beginObject();
+        w.key(QStringLiteral("name"));
+        w.writeString(display->name);
+        w.key(QStringLiteral("frame"));
+        if (display->frame.isEmpty())
+            w.writeNull();
+        else
+            w.writeString(SelectedDisplay::frameText(display->frame));
+        w.endObject();
+    } else {
+        w.writeNull();
+    }
 
     w.key(QStringLiteral("clips"));
     w.beginArray();
@@ -167,6 +183,14 @@ QString ShowCommand::plainText(const OrvantaDocument& document, const QString& p
     text += QStringLiteral("Settings:\n");
     for (const auto& [key, value] : document.settings()->entries())
         text += QStringLiteral("  %1 %2\n").arg(key, -22).arg(JsonWriter::numberText(value));
+
+    const auto& display = document.selectedDisplay();
+    text += QStringLiteral("Display:   %1\n")
+                .arg(!display ? QStringLiteral("main display")
+                     : display->frame.isEmpty()
+                         ? display->name
+                         : QStringLiteral("%1 (last seen at %2)")
+                               .arg(display->name, SelectedDisplay::frameText(display->frame)));
 
     const QList<ClipRecordPtr>& clips = document.clips();
     const auto missingClips = std::count_if(clips.begin(), clips.end(),

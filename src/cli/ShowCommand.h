@@ -16,7 +16,8 @@ public:
     static ExitStatus run(const QStringList& arguments, ToolContext& context);
 
     // The JSON form: type, isDynamicPlaylist, settings (in the file's order, numbers in their kind),
-    // clips, missingItems (sorted), dynamicSourceFolder, includeSubdirectories and totalTime.
+    // selectedDisplay, clips, missingItems (sorted), dynamicSourceFolder, includeSubdirectories and
+    // totalTime.
     static QByteArray jsonText(const OrvantaDocument& document);
     static QString plainText(const OrvantaDocument& document, const QString& path);
 };

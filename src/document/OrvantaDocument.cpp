@@ -208,6 +208,13 @@ void OrvantaDocument::setDynamicSourceFolder(const QUrl& folder) {
     emit dynamicSourceChanged();
 }
 
+void OrvantaDocument::setSelectedDisplay(const std::optional<SelectedDisplay>& display) {
+    if (m_selectedDisplay == display)
+        return;
+    m_selectedDisplay = display;
+    emit selectedDisplayChanged();
+}
+
 QStringList OrvantaDocument::writableTypesForSaveOperation(SaveOperation) const {
     return {m_isDynamicPlaylist ? DynamicPlaylistType : StandardPlaylistType};
 }
@@ -242,6 +249,7 @@ bool OrvantaDocument::readFromData(const QByteArray& data, const QString&, Docum
     const bool wasDynamic = m_isDynamicPlaylist;
     const QUrl folder = m_dynamicSourceFolder;
     const bool includeSubdirectories = m_includeSubdirectories;
+    const std::optional<SelectedDisplay> display = m_selectedDisplay;
     QString reason;
     bool read = false;
     {
@@ -264,6 +272,8 @@ bool OrvantaDocument::readFromData(const QByteArray& data, const QString&, Docum
         emit clipsChanged();
     // The steps were steps of another version of the playlist.
     m_undoStack->clear();
+    if (m_selectedDisplay != display)
+        emit selectedDisplayChanged();
     return true;
 }
 

@@ -4,6 +4,8 @@
 #include "document/PlaylistCommands.h"
 #include "document/PlaylistSettings.h"
 #include "document/RowMove.h"
+#include "document/SelectedDisplay.h"
+#include "platform/archive/KeyedArchiveDictionary.h"
 #include "platform/documents/Document.h"
 
 #include <QList>
@@ -82,6 +84,12 @@ public:
     void setIncludeSubdirectories(bool value);
     QUrl dynamicSourceFolder() const { return m_dynamicSourceFolder; }
     void setDynamicSourceFolder(const QUrl& folder);
+    // The display chosen to play on; nothing plays on the main display, as a new playlist does.
+    const std::optional<SelectedDisplay>& selectedDisplay() const { return m_selectedDisplay; }
+    void setSelectedDisplay(const std::optional<SelectedDisplay>& display);
+    // Root entries of the file that this version does not know, written back as they were read.
+    const KeyedArchiveDictionary& otherRootEntries() const { return m_otherRootEntries; }
+    void setOtherRootEntries(const KeyedArchiveDictionary& entries) { m_otherRootEntries = entries; }
 
     QStringList writableTypesForSaveOperation(SaveOperation operation) const override;
     bool autosavesInPlace() const override { return true; }
@@ -100,6 +108,7 @@ signals:
     void clipsChanged();
     void clipsTouched(const QList<ClipRecordPtr>& clips);
     void dynamicSourceChanged();
+    void selectedDisplayChanged();
 
 private:
     // The clips read, each replaced by an old record of the same file (in order) where there is one.
@@ -120,4 +129,6 @@ private:
     QUndoStack* m_undoStack; // child
     quint64 m_gesture = 0;
     bool m_inGesture = false;
+    std::optional<SelectedDisplay> m_selectedDisplay;
+    KeyedArchiveDictionary m_otherRootEntries;
 };

@@ -22,6 +22,15 @@ const QString kIncludeSubdirectories = QStringLiteral("includeSubdirectories");
 const QString kBookmark = QStringLiteral("bookmark");
 const QString kSecureBookmark = QStringLiteral("secureBookmark");
 const QString kUrl = QStringLiteral("url");
+const QString kSelectedDisplay = QStringLiteral("selectedDisplay");
+
+// The root keys this version reads; any other root entry is kept as it was and written back.
+bool isKnownRootKey(const QString& key) {
+    static const QSet<QString> known = {kSettings,       kIsDynamicPlaylist,   kClips,
+                                        kClipCollection, kDynamicSourceFolder, kIncludeSubdirectories,
+                                        kBookmark,       kSecureBookmark};
+    return known.contains(key);
+}
 
 using Reference = MissingClip::Location;
 
@@ -126,6 +135,12 @@ std::optional<QByteArray> PlaylistFileFormat::write(const OrvantaDocument& docum
         }
         root.insert(kClips, Value::array(std::move(clips)));
         root.insert(kClipCollection, Value::array(std::move(collection)));
+    }
+    if (const auto& display = document.selectedDisplay())
+        root.insert(kSelectedDisplay, display->toArchiveValue());
+    for (const auto& [key, value] : document.otherRootEntries().entries()) {
+        if (!root.contains(key))
+            root.insert(key, value);
     }
     KeyedArchiveEncoding encoded =
         KeyedArchiver::archivedDataWithRootObject(Value::dictionary(std::move(root)));
@@ -237,7 +252,21 @@ bool PlaylistFileFormat::read(const QByteArray& data, OrvantaDocument& document,
         clips.append(std::move(made[size_t(i)]));
     }
 
+    // The chosen display where the file holds one this version understands; anything else it does not
+    // know (a later version's keys, a display entry of another form) stays as it was.
+    std::optional<SelectedDisplay> display;
+    KeyedArchiveDictionary others;
+    for (const auto& [key, value] : root.entries()) {
+        if (isKnownRootKey(key))
+            continue;
+        if (key == kSelectedDisplay && (display = SelectedDisplay::fromArchiveValue(value)))
+            continue;
+        others.insert(key, value);
+    }
+
     document.settings()->setEntries(settings);
+    document.setSelectedDisplay(display);
+    document.setOtherRootEntries(others);
     document.setIsDynamicPlaylist(isDynamic);
     document.setIncludeSubdirectories(includeSubdirectories);
     document.setDynamicSourceFolder(folder);

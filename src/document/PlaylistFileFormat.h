@@ -12,6 +12,8 @@ class OrvantaDocument;
 //   clips                 standard: each clip's bookmark data, or the null marker; dynamic: empty
 //   clipCollection        standard: per clip {url, bookmark?, secureBookmark?}
 //   dynamicSourceFolder, includeSubdirectories, bookmark?, secureBookmark?   dynamic only
+//   selectedDisplay?      the chosen display (see SelectedDisplay); absent while it is the main display
+// Root keys this version does not know are kept by the document and written back after these.
 // Reading resolves each reference (security-scoped bookmark, then plain bookmark, then the stored URL;
 // each resolution judged on its own) and opens every movie. Clips read back carry fresh bookmarks and
 // no poster. A clip whose movie does not open (its file gone, or not a movie) is kept in its place as

@@ -24,13 +24,26 @@ int DisplayChooserModel::displayAt(const QList<Item>& items, int row) {
     return row >= 0 && row < items.size() ? items[row].display : -1;
 }
 
+int DisplayChooserModel::rowOfDisplay(const QList<Item>& items, int display) {
+    for (int row = 1; display >= 0 && row < items.size(); ++row) {
+        if (!items[row].isSeparator && items[row].display == display)
+            return row;
+    }
+    return 0;
+}
+
 void DisplayChooserModel::reload() {
     const QList<QScreen*> screens = QGuiApplication::screens();
     QList<QRectF> frames;
-    for (const QScreen* screen : screens)
+    QList<QString> names;
+    for (const QScreen* screen : screens) {
         frames.append(QRectF(screen->geometry()));
+        names.append(screen->name());
+    }
     beginResetModel();
     m_screens = QList<QPointer<QScreen>>(screens.cbegin(), screens.cend());
+    m_names = names;
+    m_frames = frames;
     m_items = makeItems(frames, int(screens.indexOf(QGuiApplication::primaryScreen())));
     endResetModel();
 }
@@ -38,6 +51,17 @@ void DisplayChooserModel::reload() {
 QScreen* DisplayChooserModel::representedScreen(int row) const {
     QScreen* screen = m_screens.value(displayAt(m_items, row));
     return QGuiApplication::screens().contains(screen) ? screen : nullptr;
+}
+
+int DisplayChooserModel::rowOf(const std::optional<SelectedDisplay>& display) const {
+    return display ? rowOfDisplay(m_items, display->indexAmong(m_names, m_frames)) : 0;
+}
+
+std::optional<SelectedDisplay> DisplayChooserModel::selectedDisplayAt(int row) const {
+    const int display = row > 0 ? displayAt(m_items, row) : -1;
+    if (display < 0 || !representedScreen(row))
+        return std::nullopt;
+    return SelectedDisplay{m_names[display], m_frames[display]};
 }
 
 int DisplayChooserModel::rowCount(const QModelIndex& parent) const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/SelectedDisplay.h"
+
 #include <QAbstractListModel>
 #include <QList>
 #include <QPointer>
@@ -35,6 +37,9 @@ public:
     // The display the row stands for (an index into the displays); -1 for the separator, for a row out
     // of range, and for the main display when there is none.
     static int displayAt(const QList<Item>& items, int row);
+    // The row of the display's own item (never "Main Display"); 0, the main display, for -1 or a display
+    // that has no item.
+    static int rowOfDisplay(const QList<Item>& items, int display);
 
     using QAbstractListModel::QAbstractListModel;
 
@@ -45,6 +50,12 @@ public:
     QScreen* representedScreen(int row) const;
     // The row's tag: the number the identification window shows.
     int tag(int row) const { return m_items.value(row).tag; }
+    // The row that stands for the remembered display among those listed (by name, else by frame); 0, the
+    // main display, for none or one that is not there.
+    int rowOf(const std::optional<SelectedDisplay>& display) const;
+    // What the file remembers of the row chosen: the display's name and frame; nothing for "Main
+    // Display", the separator, or a display that went away.
+    std::optional<SelectedDisplay> selectedDisplayAt(int row) const;
     const QList<Item>& items() const { return m_items; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -55,4 +66,7 @@ private:
     QList<Item> m_items;
     // The screens the items' display indexes refer to, as they were when the list was made.
     QList<QPointer<QScreen>> m_screens;
+    // Their names and frames as they were then.
+    QList<QString> m_names;
+    QList<QRectF> m_frames;
 };

@@ -69,9 +69,11 @@ void OutputController::setupSelectDisplayPopUp() {
 void OutputController::followDisplayChanges() {
     if (!m_followingDisplays) {
         m_followingDisplays = true;
-        NotificationCenter::defaultCenter().addObserver(
-            this, NotificationCenter::DisplayChangeNotice,
-            [this](const QString&, const QVariant&) { setupSelectDisplayPopUp(); });
+        NotificationCenter::defaultCenter().addObserver(this, NotificationCenter::DisplayChangeNotice,
+                                                        [this](const QString&, const QVariant&) {
+                                                            setupSelectDisplayPopUp();
+                                                            emit displaysChanged();
+                                                        });
     }
     registerDisplayReconfigurationCallBack();
 }

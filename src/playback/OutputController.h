@@ -38,8 +38,9 @@ public:
     void setupSelectDisplayPopUp();
     // The display the chooser's row stands for; null for the separator or a display that has gone.
     QScreen* representedScreen(int row) const { return m_displayChooser.representedScreen(row); }
-    // From now on every "displayChangeNotice" lists the displays again; makes sure the application
-    // posts one for each change of its screens.
+    // From now on every "displayChangeNotice" lists the displays again and then emits displaysChanged,
+    // so that the window chooses its remembered display again; makes sure the application posts one for
+    // each change of its screens.
     void followDisplayChanges();
     // Connects the application's screen changes to "displayChangeNotice", once per application.
     static void registerDisplayReconfigurationCallBack();
@@ -85,6 +86,10 @@ public:
     // The application became active during output playback: the output window back in front of the
     // playlist window, above the panels as it was.
     void bringToFront(QWidget* playlistWindow);
+
+signals:
+    // The chooser lists the displays there are after a change of them.
+    void displaysChanged();
 
 private:
     bool goesAbovePanels() const;

@@ -91,6 +91,10 @@ void OrvantaWindowController::awakeFromNib() {
     // The display chooser lists the displays now and again on every change of them.
     m_output->followDisplayChanges();
     setupSelectDisplayPopUp();
+    connect(m_output.get(), &OutputController::displaysChanged, this, [this] { followRememberedDisplay(); });
+    if (m_datasource)
+        m_connections.push_back(connect(m_datasource, &OrvantaDocument::selectedDisplayChanged, this,
+                                        [this] { followRememberedDisplay(); }));
     // "Became active" and "unhidden" are both the application turning active here.
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         m_connections.push_back(

@@ -173,7 +173,8 @@ public:
     OutputController* output() const { return m_output.get(); }
     void setupSelectDisplayPopUp();
     void handleFullscreenSelection();
-    // The chooser's action: the output window moves to the chosen display, which identifies itself.
+    // The chooser's action: the output window moves to the chosen display, which identifies itself; the
+    // playlist remembers it (an edit).
     void handleDisplaySelection();
     // The custom frame fields' action: the output window moves to the custom frame.
     void handleCustomFrame();
@@ -263,6 +264,10 @@ private:
     void applyOutputMode();
     // After a change of display, mode or frame: the output window shown follows it at once.
     void followOutputChoice();
+    // The chooser shows the display the playlist remembers where it is there, else the main display;
+    // after a change of the displays or of the remembered one, the output window follows.
+    void selectRememberedDisplay();
+    void followRememberedDisplay();
     // Makes the output window with its movie view; called by setupPlayer.
     void setupOutputWindow();
     void tearDown();

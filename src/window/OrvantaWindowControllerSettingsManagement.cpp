@@ -19,6 +19,22 @@ int chosenRow(const QComboBox* popup) {
 
 void OrvantaWindowController::setupSelectDisplayPopUp() {
     m_output->setupSelectDisplayPopUp();
+    selectRememberedDisplay();
+}
+
+void OrvantaWindowController::selectRememberedDisplay() {
+    if (QComboBox* popup = selectDisplayPopUp(); popup && m_datasource)
+        popup->setCurrentIndex(m_output->displayChooser()->rowOf(m_datasource->selectedDisplay()));
+}
+
+void OrvantaWindowController::followRememberedDisplay() {
+    // A display gone: the chooser falls back to the main display, where a shown output stays visible;
+    // the playlist keeps its choice, and the output goes back once a display of that name is there.
+    // Only the modes made of displays move; the preview and the custom frame stay as they are.
+    selectRememberedDisplay();
+    const qint32 mode = m_datasource ? m_datasource->settings()->fullScreenType() : 0;
+    if (mode == 1 || mode == 2)
+        applyOutputMode();
 }
 
 void OrvantaWindowController::handleFullscreenSelection() {
@@ -52,6 +68,13 @@ void OrvantaWindowController::followOutputChoice() {
 
 void OrvantaWindowController::handleDisplaySelection() {
     if (const QComboBox* popup = selectDisplayPopUp()) {
+        if (m_datasource) {
+            const auto chosen = m_output->displayChooser()->selectedDisplayAt(popup->currentIndex());
+            if (chosen != m_datasource->selectedDisplay()) {
+                m_datasource->setSelectedDisplay(chosen);
+                m_datasource->updateChangeCount(Document::ChangeKind::Done);
+            }
+        }
         m_output->chooseDisplay(popup->currentIndex());
         m_output->followFrame();
     }

@@ -205,6 +205,7 @@ TEST_F(PlaylistTool, ShowDescribesEveryFieldAndTheClipsThatAreGone) {
               (QJsonObject{{"type", "OrvantaStandardPlaylist"},
                            {"isDynamicPlaylist", false},
                            {"settings", settings},
+                           {"selectedDisplay", QJsonValue::Null},
                            {"clips", clips},
                            {"missingItems", QJsonArray{gone}},
                            {"dynamicSourceFolder", QJsonValue::Null},
