@@ -2,9 +2,9 @@
 //
 // Makes 300 copies of a 1 s 320x240 H.264/AAC clip (made once with the ffmpeg command-line tool) in a
 // temporary folder. Targets: probe + protection test <= 1.5 ms a file on one core; with the poster and
-// the frame at one second <= 8 ms a file on one core and about half on two; the import's part (probe
-// and the frame-at-one-second check from packet timestamps) well under 1 ms a file; under 16 KB per Movie
-// without its poster; no descriptor held afterwards.
+// the frame at one second <= 8 ms a file on one core and about half on two; the import's own part (the
+// probe and the frame-at-one-second check from packet timestamps) a fraction of that; under 16 KB per
+// Movie without its poster; no descriptor held afterwards.
 #include "platform/media/Movie.h"
 
 #include <benchmark/benchmark.h>
