@@ -23,7 +23,7 @@ struct Probed {
     PosterImage poster;
 };
 
-Probed probe(const QUrl& url, bool makePoster) {
+Probed probe(const QUrl& url, const ClipImporter::Options& options) {
     Probed result;
     if (!isMovieURL(url))
         return result;
@@ -34,8 +34,9 @@ Probed probe(const QUrl& url, bool makePoster) {
         result.isProtected = true;
         return result;
     }
-    if (makePoster)
-        result.poster = ClipImporter::posterFor(*opened.movie);
+    if (options.makePosters)
+        result.poster = options.postersLater ? ClipImporter::pendingPosterFor(*opened.movie)
+                                             : ClipImporter::posterFor(*opened.movie);
     result.movie = std::move(opened.movie);
     return result;
 }
@@ -67,9 +68,18 @@ ClipImporter::ClipImporter(Options options)
     : m_options(options) {}
 
 PosterImage ClipImporter::posterFor(const Movie& movie) {
+    const PosterImage pending = pendingPosterFor(movie);
+    return pending.kind == PosterImage::Kind::Pending ? decodedPoster(movie) : pending;
+}
+
+PosterImage ClipImporter::pendingPosterFor(const Movie& movie) {
     // The start frame is kept only for movies that show a frame one second in.
-    std::optional<VideoImage> frame = movie.frameImageAtTime(1.0) ? movie.posterImage() : std::nullopt;
-    if (frame)
+    return PosterImage{
+        movie.hasFrameAtTime(1.0) ? PosterImage::Kind::Pending : PosterImage::Kind::MissingItem, {}};
+}
+
+PosterImage ClipImporter::decodedPoster(const Movie& movie) {
+    if (std::optional<VideoImage> frame = movie.posterImage())
         return PosterImage{PosterImage::Kind::Frame, std::move(*frame)};
     return PosterImage{PosterImage::Kind::MissingItem, {}};
 }
@@ -148,7 +158,7 @@ ClipImporter::Result ClipImporter::run(const QList<QUrl>& urls, const Progress& 
                                   int(files.size())));
     auto work = [&] {
         for (qsizetype i = next++; i < files.size() && !isCancelled(); i = next++) {
-            probed[size_t(i)] = probe(files[i], m_options.makePosters);
+            probed[size_t(i)] = probe(files[i], m_options);
             {
                 std::lock_guard lock(mutex);
                 ++done;
@@ -168,7 +178,7 @@ ClipImporter::Result ClipImporter::run(const QList<QUrl>& urls, const Progress& 
     }
     if (threadCount == 1) {
         for (qsizetype i = 0; i < files.size() && !isCancelled(); ++i) {
-            probed[size_t(i)] = probe(files[i], m_options.makePosters);
+            probed[size_t(i)] = probe(files[i], m_options);
             if (progress)
                 progress(int(i + 1), int(files.size()));
         }

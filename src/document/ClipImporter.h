@@ -26,6 +26,9 @@ public:
         bool descendIntoSubdirectories = true;
         bool makePosters = true; // the clip table's poster; the command-line tool needs none
         int threads = 0;         // 0: one per core
+        // With makePosters: only the check for a frame one second in runs here; a movie that has one
+        // gets a Pending poster, to be decoded once its row shows (decodedPoster).
+        bool postersLater = false;
     };
 
     struct Result {
@@ -54,6 +57,11 @@ public:
     static ClipRecordPtr makeClipRecord(const QUrl& url, std::shared_ptr<Movie> movie, PosterImage poster);
     // The movie's poster when it shows a frame one second in, else the missing-item marker.
     static PosterImage posterFor(const Movie& movie);
+    // What posterFor answers, without decoding: Pending when the movie shows a frame one second in.
+    static PosterImage pendingPosterFor(const Movie& movie);
+    // The poster frame that a Pending poster stands for; the missing-item marker when none decodes.
+    // Only reads the file: may run on any thread.
+    static PosterImage decodedPoster(const Movie& movie);
 
 private:
     void addClipsWithURL(const QUrl& url, bool isDirectory, QList<QUrl>& files, QSet<QString>& entered,

@@ -12,9 +12,12 @@
 
 // What the clip table shows in the poster column.
 struct PosterImage {
-    enum class Kind { None, Frame, MissingItem };
-    Kind kind = Kind::None; // None: records rebuilt by reading a file carry no poster
-    VideoImage frame;       // Kind::Frame only
+    // None: records rebuilt by reading a file carry no poster. Pending: the movie shows a frame one
+    // second in, and its poster frame is still being decoded (it becomes Frame, or MissingItem when
+    // no frame decodes).
+    enum class Kind { None, Frame, MissingItem, Pending };
+    Kind kind = Kind::None;
+    VideoImage frame; // Kind::Frame only
 };
 
 // Why a clip has no movie: its file was not there, or did not open as a movie, when its playlist was

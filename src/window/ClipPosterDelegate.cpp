@@ -1,6 +1,7 @@
 #include "window/ClipPosterDelegate.h"
 
 #include "document/ClipRecord.h"
+#include "window/ClipPosterLoader.h"
 #include "window/ClipTableModel.h"
 
 #include <QApplication>
@@ -25,6 +26,7 @@ QImage ClipPosterDelegate::imageForPoster(const PosterImage& poster) {
     case PosterImage::Kind::MissingItem:
         return missingItemImage();
     case PosterImage::Kind::None:
+    case PosterImage::Kind::Pending:
         break;
     }
     return {};
@@ -41,6 +43,8 @@ void ClipPosterDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     const QRect cell = option.rect.adjusted(4, 3, -4, -3);
     const auto clip = index.data(ClipTableModel::ClipRole).value<ClipRecordPtr>();
     const QImage image = clip ? imageForPoster(clip->posterImage) : QImage();
+    if (clip && clip->posterImage.kind == PosterImage::Kind::Pending && m_posterLoader)
+        m_posterLoader->prefer(*clip);
     painter->save();
     painter->setRenderHint(QPainter::SmoothPixmapTransform);
     if (image.isNull() && clip && clip->isMissing()) {

@@ -1,13 +1,16 @@
 #pragma once
 
 #include <QImage>
+#include <QPointer>
 #include <QStyledItemDelegate>
 
+class ClipPosterLoader;
 struct PosterImage;
 
 // Paints the poster column of the clip table: the clip's poster frame fitted into the cell, the
 // missing-item picture for clips without a frame one second in, an empty frame for clips read from a
-// file (they carry no poster), and a faint outline for a clip whose file is missing.
+// file (they carry no poster) or whose poster is still being decoded, and a faint outline for a clip
+// whose file is missing. A pending poster the table paints is asked of the poster loader first.
 class ClipPosterDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
@@ -24,6 +27,11 @@ public:
     // copied: the image is valid while the record lives.
     static QImage imageForPoster(const PosterImage& poster);
 
+    ClipPosterLoader* posterLoader() const { return m_posterLoader; }
+    void setPosterLoader(ClipPosterLoader* loader) { m_posterLoader = loader; }
+
 private:
     static const QImage& missingItemImage();
+
+    QPointer<ClipPosterLoader> m_posterLoader;
 };

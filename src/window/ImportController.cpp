@@ -5,6 +5,8 @@
 #include "platform/Presenter.h"
 #include "platform/defaults/UserDefaults.h"
 #include "platform/ui/OpenAccessoryViewController.h"
+#include "window/ClipPosterDelegate.h"
+#include "window/ClipTableModel.h"
 #include "window/ClipsController.h"
 #include "window/ImportJob.h"
 #include "window/OrvantaWindowController.h"
@@ -14,6 +16,7 @@
 #include <QMimeDatabase>
 #include <QPointer>
 #include <QProgressBar>
+#include <QTableView>
 #include <algorithm>
 #include <utility>
 
@@ -115,6 +118,8 @@ bool ImportController::descendsIntoSubdirectories() const {
 ClipImporter::Options ImportController::importerOptions() const {
     ClipImporter::Options options;
     options.descendIntoSubdirectories = descendsIntoSubdirectories();
+    // A window shows its rows first and its posters as they come.
+    options.postersLater = m_window.isWindowLoaded();
     return options;
 }
 
@@ -193,10 +198,12 @@ void ImportController::finishRun(ClipImporter::Result result) {
     }
     // The alerts wait for a person while the main loop runs: the window may be closed meanwhile.
     const QPointer<OrvantaWindowController> window(&m_window);
+    const QList<ClipRecordPtr> clips = result.importedClips;
     takeImportResult(std::move(result));
     finalizeClipsImport();
     if (!window)
         return;
+    loadPosters(clips);
     m_isImporting = false;
     m_window.validateUserInterfaceItems();
     if (m_fileErrorOnImport) {
@@ -299,4 +306,18 @@ void ImportController::hideImportProgress() {
     }
     if (QAbstractButton* cancelButton = m_window.importCancelButton())
         cancelButton->hide();
+}
+
+void ImportController::loadPosters(const QList<ClipRecordPtr>& clips) {
+    QTableView* table = m_window.clipsTable();
+    auto* delegate =
+        table ? qobject_cast<ClipPosterDelegate*>(table->itemDelegateForColumn(ClipTableModel::PosterColumn))
+              : nullptr;
+    if (delegate && delegate->posterLoader() != &m_posterLoader) {
+        delegate->setPosterLoader(&m_posterLoader);
+        QWidget* rows = table->viewport();
+        QObject::connect(&m_posterLoader, &ClipPosterLoader::postersChanged, rows,
+                         [rows] { rows->update(); });
+    }
+    m_posterLoader.load(clips);
 }

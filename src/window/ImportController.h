@@ -4,6 +4,7 @@
 #include "document/ClipRecord.h"
 #include "document/PlaylistCommands.h"
 #include "platform/Presenter.h"
+#include "window/ClipPosterLoader.h"
 
 #include <QList>
 #include <QStringList>
@@ -28,6 +29,9 @@ class OrvantaWindowController;
 //
 // It reaches the playlist, the clips controller and the progress outlets through the window controller,
 // which owns it and keeps the operation names. Main thread only; the run's worker threads only read files.
+//
+// With a window, a run only checks which movies show a frame one second in: their clips are placed
+// with a Pending poster, which its ClipPosterLoader decodes afterwards.
 class ImportController {
 public:
     explicit ImportController(OrvantaWindowController& window);
@@ -78,6 +82,8 @@ private:
     void takeImportResult(ClipImporter::Result result);
     void showImportProgress(int done, int total);
     void hideImportProgress();
+    // Has the Pending posters of placed clips decoded, the rows the table shows first.
+    void loadPosters(const QList<ClipRecordPtr>& clips);
 
     OrvantaWindowController& m_window;
     QList<ClipRecordPtr> m_importedClips;
@@ -94,4 +100,5 @@ private:
     std::unique_ptr<ImportJob> m_job;
     std::function<void()> m_whenDone;
     QTimer m_progressTimer;
+    ClipPosterLoader m_posterLoader;
 };

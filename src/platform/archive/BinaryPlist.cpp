@@ -1,5 +1,6 @@
 #include "platform/archive/BinaryPlist.h"
 
+#include <algorithm>
 #include <bit>
 
 void BinaryPlist::replace(quint32 index, const PlistObject& object) {
@@ -53,11 +54,22 @@ quint32 BinaryPlist::addNumber(const TypedNumber& value) {
 }
 
 quint32 BinaryPlist::addUid(quint64 value) {
-    const auto it = m_uids.constFind(value);
-    if (it != m_uids.constEnd())
-        return *it;
+    // UIDs number the objects of an archive: small and dense, so they are looked up by value; larger
+    // ones by hash.
+    if (value >= kDenseUids) {
+        const auto it = m_largeUids.constFind(value);
+        if (it != m_largeUids.constEnd())
+            return *it;
+        const quint32 index = append(PlistObject::uid(value));
+        m_largeUids.insert(value, index);
+        return index;
+    }
+    if (value >= m_uids.size())
+        m_uids.resize(std::max<size_t>(size_t(value) + 1, 2 * m_uids.size()), kNoIndex);
+    if (m_uids[size_t(value)] != kNoIndex)
+        return m_uids[size_t(value)];
     const quint32 index = append(PlistObject::uid(value));
-    m_uids.insert(value, index);
+    m_uids[size_t(value)] = index;
     return index;
 }
 

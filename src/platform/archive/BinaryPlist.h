@@ -46,12 +46,15 @@ public:
 
 private:
     quint32 append(PlistObject&& object);
+    static constexpr quint32 kNoIndex = ~quint32(0);
 
     std::vector<PlistObject> m_objects;
     quint32 m_top = 0;
     QHash<QString, quint32> m_strings;
     QHash<std::pair<int, quint64>, quint32> m_numbers; // by kind and bits
-    QHash<quint64, quint32> m_uids;
+    static constexpr quint64 kDenseUids = 1 << 22;
+    std::vector<quint32> m_uids; // by UID value below kDenseUids; kNoIndex where none was added yet
+    QHash<quint64, quint32> m_largeUids;
     QHash<QByteArray, quint32> m_datas;
 };
 

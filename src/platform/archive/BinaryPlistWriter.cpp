@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -26,23 +28,24 @@ public:
     QByteArray run();
 
 private:
+    // The file is written through a pointer into a buffer sized for the longest form of every object.
+    void put(char byte) { *m_p++ = byte; }
     void putUint(quint64 value, int width) {
-        char bytes[8];
         for (int i = width - 1; i >= 0; --i, value >>= 8)
-            bytes[i] = char(value);
-        m_out.append(bytes, width);
+            m_p[i] = char(value);
+        m_p += width;
     }
     void putMarkerAndCount(uchar high, quint64 count) {
         if (count < 15) {
-            m_out.append(char(high << 4 | count));
+            put(char(high << 4 | count));
             return;
         }
-        m_out.append(char(high << 4 | 0xF));
+        put(char(high << 4 | 0xF));
         putInteger(count);
     }
     void putInteger(quint64 value) {
         const int width = bytesFor(value);
-        m_out.append(char(0x10 | std::countr_zero(unsigned(width))));
+        put(char(0x10 | std::countr_zero(unsigned(width))));
         putUint(value, width);
     }
     void putRefs(const QList<quint32>& refs) {
@@ -50,33 +53,35 @@ private:
             putUint(ref, m_refSize);
     }
     void putObject(const PlistObject& object);
-    qsizetype estimatedSize() const {
+    // At most: marker and 9-byte count or 16-byte integer, contents, and an 8-byte offset per object.
+    qsizetype maximumSize() const {
         qsizetype size = 8 + 32;
         for (const PlistObject& object : m_plist.objects())
-            size += 12 + object.data().size() + 2 * object.string().size() + m_refSize * object.refs().size();
+            size +=
+                17 + 8 + object.data().size() + 2 * object.string().size() + m_refSize * object.refs().size();
         return size;
     }
 
     const BinaryPlist& m_plist;
     const int m_refSize;
-    QByteArray m_out;
+    char* m_p = nullptr;
 };
 
 void Writer::putObject(const PlistObject& object) {
     switch (object.kind()) {
     case PlistObject::Kind::Null:
-        m_out.append('\x00');
+        put('\x00');
         break;
     case PlistObject::Kind::Boolean:
-        m_out.append(object.number().boolValue() ? '\x09' : '\x08');
+        put(object.number().boolValue() ? '\x09' : '\x08');
         break;
     case PlistObject::Kind::Integer:
         if (object.isUnsigned64()) {
-            m_out.append('\x14');
+            put('\x14');
             putUint(0, 8);
             putUint(object.unsigned64(), 8);
         } else if (object.number().integerValue() < 0) {
-            m_out.append('\x13');
+            put('\x13');
             putUint(quint64(object.number().integerValue()), 8);
         } else {
             putInteger(quint64(object.number().integerValue()));
@@ -84,29 +89,32 @@ void Writer::putObject(const PlistObject& object) {
         break;
     case PlistObject::Kind::Real:
         if (object.number().kind() == TypedNumber::Kind::Float32) {
-            m_out.append('\x22');
+            put('\x22');
             putUint(std::bit_cast<quint32>(object.number().floatValue()), 4);
         } else {
-            m_out.append('\x23');
+            put('\x23');
             putUint(std::bit_cast<quint64>(object.number().doubleValue()), 8);
         }
         break;
     case PlistObject::Kind::Date:
-        m_out.append('\x33');
+        put('\x33');
         putUint(std::bit_cast<quint64>(object.date()), 8);
         break;
-    case PlistObject::Kind::Data:
-        putMarkerAndCount(0x4, quint64(object.data().size()));
-        m_out.append(object.data());
+    case PlistObject::Kind::Data: {
+        const QByteArray& data = object.data();
+        putMarkerAndCount(0x4, quint64(data.size()));
+        std::memcpy(m_p, data.constData(), size_t(data.size()));
+        m_p += data.size();
         break;
+    }
     case PlistObject::Kind::String: {
         const QString& text = object.string();
         const bool ascii = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+        putMarkerAndCount(ascii ? 0x5 : 0x6, quint64(text.size()));
         if (ascii) {
-            putMarkerAndCount(0x5, quint64(text.size()));
-            m_out.append(text.toLatin1());
+            for (QChar c : text)
+                put(char(c.unicode()));
         } else {
-            putMarkerAndCount(0x6, quint64(text.size()));
             for (QChar c : text)
                 putUint(c.unicode(), 2);
         }
@@ -114,7 +122,7 @@ void Writer::putObject(const PlistObject& object) {
     }
     case PlistObject::Kind::Uid: {
         const int width = bytesFor(object.uid());
-        m_out.append(char(0x80 | (width - 1)));
+        put(char(0x80 | (width - 1)));
         putUint(object.uid(), width);
         break;
     }
@@ -134,25 +142,30 @@ void Writer::putObject(const PlistObject& object) {
 }
 
 QByteArray Writer::run() {
-    m_out.reserve(estimatedSize());
-    m_out.append("bplist00", 8);
+    QByteArray out(maximumSize(), Qt::Uninitialized);
+    char* const begin = out.data();
+    m_p = begin;
+    std::memcpy(m_p, "bplist00", 8);
+    m_p += 8;
     std::vector<quint64> offsets;
     offsets.reserve(m_plist.objects().size());
     for (const PlistObject& object : m_plist.objects()) {
-        offsets.push_back(quint64(m_out.size()));
+        offsets.push_back(quint64(m_p - begin));
         putObject(object);
     }
-    const quint64 tableOffset = quint64(m_out.size());
+    const quint64 tableOffset = quint64(m_p - begin);
     const int offsetSize = bytesFor(offsets.empty() ? 0 : offsets.back());
     for (quint64 offset : offsets)
         putUint(offset, offsetSize);
-    m_out.append(6, '\0');
-    m_out.append(char(offsetSize));
-    m_out.append(char(m_refSize));
+    std::memset(m_p, 0, 6);
+    m_p += 6;
+    put(char(offsetSize));
+    put(char(m_refSize));
     putUint(offsets.size(), 8);
     putUint(m_plist.top(), 8);
     putUint(tableOffset, 8);
-    return m_out;
+    out.truncate(m_p - begin);
+    return out;
 }
 
 } // namespace

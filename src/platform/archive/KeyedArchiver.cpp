@@ -6,19 +6,53 @@
 
 #include <QHash>
 #include <QStringList>
+#include <algorithm>
+#include <array>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 namespace {
 
-QStringList classChain(const QString& className) {
-    if (className == QLatin1String("NSMutableDictionary"))
-        return {className, QStringLiteral("NSDictionary"), QStringLiteral("NSObject")};
-    if (className == QLatin1String("NSMutableArray"))
-        return {className, QStringLiteral("NSArray"), QStringLiteral("NSObject")};
-    if (className == QLatin1String("NSMutableSet"))
-        return {className, QStringLiteral("NSSet"), QStringLiteral("NSObject")};
-    return {className, QStringLiteral("NSObject")};
+// The classes an archive holds, each with its chain of class names.
+enum class ArchivedClass { Null, Url, Dictionary, Array, Set, Count };
+
+QStringList classChain(ArchivedClass archivedClass) {
+    switch (archivedClass) {
+    case ArchivedClass::Null:
+        return {QStringLiteral("NSNull"), QStringLiteral("NSObject")};
+    case ArchivedClass::Url:
+        return {QStringLiteral("NSURL"), QStringLiteral("NSObject")};
+    case ArchivedClass::Dictionary:
+        return {QStringLiteral("NSMutableDictionary"), QStringLiteral("NSDictionary"),
+                QStringLiteral("NSObject")};
+    case ArchivedClass::Array:
+        return {QStringLiteral("NSMutableArray"), QStringLiteral("NSArray"), QStringLiteral("NSObject")};
+    case ArchivedClass::Set:
+    case ArchivedClass::Count:
+        break;
+    }
+    return {QStringLiteral("NSMutableSet"), QStringLiteral("NSSet"), QStringLiteral("NSObject")};
+}
+
+// The keys every archive of many objects repeats: each stored once and then found without hashing.
+enum class Key { Class, Keys, Objects, Base, Relative, Count };
+
+QString keyText(Key key) {
+    switch (key) {
+    case Key::Class:
+        return QStringLiteral("$class");
+    case Key::Keys:
+        return QStringLiteral("NS.keys");
+    case Key::Objects:
+        return QStringLiteral("NS.objects");
+    case Key::Base:
+        return QStringLiteral("NS.base");
+    case Key::Relative:
+    case Key::Count:
+        break;
+    }
+    return QStringLiteral("NS.relative");
 }
 
 class Encoder {
@@ -32,53 +66,71 @@ private:
         m_objects.append(0);
         return quint64(m_objects.size() - 1);
     }
-    quint64 classUid(const QString& className);
-    // Fills a reserved UID with an object of className holding keys and values (plist indexes).
-    void finishObject(quint64 uid, const QString& className, QList<quint32> keys, QList<quint32> values);
+    quint64 classUid(ArchivedClass archivedClass);
+    quint32 key(Key which) {
+        std::optional<quint32>& index = m_keys[size_t(which)];
+        if (!index)
+            index = m_plist.addString(keyText(which));
+        return *index;
+    }
+    // Fills a reserved UID with an object of the class holding keys and values (plist indexes).
+    void finishObject(quint64 uid, ArchivedClass archivedClass, std::initializer_list<quint32> keys,
+                      std::initializer_list<quint32> values);
     quint32 uidArray(const QList<quint64>& uids);
 
     BinaryPlist m_plist;
     QList<quint32> m_objects; // $objects: plist index of each UID
     QHash<const void*, quint64> m_shared;
-    QHash<quint32, quint64> m_inline; // plist index of a string, number or data -> its UID
-    QHash<QString, quint64> m_classes;
+    std::vector<quint64> m_inline; // plist index of a string, number or data -> its UID (0: none yet)
+    std::array<std::optional<quint64>, size_t(ArchivedClass::Count)> m_classes;
+    std::array<std::optional<quint32>, size_t(Key::Count)> m_keys;
     std::optional<quint64> m_nullUid;
     QString m_error;
 };
 
 quint64 Encoder::encodeInline(quint32 plistIndex) {
-    const auto it = m_inline.constFind(plistIndex);
-    if (it != m_inline.constEnd())
-        return *it;
+    if (plistIndex >= m_inline.size())
+        m_inline.resize(std::max<size_t>(plistIndex + 1, 2 * m_inline.size()), 0);
+    if (m_inline[plistIndex] != 0)
+        return m_inline[plistIndex];
     m_objects.append(plistIndex);
     const quint64 uid = quint64(m_objects.size() - 1);
-    m_inline.insert(plistIndex, uid);
+    m_inline[plistIndex] = uid;
     return uid;
 }
 
-quint64 Encoder::classUid(const QString& className) {
-    const auto it = m_classes.constFind(className);
-    if (it != m_classes.constEnd())
-        return *it;
+quint64 Encoder::classUid(ArchivedClass archivedClass) {
+    std::optional<quint64>& known = m_classes[size_t(archivedClass)];
+    if (known)
+        return *known;
+    const QStringList names = classChain(archivedClass);
     QList<quint32> chain;
-    for (const QString& name : classChain(className))
+    for (const QString& name : names)
         chain.append(m_plist.addString(name));
     const quint32 classes = m_plist.add(PlistObject::array(chain));
     const quint32 dict = m_plist.add(PlistObject::dictionary(
         {m_plist.addString(QStringLiteral("$classname")), m_plist.addString(QStringLiteral("$classes"))},
-        {m_plist.addString(className), classes}));
+        {m_plist.addString(names.first()), classes}));
     m_objects.append(dict);
     const quint64 uid = quint64(m_objects.size() - 1);
-    m_classes.insert(className, uid);
+    known = uid;
     return uid;
 }
 
-void Encoder::finishObject(quint64 uid, const QString& className, QList<quint32> keys,
-                           QList<quint32> values) {
-    const quint64 cls = classUid(className);
-    keys.prepend(m_plist.addString(QStringLiteral("$class")));
-    values.prepend(m_plist.addUid(cls));
-    m_objects[qsizetype(uid)] = m_plist.add(PlistObject::dictionary(keys, values));
+void Encoder::finishObject(quint64 uid, ArchivedClass archivedClass, std::initializer_list<quint32> keys,
+                           std::initializer_list<quint32> values) {
+    const quint64 cls = classUid(archivedClass);
+    const quint32 classKey = key(Key::Class);
+    const quint32 classRef = m_plist.addUid(cls);
+    QList<quint32> refs;
+    refs.reserve(qsizetype(2 + keys.size() + values.size()));
+    refs.append(classKey);
+    for (quint32 ref : keys)
+        refs.append(ref);
+    refs.append(classRef);
+    for (quint32 ref : values)
+        refs.append(ref);
+    m_objects[qsizetype(uid)] = m_plist.add(PlistObject::dictionaryOfRefs(std::move(refs)));
 }
 
 quint32 Encoder::uidArray(const QList<quint64>& uids) {
@@ -100,7 +152,7 @@ std::optional<quint64> Encoder::encode(const KeyedArchiveValue& value, int depth
     case Type::Null:
         if (!m_nullUid) {
             m_nullUid = reserveUid();
-            finishObject(*m_nullUid, QStringLiteral("NSNull"), {}, {});
+            finishObject(*m_nullUid, ArchivedClass::Null, {}, {});
         }
         return m_nullUid;
     case Type::Number:
@@ -119,14 +171,13 @@ std::optional<quint64> Encoder::encode(const KeyedArchiveValue& value, int depth
     if (value.type() == Type::Url) {
         const quint64 relative =
             encodeInline(m_plist.addString(KeyedArchiver::archivedUrlString(value.toUrl())));
-        finishObject(
-            uid, QStringLiteral("NSURL"),
-            {m_plist.addString(QStringLiteral("NS.base")), m_plist.addString(QStringLiteral("NS.relative"))},
-            {m_plist.addUid(0), m_plist.addUid(relative)});
+        finishObject(uid, ArchivedClass::Url, {key(Key::Base), key(Key::Relative)},
+                     {m_plist.addUid(0), m_plist.addUid(relative)});
         return uid;
     }
     QList<quint64> keys;
     if (value.type() == Type::Dictionary) {
+        keys.reserve(value.toDictionary().size());
         for (const auto& [key, element] : value.toDictionary().entries())
             keys.append(encodeInline(m_plist.addString(key)));
     }
@@ -138,23 +189,22 @@ std::optional<quint64> Encoder::encode(const KeyedArchiveValue& value, int depth
         return child.has_value();
     };
     if (value.type() == Type::Dictionary) {
+        elements.reserve(keys.size());
         for (const auto& [key, element] : value.toDictionary().entries()) {
             if (!encodeElement(element))
                 return std::nullopt;
         }
-        finishObject(
-            uid, QStringLiteral("NSMutableDictionary"),
-            {m_plist.addString(QStringLiteral("NS.keys")), m_plist.addString(QStringLiteral("NS.objects"))},
-            {uidArray(keys), uidArray(elements)});
+        finishObject(uid, ArchivedClass::Dictionary, {key(Key::Keys), key(Key::Objects)},
+                     {uidArray(keys), uidArray(elements)});
         return uid;
     }
+    elements.reserve(value.elements().size());
     for (const KeyedArchiveValue& element : value.elements()) {
         if (!encodeElement(element))
             return std::nullopt;
     }
-    finishObject(
-        uid, value.type() == Type::Set ? QStringLiteral("NSMutableSet") : QStringLiteral("NSMutableArray"),
-        {m_plist.addString(QStringLiteral("NS.objects"))}, {uidArray(elements)});
+    finishObject(uid, value.type() == Type::Set ? ArchivedClass::Set : ArchivedClass::Array,
+                 {key(Key::Objects)}, {uidArray(elements)});
     return uid;
 }
 
@@ -182,6 +232,39 @@ bool keptInPath(uchar c) {
     return std::strchr("-._~!$&'()*+,;=:@/", c) != nullptr && c != '\0';
 }
 
+// Bytes of a path whose written form reads back as the same URL without asking: letters, digits,
+// "-_~", '/' and '.' (but see plainPath), a space (written %20) and the bytes of non-ASCII characters.
+bool isPlainByte(uchar c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '_' || c == '~' || c == '/' || c == '.' || c == ' ' || c >= 0x80;
+}
+
+// Writes the path percent-encoded to out; answers whether it is plain: an absolute path of plain bytes
+// with no empty, "." or ".." segment (a '.' or '/' never follows a '/').
+bool appendEncodedPath(const QByteArray& utf8, QByteArray& out) {
+    static const char hex[] = "0123456789ABCDEF";
+    const qsizetype start = out.size();
+    out.resize(start + 3 * utf8.size());
+    char* p = out.data() + start;
+    bool plain = utf8.startsWith('/');
+    uchar previous = 0;
+    for (const char byte : utf8) {
+        const uchar c = uchar(byte);
+        if (!isPlainByte(c) || (previous == '/' && (c == '.' || c == '/')))
+            plain = false;
+        previous = c;
+        if (keptInPath(c)) {
+            *p++ = char(c);
+        } else {
+            *p++ = '%';
+            *p++ = hex[c >> 4];
+            *p++ = hex[c & 0xF];
+        }
+    }
+    out.truncate(p - out.constData());
+    return plain;
+}
+
 } // namespace
 
 KeyedArchiveEncoding KeyedArchiver::archivedDataWithRootObject(const KeyedArchiveValue& root) {
@@ -189,28 +272,27 @@ KeyedArchiveEncoding KeyedArchiver::archivedDataWithRootObject(const KeyedArchiv
 }
 
 QString KeyedArchiver::archivedUrlString(const QUrl& url) {
-    const QString encoded = QString::fromUtf8(url.toEncoded(QUrl::FullyEncoded));
     if (!url.isLocalFile())
-        return encoded;
-    static const char hex[] = "0123456789ABCDEF";
-    QString path;
-    for (const char byte : url.path(QUrl::FullyDecoded).toUtf8()) {
-        const uchar c = uchar(byte);
-        if (keptInPath(c)) {
-            path.append(QLatin1Char(char(c)));
-        } else {
-            path.append(QLatin1Char('%'));
-            path.append(QLatin1Char(hex[c >> 4]));
-            path.append(QLatin1Char(hex[c & 0xF]));
-        }
-    }
-    QString result = path.startsWith(QLatin1Char('/'))
-                         ? QStringLiteral("file://") + url.host(QUrl::FullyEncoded) + path
-                         : QStringLiteral("file:") + path;
-    if (url.hasQuery())
-        result += QLatin1Char('?') + url.query(QUrl::FullyEncoded);
-    if (url.hasFragment())
-        result += QLatin1Char('#') + url.fragment(QUrl::FullyEncoded);
-    // A URL this form cannot express exactly (odd hosts, relative paths) is written as Qt encodes it.
-    return QUrl(result) == url ? result : encoded;
+        return QString::fromUtf8(url.toEncoded(QUrl::FullyEncoded));
+    const QByteArray path = url.path(QUrl::FullyDecoded).toUtf8();
+    const QString host = url.host(QUrl::FullyEncoded);
+    const bool absolute = path.startsWith('/');
+    QByteArray text;
+    text.reserve(8 + host.size() + 3 * path.size());
+    text.append(absolute ? "file://" : "file:");
+    if (absolute)
+        text.append(host.toLatin1());
+    const bool plain = appendEncodedPath(path, text);
+    const bool hasQuery = url.hasQuery();
+    const bool hasFragment = url.hasFragment();
+    if (hasQuery)
+        text.append('?').append(url.query(QUrl::FullyEncoded).toLatin1());
+    if (hasFragment)
+        text.append('#').append(url.fragment(QUrl::FullyEncoded).toLatin1());
+    QString result = QString::fromLatin1(text);
+    // The common case (a plain path on this machine) needs no check; a URL this form cannot express
+    // exactly (odd hosts, relative paths) is written as Qt encodes it.
+    if (plain && host.isEmpty() && !hasQuery && !hasFragment)
+        return result;
+    return QUrl(result) == url ? result : QString::fromUtf8(url.toEncoded(QUrl::FullyEncoded));
 }

@@ -96,6 +96,13 @@ PlistObject PlistObject::dictionary(const QList<quint32>& keys, const QList<quin
     return o;
 }
 
+PlistObject PlistObject::dictionaryOfRefs(QList<quint32> keysThenValues) {
+    PlistObject o;
+    o.m_kind = Kind::Dictionary;
+    o.m_refs = std::move(keysThenValues);
+    return o;
+}
+
 bool operator==(const PlistObject& a, const PlistObject& b) {
     return a.m_kind == b.m_kind && a.m_isUnsigned64 == b.m_isUnsigned64 && a.m_number == b.m_number &&
            a.m_bits == b.m_bits && a.m_data == b.m_data && a.m_string == b.m_string && a.m_refs == b.m_refs;

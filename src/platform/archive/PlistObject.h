@@ -39,6 +39,8 @@ public:
     static PlistObject array(QList<quint32> refs);
     static PlistObject set(QList<quint32> refs);
     static PlistObject dictionary(const QList<quint32>& keys, const QList<quint32>& values);
+    // A dictionary from its references as the file holds them: the keys, then as many values.
+    static PlistObject dictionaryOfRefs(QList<quint32> keysThenValues);
 
     Kind kind() const { return m_kind; }
     bool isContainer() const {

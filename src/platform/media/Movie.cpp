@@ -2,6 +2,7 @@
 
 #include "platform/media/FfmpegProbe.h"
 #include "platform/media/FrameDecoder.h"
+#include "platform/media/FrameTimeCheck.h"
 
 #include <algorithm>
 #include <cmath>
@@ -35,6 +36,12 @@ std::optional<VideoImage> Movie::frameImageAtTime(double seconds, int maxWidth) 
     if (!m_hasVideo || m_videoIsEncrypted)
         return std::nullopt;
     return FrameDecoder(path(), m_videoStreamIndex, maxWidth).frameAtTime(seconds);
+}
+
+bool Movie::hasFrameAtTime(double seconds) const {
+    if (!m_hasVideo || m_videoIsEncrypted)
+        return false;
+    return FrameTimeCheck::hasFrameAtTime(path(), m_videoStreamIndex, seconds);
 }
 
 void Movie::setCurrentTime(double seconds) {

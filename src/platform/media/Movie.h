@@ -53,6 +53,9 @@ public:
     // nothing when the video ends before that time, when no frame decodes, or when the video track
     // is encrypted. A 1 s clip still shows its last frame at 1 s; a 0.5 s clip shows nothing.
     std::optional<VideoImage> frameImageAtTime(double seconds, int maxWidth = 320) const;
+    // Whether frameImageAtTime would find a frame, from the packets' timestamps: the file is read but
+    // nothing is decoded, so it costs a small part of the image.
+    bool hasFrameAtTime(double seconds) const;
 
     // Playback state.
     double currentTime() const { return m_currentTime; }

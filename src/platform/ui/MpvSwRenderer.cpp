@@ -87,11 +87,11 @@ bool MpvSwRenderer::render() {
         int scratchSize[2] = {16, 4};
         char scratchFormat[] = "rgb0";
         size_t scratchStride = Alignment; // 16 pixels of 4 bytes
-        mpv_render_param scratch[] = {{MPV_RENDER_PARAM_SW_SIZE, scratchSize},
-                                      {MPV_RENDER_PARAM_SW_FORMAT, scratchFormat},
-                                      {MPV_RENDER_PARAM_SW_STRIDE, &scratchStride},
-                                      {MPV_RENDER_PARAM_SW_POINTER, m_scratch},
-                                      {MPV_RENDER_PARAM_INVALID, nullptr}};
+        int noWait = 0;
+        mpv_render_param scratch[] = {
+            {MPV_RENDER_PARAM_SW_SIZE, scratchSize},           {MPV_RENDER_PARAM_SW_FORMAT, scratchFormat},
+            {MPV_RENDER_PARAM_SW_STRIDE, &scratchStride},      {MPV_RENDER_PARAM_SW_POINTER, m_scratch},
+            {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &noWait}, {MPV_RENDER_PARAM_INVALID, nullptr}};
         mpv_render_context_render(m_renderContext.get(), scratch);
         return false;
     }
@@ -109,10 +109,14 @@ bool MpvSwRenderer::render() {
     int renderSize[2] = {size.width(), size.height()};
     char format[] = "rgb0";
     size_t stride = m_stride;
+    // Waiting for the frame's display time would stall the main thread for each frame; the update
+    // callback already comes when a frame is due.
+    int blockForTime = 0;
     mpv_render_param params[] = {{MPV_RENDER_PARAM_SW_SIZE, renderSize},
                                  {MPV_RENDER_PARAM_SW_FORMAT, format},
                                  {MPV_RENDER_PARAM_SW_STRIDE, &stride},
                                  {MPV_RENDER_PARAM_SW_POINTER, m_buffer.get()},
+                                 {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTime},
                                  {MPV_RENDER_PARAM_INVALID, nullptr}};
     if (mpv_render_context_render(m_renderContext.get(), params) < 0)
         return false;
