@@ -3,6 +3,7 @@
 #include "platform/TypedNumber.h"
 #include "platform/notifications/NotificationCenter.h"
 #include "support/PlaylistWindows.h"
+#include "support/Wait.h"
 #include "window/ClipTableModel.h"
 
 #include <QAction>
@@ -29,6 +30,8 @@ TEST_F(WindowTest, PostersArePaintedInTheTable) {
     OrvantaWindowController* wc = openUntitled();
     wc->addClipsWithURLs({media("clip-2s.mp4", "posters/a.mp4"), media("clip-0.5s.mp4", "posters/b.mp4")});
     imported(wc);
+    // The posters are decoded after the rows are placed.
+    WAIT_UNTIL(wc->datasource()->clips()[0]->posterImage.kind == PosterImage::Kind::Frame, 5000);
     QTableView* table = wc->clipsTable();
     wc->clipsController()->setSelectionIndexes({});
     EXPECT_TRUE(QTest::qWaitForWindowExposed(wc->window()));
