@@ -230,7 +230,7 @@ bool OrvantaWindowController::validateMenuItem(const QAction* item) const {
     if (action == QLatin1String("setSourceFolder"))
         return m_datasource && m_datasource->isDynamicPlaylist();
     if (action == QLatin1String("locateMissingFiles"))
-        return hasMissingClips() && !m_datasource->isDynamicPlaylist();
+        return PlaylistExchangeActions::hasMissingClips(m_datasource) && !m_datasource->isDynamicPlaylist();
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include "playback/OutputController.h"
 #include "playback/PlaylistPlayback.h"
 #include "window/ImportController.h"
+#include "window/PlaylistExchangeActions.h"
 #include "window/PlaylistWindowView.h"
 
 #include <QList>
@@ -144,14 +145,10 @@ public:
     void setSourceFolder();
     // Whether an import run is under way (no second run, drop or source folder is taken meanwhile).
     bool isImporting() const { return m_import->isImporting(); }
-    // Other players' lists (OrvantaWindowControllerPlaylistExchange.cpp). Import Playlist adds the movies
-    // of an M3U or XSPF list through an import run (a standard playlist's only); Export Playlist writes
-    // the clips as one. Locate Missing Files asks for a folder and relinks the missing clips whose files
-    // are found there (ClipRelinker), in one change of the playlist; the rest are listed.
-    void importPlaylist();
-    void exportPlaylist();
-    void locateMissingFiles();
-    bool hasMissingClips() const;
+    // Other players' lists and moved files: PlaylistExchangeActions.
+    void importPlaylist() { PlaylistExchangeActions::importPlaylist(*this); }
+    void exportPlaylist() { PlaylistExchangeActions::exportPlaylist(*this); }
+    void locateMissingFiles() { PlaylistExchangeActions::locateMissingFiles(*this); }
     // Stops the running import soon, and every later one at once: nothing of them reaches the playlist,
     // which stays as it was. For the end of the program.
     void cancelImport() { m_import->cancelForGood(); }

@@ -1,5 +1,5 @@
 // Other players' lists in and out, and the relinking of moved movie files.
-#include "window/OrvantaWindowController.h"
+#include "window/PlaylistExchangeActions.h"
 
 #include "document/ClipRelinker.h"
 #include "document/OrvantaDocument.h"
@@ -8,11 +8,13 @@
 #include "platform/Presenter.h"
 #include "platform/defaults/UserDefaults.h"
 #include "window/ClipsController.h"
+#include "window/OrvantaWindowController.h"
 
 #include <QFileInfo>
 #include <QPointer>
 #include <algorithm>
 
+namespace PlaylistExchangeActions {
 namespace {
 
 const QString ImportLocationKey = QStringLiteral("importLocation");
@@ -27,14 +29,14 @@ void alertMissingFiles(const QString& where, QStringList paths) {
 
 } // namespace
 
-bool OrvantaWindowController::hasMissingClips() const {
-    return m_datasource && std::any_of(m_datasource->clips().cbegin(), m_datasource->clips().cend(),
-                                       [](const ClipRecordPtr& clip) { return clip && clip->isMissing(); });
+bool hasMissingClips(const OrvantaDocument* playlist) {
+    return playlist && std::any_of(playlist->clips().cbegin(), playlist->clips().cend(),
+                                   [](const ClipRecordPtr& clip) { return clip && clip->isMissing(); });
 }
 
-void OrvantaWindowController::importPlaylist() {
+void importPlaylist(OrvantaWindowController& window) {
     // A dynamic playlist's clips are its folder's; one import runs at a time.
-    if (!m_datasource || m_datasource->isDynamicPlaylist() || isImporting()) {
+    if (!window.datasource() || window.datasource()->isDynamicPlaylist() || window.isImporting()) {
         Presenter::shared().beep();
         return;
     }
@@ -50,7 +52,7 @@ void OrvantaWindowController::importPlaylist() {
     defaults.setURL(result.directoryURL, ImportLocationKey);
     const QString path = result.urls.first().toLocalFile();
     const ExchangeReadResult list = PlaylistExchange::readList(path);
-    const QPointer<OrvantaWindowController> self(this);
+    const QPointer<OrvantaWindowController> self(&window);
     if (!list) {
         Presenter::shared().showAlert(QStringLiteral("The playlist could not be imported."), list.error);
         return;
@@ -63,34 +65,35 @@ void OrvantaWindowController::importPlaylist() {
             return;
     }
     if (!split.present.isEmpty())
-        addClipsWithURLs(split.present);
+        window.addClipsWithURLs(split.present);
 }
 
-void OrvantaWindowController::exportPlaylist() {
-    if (!m_datasource)
+void exportPlaylist(OrvantaWindowController& window) {
+    if (!window.datasource())
         return;
     Presenter::SavePanelRequest request;
     request.title = QStringLiteral("Export Playlist");
     request.directoryURL = UserDefaults::standardUserDefaults().URLForKey(ImportLocationKey);
     request.suggestedName =
-        QFileInfo(m_datasource->displayName()).completeBaseName() + QStringLiteral(".m3u8");
+        QFileInfo(window.datasource()->displayName()).completeBaseName() + QStringLiteral(".m3u8");
     request.nameFilter = QStringLiteral("M3U Playlist (*.m3u8 *.m3u);;XSPF Playlist (*.xspf)");
     request.defaultSuffix = QStringLiteral("m3u8");
     const std::optional<QUrl> chosen = Presenter::shared().runSavePanel(request);
-    if (!chosen || !chosen->isLocalFile() || !m_datasource)
+    if (!chosen || !chosen->isLocalFile() || !window.datasource())
         return;
     QString path = chosen->toLocalFile();
     if (!PlaylistExchange::formatForPath(path))
         path += QStringLiteral(".m3u8");
-    const auto failed =
-        PlaylistExchange::writeList(path, *PlaylistExchange::formatForPath(path), m_datasource->clips(),
-                                    QFileInfo(m_datasource->displayName()).completeBaseName());
+    const auto failed = PlaylistExchange::writeList(
+        path, *PlaylistExchange::formatForPath(path), window.datasource()->clips(),
+        QFileInfo(window.datasource()->displayName()).completeBaseName());
     if (failed)
         Presenter::shared().showAlert(QStringLiteral("The playlist could not be exported."), *failed);
 }
 
-void OrvantaWindowController::locateMissingFiles() {
-    if (!hasMissingClips() || m_datasource->isDynamicPlaylist() || isImporting()) {
+void locateMissingFiles(OrvantaWindowController& window) {
+    if (!hasMissingClips(window.datasource()) || window.datasource()->isDynamicPlaylist() ||
+        window.isImporting()) {
         Presenter::shared().beep();
         return;
     }
@@ -100,17 +103,20 @@ void OrvantaWindowController::locateMissingFiles() {
     request.canChooseFiles = false;
     request.canChooseDirectories = true;
     const Presenter::OpenPanelResult chosen = Presenter::shared().runOpenPanel(request);
-    if (!chosen.accepted || chosen.urls.isEmpty() || !m_datasource)
+    if (!chosen.accepted || chosen.urls.isEmpty() || !window.datasource())
         return;
     const QString folder = chosen.urls.first().toLocalFile();
-    const ClipRelinker::Result result = ClipRelinker::relink(m_datasource->clips(), folder, true);
+    const ClipRelinker::Result result = ClipRelinker::relink(window.datasource()->clips(), folder, true);
     if (!result.relinked.isEmpty()) {
         // The rows stay where they were, and so does the selection.
-        const QList<int> selected = m_clipsController ? m_clipsController->selectionIndexes() : QList<int>();
-        m_datasource->replaceClipsAtRows(result.relinked);
-        if (m_clipsController && m_clipsController->selectionIndexes() != selected)
-            m_clipsController->setSelectionIndexes(selected);
+        const QList<int> selected =
+            window.clipsController() ? window.clipsController()->selectionIndexes() : QList<int>();
+        window.datasource()->replaceClipsAtRows(result.relinked);
+        if (window.clipsController() && window.clipsController()->selectionIndexes() != selected)
+            window.clipsController()->setSelectionIndexes(selected);
     }
     if (!result.stillMissing.isEmpty())
         alertMissingFiles(QStringLiteral(" in “%1”").arg(folder), result.stillMissing);
 }
+
+} // namespace PlaylistExchangeActions
