@@ -1,5 +1,5 @@
-// The transport's decisions as tables: the row that comes next, what the end or the failure of a clip
-// does, where a scrub lands and when the clip after next is loaded.
+// The transport's decisions as tables: the row that comes next (or before), what the end or the failure of a
+// clip does, where a scrub lands and when the clip after next is loaded.
 #include "playback/Sequencing.h"
 
 #include <QSet>
@@ -24,7 +24,9 @@ Sequencing::CanPlay playableRows(const QList<int>& playable, const char* name, i
 
 } // namespace
 
-TEST(SequencingTest, TheNextRowFollowsTheLastSelectedPassesOverMissingClipsAndWrapsOnlyWhenLooping) {
+// Next (the row after the last selected) and a step back (Previous from remote control, the row before
+// the first selected) are mirrors.
+TEST(SequencingTest, TheNextOrPreviousRowFollowsTheSelectionPassesOverMissingClipsAndWrapsOnlyWhenLooping) {
     const struct {
         const char* name;
         int rowCount;
@@ -32,6 +34,7 @@ TEST(SequencingTest, TheNextRowFollowsTheLastSelectedPassesOverMissingClipsAndWr
         bool looping;
         QList<int> playable;
         int expected;
+        bool back = false;
     } cases[] = {
         {"the row after", 4, {0}, false, {0, 1, 2, 3}, 1},
         {"after the last of several selected", 4, {0, 1}, false, {0, 1, 2, 3}, 2},
@@ -45,11 +48,20 @@ TEST(SequencingTest, TheNextRowFollowsTheLastSelectedPassesOverMissingClipsAndWr
         {"a selection beyond the end (rows just removed)", 2, {5}, true, {0, 1}, 0},
         {"nothing plays", 3, {1}, true, {}, -1},
         {"an empty list", 0, {}, true, {}, -1},
+        {"the row before", 4, {2}, false, {0, 1, 2, 3}, 1, true},
+        {"before the first of several selected", 4, {2, 3}, false, {0, 1, 2, 3}, 1, true},
+        {"a missing row passed over, back", 4, {3}, false, {0, 1, 3}, 1, true},
+        {"the first row, not looping", 4, {0}, false, {0, 1, 2, 3}, -1, true},
+        {"the first row, looping: the last", 4, {0}, true, {0, 1, 2, 3}, 3, true},
+        {"looping back past missing rows at the end", 4, {0}, true, {0, 1}, 1, true},
+        {"looping back, the selected row the only one that plays", 3, {1}, true, {1}, 1, true},
+        {"no selection: the last row that plays", 3, {}, false, {0, 1}, 1, true},
+        {"back from a selection beyond the end", 2, {5}, false, {0, 1}, 1, true},
+        {"nothing plays, back", 3, {1}, true, {}, -1, true},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(
-            Sequencing::rowThatComesNext(c.selected, c.rowCount, c.looping, playableRows(c.playable, c.name)),
-            c.expected)
+        const auto step = c.back ? Sequencing::rowThatComesBefore : Sequencing::rowThatComesNext;
+        EXPECT_EQ(step(c.selected, c.rowCount, c.looping, playableRows(c.playable, c.name)), c.expected)
             << c.name;
     }
 }
