@@ -7,6 +7,7 @@
 #include "platform/documents/DocumentController.h"
 #include "platform/media/MpvPlayer.h"
 #include "platform/ui/OpenAccessoryViewController.h"
+#include "platform/ui/VideoOutput.h"
 #include "window/ClipsController.h"
 #include "window/PlaylistEditMenu.h"
 #include "window/PlaylistWindow.h"
@@ -14,6 +15,7 @@
 #include <QAction>
 #include <QGuiApplication>
 #include <QStackedWidget>
+#include <QTimer>
 #include <algorithm>
 
 std::unique_ptr<OrvantaWindowController>
@@ -33,6 +35,7 @@ OrvantaWindowController::~OrvantaWindowController() {
 }
 
 void OrvantaWindowController::tearDown() {
+    stopWaitingForFirstPicture();
     tearDownPlayback();
     // Nothing that outlives the controller may reach it afterwards.
     for (const QMetaObject::Connection& connection : m_connections)
@@ -176,15 +179,54 @@ QString OrvantaWindowController::windowTitleForDocumentDisplayName(const QString
 
 void OrvantaWindowController::showWindow() {
     QMainWindow* w = window();
+    const bool autoplay = m_datasource && m_datasource->settings()->autoplay();
+    if (autoplay && !w->isVisible() && showWindowAfterFirstPicture())
+        return;
     w->show();
     // Autoplay sends the window to the back at load; showing it must not undo that.
-    if (!(m_datasource && m_datasource->settings()->autoplay())) {
+    if (!autoplay) {
         w->raise();
         w->activateWindow();
     }
 }
 
+bool OrvantaWindowController::showWindowAfterFirstPicture() {
+    // A show that starts with the playlist puts its picture up first: the playlist window, which goes
+    // behind the output anyway, follows once the output has painted the first picture. Painting a whole
+    // window first (its table, its panes, its own preview) would hold that picture up by as long. It
+    // follows at the latest after two seconds, or as soon as playing stops, whatever became of the picture.
+    constexpr int LongestWaitMs = 2000;
+    ClickableMovieView* output = m_output->movieView();
+    if (!isPlaying() || isPreviewPlayback() || !output || !output->videoView())
+        return false;
+    m_windowWaitsForPicture = true;
+    m_firstPictureConnections = {
+        VideoOutput::whenPicturePainted(output->videoView(), this, [this] { showWaitingWindow(); }),
+        connect(m_playback.get(), &PlaylistPlayback::stateChanged, this, [this] { showWaitingWindow(); }),
+    };
+    QTimer::singleShot(LongestWaitMs, this, [this] { showWaitingWindow(); });
+    return true;
+}
+
+void OrvantaWindowController::showWaitingWindow() {
+    if (!m_windowWaitsForPicture)
+        return;
+    stopWaitingForFirstPicture();
+    if (PlaylistWindow* w = loadedWindow()) {
+        w->show();
+        w->lower();
+    }
+}
+
+void OrvantaWindowController::stopWaitingForFirstPicture() {
+    m_windowWaitsForPicture = false;
+    for (const QMetaObject::Connection& connection : m_firstPictureConnections)
+        disconnect(connection);
+    m_firstPictureConnections.clear();
+}
+
 void OrvantaWindowController::closeWindow() {
+    stopWaitingForFirstPicture();
     if (m_view)
         m_view->window()->closeForGood();
 }

@@ -267,6 +267,10 @@ private:
     void followRememberedDisplay();
     // Makes the output window with its movie view; called by setupPlayer.
     void setupOutputWindow();
+    // An autoplaying playlist's window waits behind its show's first picture; see showWindow.
+    bool showWindowAfterFirstPicture();
+    void showWaitingWindow();
+    void stopWaitingForFirstPicture();
     void tearDown();
 
     // OrvantaWindowControllerPlayback.cpp
@@ -295,6 +299,9 @@ private:
     QString m_playerError;
     QMetaObject::Connection m_idleConnection;
     QMetaObject::Connection m_playButtonConnection;
+    // While the window waits for the output's first picture (showWindowAfterFirstPicture).
+    bool m_windowWaitsForPicture = false;
+    std::vector<QMetaObject::Connection> m_firstPictureConnections;
     std::unique_ptr<ClipsController> m_clipsController;
     // The window and its widgets; made on first use of the window, gone at tear-down.
     std::unique_ptr<PlaylistWindowView> m_view;

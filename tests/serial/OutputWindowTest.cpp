@@ -206,3 +206,52 @@ TEST_F(OutputWindowTest, AnEmptyOutputWindowIsTakenAwayByEscapeOrAClickAndClosin
     EXPECT_FALSE(playing->isPlaying());
     EXPECT_FALSE(playing->outputWindow()->isVisible());
 }
+
+// An autoplaying show puts its first picture up before its playlist window, which follows behind the
+// output; a stop before any picture shows the window at once. One that plays in its preview shows its
+// window at once.
+TEST_F(OutputWindowTest, AnAutoplayingShowPutsItsPictureUpBeforeItsPlaylistWindow) {
+    const auto autoplay = [](int mode) {
+        return [mode](PlaylistSettings& s) {
+            s.setValue("autoplay", TypedNumber::boolean(true));
+            s.setValue("fullScreenType", TypedNumber::integer(mode));
+            s.setValue("customFrameX", TypedNumber::integer(600));
+            s.setValue("customFrameWidth", TypedNumber::integer(320));
+            s.setValue("customFrameHeight", TypedNumber::integer(240));
+        };
+    };
+    const auto openShow = [&](const QString& name, int mode) {
+        DocumentError error;
+        OrvantaWindowController* wc = windowControllerOf(controller.openDocumentWithContentsOfURL(
+            writeTestPlaylist(dir.path(), name, {"clip-2s.mp4"}, autoplay(mode)), true, &error));
+        EXPECT_TRUE(wc && wc->player() && wc->isPlaying()) << error.localizedDescription.toStdString();
+        return wc && wc->player() ? wc : nullptr;
+    };
+
+    OrvantaWindowController* show = openShow(QStringLiteral("show"), 3);
+    ASSERT_TRUE(show);
+    EXPECT_TRUE(show->outputWindow()->isVisible());
+    EXPECT_FALSE(show->window()->isVisible());
+    int pictures = 0;
+    bool windowAtFirstPicture = true;
+    QObject::connect(qobject_cast<VideoView*>(show->fullscreenMovieView()->videoView()),
+                     &VideoView::picturePainted, show, [&] {
+                         if (pictures++ == 0)
+                             windowAtFirstPicture = show->window()->isVisible();
+                     });
+    WAIT_UNTIL(show->window()->isVisible(), PlayerWait);
+    EXPECT_GT(pictures, 0);
+    EXPECT_FALSE(windowAtFirstPicture);
+    EXPECT_TRUE(show->isPlaying());
+    EXPECT_TRUE(show->outputWindow()->isVisible());
+
+    OrvantaWindowController* stopped = openShow(QStringLiteral("stopped"), 3);
+    ASSERT_TRUE(stopped);
+    EXPECT_FALSE(stopped->window()->isVisible());
+    stopped->stop();
+    EXPECT_TRUE(stopped->window()->isVisible());
+
+    OrvantaWindowController* preview = openShow(QStringLiteral("preview"), 0);
+    ASSERT_TRUE(preview);
+    EXPECT_TRUE(preview->window()->isVisible());
+}

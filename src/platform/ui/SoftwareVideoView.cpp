@@ -47,6 +47,7 @@ void SoftwareVideoView::paintEvent(QPaintEvent*) {
         return;
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(target, image);
+    emit picturePainted();
 }
 MpvPlayer* SoftwareVideoView::player() const {
     return m_player.data();

@@ -51,6 +51,17 @@ VideoOutput::AttachResult VideoOutput::attach(MpvPlayer& player, Kind kind) {
     return {};
 }
 
+QMetaObject::Connection VideoOutput::whenPicturePainted(QWidget* view, QObject* context,
+                                                        std::function<void()> action) {
+    if (auto* glView = qobject_cast<VideoView*>(view))
+        return QObject::connect(glView, &VideoView::picturePainted, context, std::move(action),
+                                Qt::QueuedConnection);
+    if (auto* softwareView = qobject_cast<SoftwareVideoView*>(view))
+        return QObject::connect(softwareView, &SoftwareVideoView::picturePainted, context, std::move(action),
+                                Qt::QueuedConnection);
+    return {};
+}
+
 QWidget* VideoOutput::createView(MpvPlayer* player, Kind kind, QWidget* parent) {
     if (kind == Kind::OpenGL) {
         auto* view = new VideoView(parent);

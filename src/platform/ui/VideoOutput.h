@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QMetaObject>
 #include <QString>
+#include <functional>
 
 class MpvPlayer;
+class QObject;
 class QWidget;
 
 // How video reaches the screen on this machine: OpenGL where a context sharing with the global one can
@@ -26,4 +29,8 @@ public:
 
     // A view of the matching kind showing the player, owned by parent.
     static QWidget* createView(MpvPlayer* player, Kind kind, QWidget* parent = nullptr);
+    // Calls action, in context, each time a view made by createView has painted a movie's picture; the
+    // call comes after that paint is done, so the picture is on its way to the screen.
+    static QMetaObject::Connection whenPicturePainted(QWidget* view, QObject* context,
+                                                      std::function<void()> action);
 };

@@ -66,6 +66,7 @@ void VideoView::paintGL() {
                    QOpenGLTextureBlitter::targetTransform(target, QRect(QPoint(), viewport)),
                    QOpenGLTextureBlitter::OriginTopLeft);
     m_blitter.release();
+    emit picturePainted();
 }
 MpvPlayer* VideoView::player() const {
     return m_player.data();

@@ -20,6 +20,10 @@ public:
     void setPlayer(MpvPlayer* player);
     MpvPlayer* player() const;
 
+signals:
+    // A movie's picture was painted (not black); it reaches the screen when this paint is done.
+    void picturePainted();
+
 protected:
     void initializeGL() override;
     void paintGL() override;
