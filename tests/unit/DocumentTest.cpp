@@ -62,17 +62,10 @@ protected:
 
 } // namespace
 
-TEST_F(DocumentFiles, CountsChangesAndClearsThemOnSave) {
+// The change count following edits and undos: PlaylistUndoTest, and the window's mark ApplicationStartTest.
+TEST_F(DocumentFiles, SaveAsClearsTheChangesAndSaveToLeavesThem) {
     TextDocument doc;
-    QSignalSpy spy(&doc, &Document::changeCountChanged);
-    EXPECT_FALSE(doc.isDocumentEdited());
-    doc.updateChangeCount(Document::ChangeKind::Done);
-    doc.updateChangeCount(Document::ChangeKind::Done);
-    doc.updateChangeCount(Document::ChangeKind::Undone);
-    EXPECT_EQ(doc.changeCount(), 1);
-    EXPECT_EQ(spy.count(), 3);
-
-    doc.text = "TEXT one";
+    doc.edit("TEXT one");
     ASSERT_TRUE(doc.saveToURL(url("a.txt"), "T", Document::SaveOperation::SaveAs, &error));
     EXPECT_FALSE(doc.isDocumentEdited());
     EXPECT_EQ(doc.displayName(), QStringLiteral("a"));
@@ -205,18 +198,11 @@ TEST_F(DocumentFiles, ClosingSavesSilentlyWithAFileAndAsksWithout) {
     EXPECT_EQ(presenter.alerts.size(), 1);
 }
 
-TEST_F(DocumentFiles, TheControllerRefusesAFileThatDoesNotReadAndNamesIt) {
+// Files that do not open, and how the controller names them: FileSafetyTest.
+TEST_F(DocumentFiles, TheControllerOpensAFileOnceAndRemembersItAsRecent) {
     DocumentController controller;
     controller.registerDocumentType(
         {"T", "Text", "txt", "text/plain", nullptr, [] { return std::make_unique<TextDocument>(); }});
-    write("holiday.jpg", "\xff\xd8\xff\xe0 not text");
-    controller.openDocumentPresentingErrors(url("holiday.jpg")); // files that do not open: FileSafetyTest
-    ASSERT_EQ(presenter.alerts.size(), 1);
-    EXPECT_TRUE(presenter.alerts.first().first.contains("holiday.jpg"));
-    EXPECT_TRUE(controller.documents().isEmpty());
-    EXPECT_TRUE(controller.recentDocumentURLs().isEmpty());
-
-    // A good file opens once, however often it is asked for, and becomes a recent file.
     write("good.txt", "TEXT fine");
     Document* first = controller.openDocumentWithContentsOfURL(url("good.txt"), false, nullptr);
     ASSERT_NE(first, nullptr);

@@ -212,24 +212,6 @@ TEST_F(PlaylistFiles, AMissingClipOpensOnceItsFileIsBack) {
     EXPECT_TRUE(Bookmark::fromData(*missing->secureBookmark)->isSecurityScoped());
 }
 
-TEST_F(PlaylistFiles, ADynamicPlaylistKeepsItsFolderAndItsBookmarks) {
-    const QString shows = dir.filePath("shows");
-    QDir().mkpath(shows);
-    OrvantaDocument doc;
-    doc.settings()->setDefaults();
-    doc.setIsDynamicPlaylist(true);
-    doc.setIncludeSubdirectories(false);
-    doc.setDynamicSourceFolder(fileUrl(shows));
-    QString error;
-    const QByteArray data = *PlaylistFileFormat::write(doc, &error);
-    EXPECT_EQ(tree(data).keys(), (QStringList{"settings", "isDynamicPlaylist", "clips", "dynamicSourceFolder",
-                                              "includeSubdirectories", "bookmark", "secureBookmark"}));
-    auto back = readBack(data);
-    ASSERT_NE(back, nullptr);
-    EXPECT_TRUE(back->isDynamicPlaylist() && !back->includeSubdirectories() && back->clips().isEmpty());
-    EXPECT_EQ(back->dynamicSourceFolder(), fileUrl(shows));
-}
-
 TEST_F(PlaylistFiles, FilesThatAreNotPlaylistsAreRefusedAndChangeNothing) {
     const V yes = V::number(TypedNumber::boolean(true));
     const struct {
