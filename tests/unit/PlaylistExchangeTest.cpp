@@ -5,8 +5,6 @@
 #include "support/TestMedia.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -170,8 +168,7 @@ TEST(PlaylistExchangeTool, ListsRoundTripAndMpvPlaysOurM3u) {
         const ToolRun made = runTool({"new", "--from", list, "-o", back});
         ASSERT_EQ(made.status, 0) << made.err.toStdString();
         QStringList urls;
-        for (const QJsonValue& clip :
-             QJsonDocument::fromJson(runTool({"show", "--json", back}).out.toUtf8())["clips"].toArray())
+        for (const QJsonValue& clip : showJson(back)["clips"].toArray())
             urls.append(QUrl(clip["url"].toString()).toLocalFile());
         EXPECT_EQ(urls, movies) << listName.toStdString();
     }
@@ -217,8 +214,7 @@ TEST(PlaylistExchangeTool, RelinkFindsMovedMoviesInPlace) {
     const ToolRun run = runTool({"relink", playlist, dir.path()});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains("Still missing " + c)) << run.out.toStdString();
-    const QJsonObject shown =
-        QJsonDocument::fromJson(runTool({"show", "--json", playlist}).out.toUtf8()).object();
+    const QJsonObject shown = showJson(playlist);
     QStringList found;
     for (const QJsonValue& clip : shown["clips"].toArray())
         found.append(QUrl(clip["url"].toString()).toLocalFile() +

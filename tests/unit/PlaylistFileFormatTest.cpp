@@ -3,16 +3,11 @@
 #include "document/ClipImporter.h"
 #include "document/MissingClip.h"
 #include "document/OrvantaDocument.h"
-#include "platform/archive/KeyedArchiveDictionary.h"
-#include "platform/archive/KeyedArchiver.h"
-#include "platform/archive/KeyedUnarchiver.h"
 #include "platform/bookmarks/Bookmark.h"
 #include "support/PlaylistFixture.h"
 #include "support/QtPrinters.h"
 #include "support/TestMedia.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -43,12 +38,6 @@ protected:
 
     QString clip(const QString& name, const QString& from = "clip-1s.mp4") {
         return copyTestMedia(from, dir.filePath(name));
-    }
-    static QByteArray archive(const KeyedArchiveDictionary& root) {
-        return KeyedArchiver::archivedDataWithRootObject(V::dictionary(root)).data;
-    }
-    static KeyedArchiveDictionary tree(const QByteArray& data) {
-        return KeyedUnarchiver::unarchiveObjectWithData(data).value.toDictionary();
     }
     static std::unique_ptr<OrvantaDocument> readBack(const QByteArray& data) {
         auto doc = std::make_unique<OrvantaDocument>();

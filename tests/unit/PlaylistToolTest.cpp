@@ -1,15 +1,10 @@
 #include "UnitFiles.h"
 #include "document/PlaylistSettings.h"
-#include "platform/archive/KeyedArchiveDictionary.h"
-#include "platform/archive/KeyedArchiver.h"
-#include "platform/archive/KeyedUnarchiver.h"
 #include "support/QtPrinters.h"
 #include "support/TestMedia.h"
 
 #include <QDirIterator>
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -20,26 +15,11 @@ namespace {
 
 using V = KeyedArchiveValue;
 
-KeyedArchiveDictionary readTree(const QString& path) {
-    const KeyedUnarchiveResult result = KeyedUnarchiver::unarchiveObjectWithData(fileContents(path));
-    EXPECT_TRUE(result.ok()) << path.toStdString() << ": " << result.error.toStdString();
-    return result.value.toDictionary();
-}
-
 QStringList clipNamesInFile(const KeyedArchiveDictionary& root) {
     QStringList names;
     for (const V& entry : root.value("clipCollection").elements())
         names.append(QFileInfo(entry.toDictionary().value("url").toUrl().toLocalFile()).fileName());
     return names;
-}
-
-QJsonObject showJson(const QString& path) {
-    const ToolRun run = runTool({"show", "--json", path});
-    EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(run.out.toUtf8(), &error);
-    EXPECT_EQ(error.error, QJsonParseError::NoError) << run.out.toStdString();
-    return document.object();
 }
 
 QStringList clipNamesShown(const QJsonObject& shown) {
@@ -88,18 +68,19 @@ TEST_F(PlaylistTool, NewStandardImportsFilesAndFoldersAsTheAddCommandDoesWithThe
         << run.err.toStdString();
     EXPECT_FALSE(run.err.contains("notes.txt"));
     EXPECT_TRUE(run.out.contains("with 4 clips")) << run.out.toStdString();
-    EXPECT_EQ(clipNamesInFile(readTree(file)),
+    EXPECT_EQ(clipNamesInFile(tree(fileContents(file))),
               (QStringList{"clip-2s.mp4", "b.mp4", "c.mkv", "video-only-1s.mp4"}));
     KeyedArchiveDictionary expected;
     for (const auto& [key, value] : PlaylistSettings::defaultEntries())
         expected.insert(key, V::number(value));
     expected.insert("autoplay", V::number(TypedNumber::boolean(true)));
     expected.insert("looping", V::number(TypedNumber::integer(-1)));
-    EXPECT_TRUE(readTree(file).value("settings").toDictionary() == expected);
+    EXPECT_TRUE(tree(fileContents(file)).value("settings").toDictionary() == expected);
 
     // An existing file is replaced only with --force (without it: MistakesAreRefusedAndChangeNothing).
     ASSERT_EQ(runTool(QStringList{"new", "--force", "--no-subdirectories", "-o", file} + inputs).status, 0);
-    EXPECT_EQ(clipNamesInFile(readTree(file)), (QStringList{"clip-2s.mp4", "b.mp4", "video-only-1s.mp4"}));
+    EXPECT_EQ(clipNamesInFile(tree(fileContents(file))),
+              (QStringList{"clip-2s.mp4", "b.mp4", "video-only-1s.mp4"}));
 }
 
 TEST_F(PlaylistTool, NewDynamicIsBoundToItsFolderAndShowRebuildsItsClips) {
@@ -124,7 +105,7 @@ TEST_F(PlaylistTool, NewDynamicIsBoundToItsFolderAndShowRebuildsItsClips) {
     // The file holds the folder, its bookmarks and no clips.
     const QString flat = path("flat.orvdynamic");
     ASSERT_EQ(runTool({"new", "--dynamic", source, "--no-subdirectories", "-o", flat}).status, 0);
-    const KeyedArchiveDictionary root = readTree(flat);
+    const KeyedArchiveDictionary root = tree(fileContents(flat));
     EXPECT_EQ(root.keys(), (QStringList{"settings", "isDynamicPlaylist", "clips", "dynamicSourceFolder",
                                         "includeSubdirectories", "bookmark", "secureBookmark"}));
     EXPECT_TRUE(root.value("clips").elements().isEmpty());
@@ -144,7 +125,7 @@ TEST_F(PlaylistTool, SetChangesOnlyTheNamedSettingsAndKeepsClipsAndUnknownKeys) 
     ASSERT_EQ(runTool({"new", "-o", file, first, second}).status, 0);
 
     // Keys of a later version, and a settings dictionary without "muted".
-    KeyedArchiveDictionary before = readTree(file);
+    KeyedArchiveDictionary before = tree(fileContents(file));
     KeyedArchiveDictionary was = before.value("settings").toDictionary();
     was.remove("muted");
     was.insert("futureKnob", V::number(TypedNumber::float64(0.25)));
@@ -162,7 +143,7 @@ TEST_F(PlaylistTool, SetChangesOnlyTheNamedSettingsAndKeepsClipsAndUnknownKeys) 
     was.insert("autoplay", V::number(TypedNumber::boolean(true)));
     was.insert("muted", V::number(TypedNumber::boolean(true)));
     before.insert("settings", V::dictionary(was));
-    EXPECT_TRUE(readTree(file) == before);
+    EXPECT_TRUE(tree(fileContents(file)) == before);
 }
 
 TEST_F(PlaylistTool, ShowDescribesEveryFieldAndTheClipsThatAreGone) {
