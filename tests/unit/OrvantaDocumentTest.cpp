@@ -181,8 +181,7 @@ TEST(PlaylistUndo, EachKindOfEditIsOneStepThatUndoesAndRedoesExactlyAndTheChange
     EXPECT_FALSE(document.settings()->contains("muted"));
 }
 
-// An import run in parts, one step: EditMenuTest.
-TEST(PlaylistUndo, ADragIsOneStepAndAnUndoneSaveIsWrittenByTheNextAutosave) {
+TEST(PlaylistUndo, ADragAndARunInPartsAreOneStepEachAndAnUndoneSaveIsWrittenByTheNextAutosave) {
     QTemporaryDir dir;
     auto document = OrvantaDocument::initWithType(OrvantaDocument::StandardPlaylistType, nullptr);
     QUndoStack* stack = document->undoStack();
@@ -204,6 +203,11 @@ TEST(PlaylistUndo, ADragIsOneStepAndAnUndoneSaveIsWrittenByTheNextAutosave) {
     document->endSettingsGesture();
     EXPECT_EQ(stack->count(), 0);
     EXPECT_FALSE(document->isDocumentEdited());
+    // An import run whose clips come in parts is one step.
+    for (int part = 0; part < 3; ++part)
+        document->insertClips({clip("p"), clip("q")}, 99, ClipsAction::Add, 7);
+    EXPECT_EQ(stack->count(), 1);
+    EXPECT_EQ(stack->undoText(), "Add 6 Clips");
 
     // Saved with looping on, then undone: the window is edited again and the autosave writes the undone
     // state; redone, the state saved last is clean again.
