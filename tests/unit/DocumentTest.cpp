@@ -82,17 +82,9 @@ TEST_F(DocumentFiles, AFailedWriteLeavesTheOldFileIntactAndTheChangesPending) {
     TextDocument doc;
     open(doc, "keep.txt", "TEXT the old contents");
 
-    // The data cannot be made.
-    doc.failWrites = true;
-    doc.updateChangeCount(Document::ChangeKind::Done);
-    EXPECT_FALSE(doc.save(&error));
-    EXPECT_TRUE(error.localizedDescription.contains("keep.txt")) << error.localizedDescription.toStdString();
-    EXPECT_EQ(contents("keep.txt"), "TEXT the old contents");
-    EXPECT_TRUE(doc.isDocumentEdited());
-
-    // The write fails halfway (the file size limit; FileSafetyTest fills a real disk where it can).
-    doc.failWrites = false;
-    doc.text = "TEXT " + QByteArray(256 * 1024, 'x');
+    // The write fails halfway (the file size limit; FileSafetyTest fills a real disk where it can). Data
+    // that cannot be made: the failing autosave below.
+    doc.edit("TEXT " + QByteArray(256 * 1024, 'x'));
     struct rlimit old {};
     getrlimit(RLIMIT_FSIZE, &old);
     auto previous = std::signal(SIGXFSZ, SIG_IGN);
@@ -139,13 +131,14 @@ TEST_F(DocumentFiles, AutosavesEditsInPlaceAndReportsFailures) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return !doc.isDocumentEdited(); }, 5000));
     EXPECT_EQ(contents("auto.txt"), "TEXT after");
 
-    // An autosave that fails says so and keeps the changes.
+    // An autosave whose data cannot be made says so, naming the file, and keeps the changes and the file.
     doc.failWrites = true;
     doc.updateChangeCount(Document::ChangeKind::Done);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !presenter.alerts.isEmpty(); }, 5000));
     EXPECT_TRUE(doc.isDocumentEdited());
-    EXPECT_TRUE(presenter.alerts.first().first.contains("auto"))
-        << presenter.alerts.first().first.toStdString();
+    EXPECT_EQ(contents("auto.txt"), "TEXT after");
+    const auto& [title, detail] = presenter.alerts.first();
+    EXPECT_TRUE(title.contains("auto") && detail.contains("auto.txt")) << detail.toStdString();
 
     // An untitled document has nowhere to autosave: it does not try, so it has no failure to tell.
     TextDocument untitled;
