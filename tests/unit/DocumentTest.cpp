@@ -62,7 +62,7 @@ protected:
 
 } // namespace
 
-// The change count following edits and undos: PlaylistUndoTest, and the window's mark ApplicationStartTest.
+// The change count following edits and undos: OrvantaDocumentTest; the window's mark: ApplicationStartTest.
 TEST_F(DocumentFiles, SaveAsClearsTheChangesAndSaveToLeavesThem) {
     TextDocument doc;
     doc.edit("TEXT one");

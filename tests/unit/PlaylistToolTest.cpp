@@ -52,7 +52,7 @@ TEST_F(PlaylistTool, NewStandardImportsFilesAndFoldersAsTheAddCommandDoesWithThe
                                 testMediaPath("video-only-1s.mp4")};
     const QString file = path("list.orvplaylist");
 
-    // What each setting's text makes is SettingAssignmentTest's; here, that the settings given are the
+    // What each setting's text makes is PlaylistSettingsTest's; here, that the settings given are the
     // file's.
     const ToolRun run =
         runTool(QStringList{"new", "--set", "autoplay=true", "--set", "looping=-1", "-o", file} + inputs);
