@@ -116,23 +116,6 @@ TEST(KeyedArchive, EveryValueKindSurvivesARoundTripAndAnIndependentReaderAgrees)
     EXPECT_EQ(QString::fromUtf8(checked).trimmed().toStdString(), expected.toStdString());
 }
 
-TEST(KeyedArchive, ReadsTheNestedSample) {
-    REQUIRE_SHARED_PATH(QStringLiteral("keyed-archive-samples"));
-    const V tree = decodeOk(sample("kiler129-NSKeyedUnarchiver__nested.bin.plist"));
-    const V expected = V::dictionary(
-        {{"level", num(0)},
-         {"levelZeroData",
-          V::dictionary({{"level", num(1)},
-                         {"levelOneData",
-                          V::dictionary({{"level", num(2)},
-                                         {"levelPath", V::array({str("zero"), str("one"), str("two")})},
-                                         {"sampleUrl", V::url(QUrl(QStringLiteral(
-                                                           "https://example.com/foo/bar?a=b#hash")))}})},
-                         {"levelPath", V::array({str("zero"), str("one")})}})},
-         {"levelPath", V::array({str("zero")})}});
-    EXPECT_TRUE(tree == expected); // in the file's key order
-}
-
 TEST(KeyedArchive, ReadsTheArraysAndSetsSampleAndKeepsRealWidthsWhenWritingItBack) {
     REQUIRE_SHARED_PATH(QStringLiteral("keyed-archive-samples"));
     const QByteArray bytes = sample("danielpaulus-nskeyedarchiver__arrays.bin");
