@@ -1,12 +1,12 @@
-// "Open at Login": the autostart entry's name and text as tables, and one entry written and removed
-// for real under a temporary XDG_CONFIG_HOME (checked by desktop-file-validate where it is installed).
+// The application's places under the XDG folders: its data and settings, and the autostart entries of
+// "Open at Login" (their names and texts as tables, and one entry written and removed for real under a
+// temporary XDG_CONFIG_HOME, checked by desktop-file-validate where it is installed).
 #include "platform/AutostartEntry.h"
+#include "UnitFiles.h"
+#include "platform/AppPaths.h"
 #include "support/QtPrinters.h"
 #include "support/TestEnvironment.h"
 
-#include <QDir>
-#include <QFile>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -104,4 +104,27 @@ TEST(AutostartEntry, IsWrittenUnderXdgConfigHomeFoundAgainAndRemoved) {
         EXPECT_EQ(AutostartEntry::find(lobby), QString());
     }
     QFile::setPermissions(autostart, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+TEST(AppPaths, AreOneLowercaseFolderPerApplicationAndAdoptTheEarlierOnesOnce) {
+    QTemporaryDir home;
+    ScopedEnvironment data("XDG_DATA_HOME", home.filePath("data").toUtf8());
+    ScopedEnvironment config("XDG_CONFIG_HOME", home.filePath("config").toUtf8());
+    EXPECT_EQ(AppPaths::dataFolder(), home.filePath("data/orvanta"));
+    EXPECT_EQ(AppPaths::settingsFile(), home.filePath("config/orvanta/orvanta.conf"));
+
+    ASSERT_TRUE(writeFile(home.filePath("data/Orvanta/Orvanta/Demo/Clips/a.mp4"), "clip"));
+    ASSERT_TRUE(
+        writeFile(home.filePath("config/Orvanta/Orvanta.conf"), "[General]\nimportLocation=file:///srv\n"));
+    EXPECT_TRUE(AppPaths::adoptEarlierLocations().isEmpty());
+    EXPECT_EQ(fileContents(home.filePath("data/orvanta/Demo/Clips/a.mp4")), "clip");
+    EXPECT_EQ(fileContents(AppPaths::settingsFile()), "[General]\nimportLocation=file:///srv\n");
+    EXPECT_FALSE(QFileInfo::exists(home.filePath("data/Orvanta")));
+    EXPECT_FALSE(QFileInfo::exists(home.filePath("config/Orvanta")));
+
+    // Once the current places exist, an earlier one (another version run since) is left alone.
+    ASSERT_TRUE(writeFile(home.filePath("config/Orvanta/Orvanta.conf"), "[General]\n"));
+    EXPECT_TRUE(AppPaths::adoptEarlierLocations().isEmpty());
+    EXPECT_EQ(fileContents(AppPaths::settingsFile()), "[General]\nimportLocation=file:///srv\n");
+    EXPECT_EQ(fileContents(home.filePath("config/Orvanta/Orvanta.conf")), "[General]\n");
 }

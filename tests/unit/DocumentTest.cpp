@@ -62,17 +62,10 @@ protected:
 
 } // namespace
 
-TEST_F(DocumentFiles, CountsChangesAndClearsThemOnSave) {
+// The change count following edits and undos: OrvantaDocumentTest; the window's mark: ApplicationStartTest.
+TEST_F(DocumentFiles, SaveAsClearsTheChangesAndSaveToLeavesThem) {
     TextDocument doc;
-    QSignalSpy spy(&doc, &Document::changeCountChanged);
-    EXPECT_FALSE(doc.isDocumentEdited());
-    doc.updateChangeCount(Document::ChangeKind::Done);
-    doc.updateChangeCount(Document::ChangeKind::Done);
-    doc.updateChangeCount(Document::ChangeKind::Undone);
-    EXPECT_EQ(doc.changeCount(), 1);
-    EXPECT_EQ(spy.count(), 3);
-
-    doc.text = "TEXT one";
+    doc.edit("TEXT one");
     ASSERT_TRUE(doc.saveToURL(url("a.txt"), "T", Document::SaveOperation::SaveAs, &error));
     EXPECT_FALSE(doc.isDocumentEdited());
     EXPECT_EQ(doc.displayName(), QStringLiteral("a"));
@@ -89,17 +82,9 @@ TEST_F(DocumentFiles, AFailedWriteLeavesTheOldFileIntactAndTheChangesPending) {
     TextDocument doc;
     open(doc, "keep.txt", "TEXT the old contents");
 
-    // The data cannot be made.
-    doc.failWrites = true;
-    doc.updateChangeCount(Document::ChangeKind::Done);
-    EXPECT_FALSE(doc.save(&error));
-    EXPECT_TRUE(error.localizedDescription.contains("keep.txt")) << error.localizedDescription.toStdString();
-    EXPECT_EQ(contents("keep.txt"), "TEXT the old contents");
-    EXPECT_TRUE(doc.isDocumentEdited());
-
-    // The write fails halfway (the file size limit; FileSafetyTest fills a real disk where it can).
-    doc.failWrites = false;
-    doc.text = "TEXT " + QByteArray(256 * 1024, 'x');
+    // The write fails halfway (the file size limit; FileSafetyTest fills a real disk where it can). Data
+    // that cannot be made: the failing autosave below.
+    doc.edit("TEXT " + QByteArray(256 * 1024, 'x'));
     struct rlimit old {};
     getrlimit(RLIMIT_FSIZE, &old);
     auto previous = std::signal(SIGXFSZ, SIG_IGN);
@@ -146,13 +131,14 @@ TEST_F(DocumentFiles, AutosavesEditsInPlaceAndReportsFailures) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return !doc.isDocumentEdited(); }, 5000));
     EXPECT_EQ(contents("auto.txt"), "TEXT after");
 
-    // An autosave that fails says so and keeps the changes.
+    // An autosave whose data cannot be made says so, naming the file, and keeps the changes and the file.
     doc.failWrites = true;
     doc.updateChangeCount(Document::ChangeKind::Done);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !presenter.alerts.isEmpty(); }, 5000));
     EXPECT_TRUE(doc.isDocumentEdited());
-    EXPECT_TRUE(presenter.alerts.first().first.contains("auto"))
-        << presenter.alerts.first().first.toStdString();
+    EXPECT_EQ(contents("auto.txt"), "TEXT after");
+    const auto& [title, detail] = presenter.alerts.first();
+    EXPECT_TRUE(title.contains("auto") && detail.contains("auto.txt")) << detail.toStdString();
 
     // An untitled document has nowhere to autosave: it does not try, so it has no failure to tell.
     TextDocument untitled;
@@ -188,14 +174,8 @@ TEST_F(DocumentFiles, ClosingSavesSilentlyWithAFileAndAsksWithout) {
     EXPECT_EQ(contents("chosen.txt"), "TEXT saved on close");
     EXPECT_EQ(presenter.saveChangesQuestions, (QStringList{"Untitled", "Untitled"}));
 
-    // The plain close never asks: an untitled document is discarded.
-    TextDocument discarded;
-    discarded.updateChangeCount(Document::ChangeKind::Done);
-    const auto asked = presenter.saveChangesQuestions.size();
-    EXPECT_TRUE(discarded.close());
-    EXPECT_EQ(presenter.saveChangesQuestions.size(), asked);
-
-    // A plain close whose save fails keeps the document, and says why.
+    // The plain close never asks (an untitled one is discarded: WindowControllerTest); one whose save
+    // fails keeps the document, and says why.
     TextDocument failing;
     failing.setFileURL(url("never.txt"));
     failing.failWrites = true;
@@ -205,18 +185,11 @@ TEST_F(DocumentFiles, ClosingSavesSilentlyWithAFileAndAsksWithout) {
     EXPECT_EQ(presenter.alerts.size(), 1);
 }
 
-TEST_F(DocumentFiles, TheControllerRefusesAFileThatDoesNotReadAndNamesIt) {
+// Files that do not open, and how the controller names them: FileSafetyTest.
+TEST_F(DocumentFiles, TheControllerOpensAFileOnceAndRemembersItAsRecent) {
     DocumentController controller;
     controller.registerDocumentType(
         {"T", "Text", "txt", "text/plain", nullptr, [] { return std::make_unique<TextDocument>(); }});
-    write("holiday.jpg", "\xff\xd8\xff\xe0 not text");
-    controller.openDocumentPresentingErrors(url("holiday.jpg")); // files that do not open: FileSafetyTest
-    ASSERT_EQ(presenter.alerts.size(), 1);
-    EXPECT_TRUE(presenter.alerts.first().first.contains("holiday.jpg"));
-    EXPECT_TRUE(controller.documents().isEmpty());
-    EXPECT_TRUE(controller.recentDocumentURLs().isEmpty());
-
-    // A good file opens once, however often it is asked for, and becomes a recent file.
     write("good.txt", "TEXT fine");
     Document* first = controller.openDocumentWithContentsOfURL(url("good.txt"), false, nullptr);
     ASSERT_NE(first, nullptr);

@@ -122,6 +122,8 @@ TEST(SpecialFiles, AreRefusedUnreadByTheApplicationAndTheTool) {
     QFile hugeFile(huge);
     ASSERT_TRUE(hugeFile.open(QIODevice::WriteOnly) && hugeFile.resize(SafeFile::MaximumReadSize + 1));
     hugeFile.close();
+    const QString notes = dir.filePath("shopping list.orvplaylist");
+    ASSERT_TRUE(writeFile(notes, "milk, bread"));
 
     const struct {
         QString path;
@@ -132,6 +134,7 @@ TEST(SpecialFiles, AreRefusedUnreadByTheApplicationAndTheTool) {
         {folder, "it is a folder, not a file"},
         {huge, "larger than a playlist file can be (256 MB)"},
         {dir.filePath("absent.orvplaylist"), "No such file or directory"},
+        {notes, "could not be opened. It is not a playlist"},
     };
     RecordingPresenter presenter;
     DocumentController controller;
@@ -144,7 +147,7 @@ TEST(SpecialFiles, AreRefusedUnreadByTheApplicationAndTheTool) {
         ASSERT_FALSE(presenter.alerts.isEmpty());
         const QString alert = presenter.alerts.takeLast().first;
         EXPECT_TRUE(alert.contains(name) && alert.contains(test.reason)) << alert.toStdString();
-        EXPECT_TRUE(controller.documents().isEmpty());
+        EXPECT_TRUE(controller.documents().isEmpty() && controller.recentDocumentURLs().isEmpty());
 
         for (const QStringList& command :
              {QStringList{"show", test.path}, QStringList{"set", test.path, "speed=2"}}) {
@@ -153,7 +156,8 @@ TEST(SpecialFiles, AreRefusedUnreadByTheApplicationAndTheTool) {
                 << run.toStdString();
         }
     }
-    EXPECT_EQ(statOf(huge).st_blocks, 0); // nothing was written into it
+    EXPECT_EQ(statOf(huge).st_blocks, 0); // nothing was written into them
+    EXPECT_EQ(fileContents(notes), "milk, bread");
 }
 
 TEST(ReplacingAFile, KeepsItsOwnerPermissionsAndLinksAndRefusesAnotherWritersVersion) {

@@ -5,14 +5,10 @@
 #include "UnitFiles.h"
 #include "document/OrvantaDocument.h"
 #include "document/PlaylistFileFormat.h"
-#include "platform/archive/KeyedArchiveDictionary.h"
-#include "platform/archive/KeyedArchiver.h"
-#include "platform/archive/KeyedUnarchiver.h"
 #include "playback/DisplayChooserModel.h"
 #include "support/QtPrinters.h"
 
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -21,14 +17,6 @@ namespace {
 using V = KeyedArchiveValue;
 
 const QRectF Right(1600, 0, 960, 768);
-
-QByteArray archive(const KeyedArchiveDictionary& root) {
-    return KeyedArchiver::archivedDataWithRootObject(V::dictionary(root)).data;
-}
-
-KeyedArchiveDictionary tree(const QByteArray& data) {
-    return KeyedUnarchiver::unarchiveObjectWithData(data).value.toDictionary();
-}
 
 // An empty standard playlist as a file holds it, with the extra root entries given.
 KeyedArchiveDictionary playlistRoot(const KeyedArchiveDictionary& extra = {}) {
@@ -167,8 +155,7 @@ TEST(SelectedDisplay, TheToolShowsItAndSetsOrClearsItKeepingEverythingElse) {
             root.insert("selectedDisplay", c.after);
         EXPECT_EQ(tree(fileContents(file)), root);
 
-        const ToolRun json = runTool({"show", "--json", file});
-        const QJsonValue shown = QJsonDocument::fromJson(json.out.toUtf8()).object().value("selectedDisplay");
+        const QJsonValue shown = showJson(file).value("selectedDisplay");
         EXPECT_EQ(QJsonDocument(QJsonObject{{"v", shown}}).toJson(QJsonDocument::Compact),
                   QByteArray(R"({"v":)") + c.json + "}");
         const QString text = runTool({"show", file}).out;

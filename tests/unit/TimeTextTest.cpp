@@ -1,7 +1,11 @@
+// Texts the user reads: times and total durations, and names in the order a file manager shows them.
 #include "document/ClipRecord.h"
 #include "document/ComputePlaylistDuration.h"
+#include "platform/NaturalOrder.h"
 #include "platform/media/TimeDisplay.h"
+#include "support/QtPrinters.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 TEST(TimeDisplay, FormatsThroughSinglePrecisionAndClampsHugeTimes) {
@@ -47,9 +51,6 @@ TEST(MovieTimeText, IsExactAndReversibleAndRefusesWhatItNeverWrites) {
 TEST(MovieTimeSum, IsExactInTheCommonScaleOrRoundedInTheLargerOne) {
     // 1/3 s + 1/2 s is exactly 5/6 s.
     EXPECT_EQ(MovieTime::increment(MovieTime::make(1, 3), MovieTime::make(1, 2)), MovieTime::make(5, 6));
-    // Equal scales add directly.
-    EXPECT_EQ(MovieTime::increment(MovieTime::make(100, 600), MovieTime::make(50, 600)),
-              MovieTime::make(150, 600));
     // Two large coprime scales: the common multiple does not fit 32 bits; the sum is in the larger
     // scale, rounded to nearest: 1/2147483647 + 1/2147483646 s = 2.0000000005 units of 1/2147483647.
     EXPECT_EQ(MovieTime::increment(MovieTime::make(1, 2147483647), MovieTime::make(1, 2147483646)),
@@ -71,4 +72,16 @@ TEST(PlaylistDuration, TotalsTheClipsDurations) {
         clip->qttimeDuration = MovieTime::make(194805, 2997).toString();
     EXPECT_EQ(ComputePlaylistDuration().transformedValue(QVariant::fromValue(clips)).toString(),
               QStringLiteral("Total Time:  0:02:10.000"));
+}
+
+TEST(NaturalOrder, SortsNamesAsAFileManagerShowsThem) {
+    QStringList names = {"clip10.mp4", "Clip2.mp4", "clip1.mp4",  "clip02b.mp4", "a",
+                         "B",          "clip2.mp4", "10",         "9",           "x100y2",
+                         "x100y10",    "",          "clip007.mp4"};
+    std::sort(names.begin(), names.end(), naturalLess);
+    EXPECT_EQ(names, (QStringList{"", "9", "10", "a", "B", "clip1.mp4", "Clip2.mp4", "clip2.mp4",
+                                  "clip02b.mp4", "clip007.mp4", "clip10.mp4", "x100y2", "x100y10"}));
+    EXPECT_EQ(naturalCompare("same", "same"), 0);
+    // Digit runs longer than any integer still compare by value.
+    EXPECT_LT(naturalCompare("v99999999999999999999999", "v100000000000000000000000"), 0);
 }

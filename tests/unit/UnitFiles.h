@@ -1,9 +1,16 @@
 #pragma once
 
-// Small helpers the unit tests share: files' bytes, and runs of the built orvanta-playlist tool.
+// Small helpers the unit tests share: files' bytes, playlist files' trees, and runs of the built
+// orvanta-playlist tool.
+#include "platform/archive/KeyedArchiveDictionary.h"
+#include "platform/archive/KeyedArchiver.h"
+#include "platform/archive/KeyedUnarchiver.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -18,6 +25,16 @@ inline bool writeFile(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+// A keyed archive of the tree, and the tree of one (the test fails when it does not read).
+inline QByteArray archive(const KeyedArchiveDictionary& root) {
+    return KeyedArchiver::archivedDataWithRootObject(KeyedArchiveValue::dictionary(root)).data;
+}
+inline KeyedArchiveDictionary tree(const QByteArray& data) {
+    const KeyedUnarchiveResult result = KeyedUnarchiver::unarchiveObjectWithData(data);
+    EXPECT_TRUE(result.ok()) << result.error.toStdString();
+    return result.value.toDictionary();
 }
 
 struct ToolRun {
@@ -52,4 +69,14 @@ inline QByteArray archiveCheck(const QStringList& arguments) {
     EXPECT_TRUE(python.waitForFinished(30000));
     EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
     return python.readAllStandardOutput();
+}
+
+// What `orvanta-playlist show --json` prints for the file.
+inline QJsonObject showJson(const QString& path) {
+    const ToolRun run = runTool({"show", "--json", path});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(run.out.toUtf8(), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << run.out.toStdString();
+    return document.object();
 }

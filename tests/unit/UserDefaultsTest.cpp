@@ -52,7 +52,8 @@ TEST(XmlPropertyList, ReadsPlainValuesAndKeepsWhatWasReadBeforeAFault) {
     }
 }
 
-TEST(UserDefaults, UnsetKeysAnswerFromTheRegistrationDomainAndRestoreTheInitialValues) {
+// Restoring the initial values: the preferences window's Restore Defaults (ApplicationStartTest).
+TEST(UserDefaults, UnsetKeysAnswerFromTheRegistrationDomain) {
     QTemporaryDir dir;
     auto defaults = defaultsIn(dir);
     defaults->registerDefaults({{"importLocation", "file:///srv/clips"}});
@@ -65,16 +66,6 @@ TEST(UserDefaults, UnsetKeysAnswerFromTheRegistrationDomainAndRestoreTheInitialV
     defaults->removeObjectForKey("importLocation");
     EXPECT_EQ(defaults->URLForKey("importLocation"), QUrl("file:///srv/clips"));
     EXPECT_TRUE(defaults->URLForKey("missing").isEmpty());
-
-    ASSERT_TRUE(writeFile(
-        dir.filePath("Initial.plist"),
-        plist("<key>dynamicFolderLocation</key><string></string><key>volumeStep</key><integer>5</integer>")));
-    EXPECT_TRUE(registerInitialUserDefaults(*defaults, dir.filePath("Initial.plist")).isEmpty());
-    defaults->setURL(QUrl::fromLocalFile("/srv/a"), "dynamicFolderLocation");
-    defaults->setObject(9, "volumeStep");
-    defaults->revertToInitialValues({"dynamicFolderLocation", "volumeStep"});
-    EXPECT_TRUE(defaults->URLForKey("dynamicFolderLocation").isEmpty());
-    EXPECT_EQ(defaults->objectForKey("volumeStep").toInt(), 5);
 }
 
 TEST(UserDefaults, BadFilesNeverStopTheStartAndTheBuiltInDefaultsRead) {
