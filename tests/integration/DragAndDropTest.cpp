@@ -1,5 +1,6 @@
-// Drag and drop in the clip table. The model's part runs without a window over a document of real
-// clips, its imports recorded; a few runs go through a real playlist window: its table's drag events,
+// The clip table's controller and drag and drop. The controller and the model run without a window over
+// a document of real clips, the model's imports recorded: inserting and removing at arranged indexes, the
+// document's own changes, drops. A few runs go through a real playlist window: its table's drag events,
 // its import and its operations. Drags made with the mouse are in tests/serial.
 #include "document/ClipImporter.h"
 #include "document/ClipPasteboard.h"
@@ -9,6 +10,7 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -60,6 +62,15 @@ protected:
     bool drop(const QMimeData* data, Qt::DropAction action, int row) {
         return model()->dropMimeData(data, action, row, 0, {});
     }
+    // New records of the first clip, named <prefix>0, <prefix>1, ...
+    QList<ClipRecordPtr> made(int count, const QString& prefix) const {
+        QList<ClipRecordPtr> clips;
+        for (int i = 0; i < count; ++i) {
+            clips.append(std::make_shared<ClipRecord>(*original[0]));
+            clips.last()->name = prefix + QString::number(i);
+        }
+        return clips;
+    }
     // The digits of the clips' names, in the table's order.
     QString order() const {
         QString digits;
@@ -76,7 +87,62 @@ protected:
     QList<Import> imports;
 };
 
+using ClipsControllerTest = ClipModelDropTest;
+
 } // namespace
+
+TEST_F(ClipsControllerTest, InsertsAndRemovesAtArrangedIndexesThroughTheDocument) {
+    QSignalSpy arranged(&controller, &ClipsController::arrangedObjectsChanged);
+    controller.setSelectionIndexes({3});
+    controller.insertObjectsAtArrangedObjectIndex(made(2, "n"), 1);
+    EXPECT_EQ(clipNames(document.clips()).join(u' '), "c0.mp4 n0 n1 c1.mp4 c2.mp4 c3.mp4 c4.mp4 c5.mp4");
+    EXPECT_EQ(controller.arrangedObjects(), document.clips());
+    EXPECT_EQ(clipNames(controller.selectedObjects()),
+              QStringList{"c3.mp4"}); // the selection follows its clip
+    controller.insertObjectsAtArrangedObjectIndex(made(1, "end"), 99);
+    EXPECT_EQ(clipNames(document.clips()).last(), "end0");
+
+    controller.setSelectionIndexes({1, 2, 8});
+    controller.remove();
+    EXPECT_EQ(document.clips(), original);
+    // The selection does not go empty: the clip now where the first removed one stood.
+    EXPECT_EQ(controller.selectionIndexes(), QList<int>{1});
+    controller.removeObjectsAtArrangedObjectIndexes({5, 4, 4, 17});
+    EXPECT_EQ(order(), "0123");
+    EXPECT_EQ(arranged.count(), 4);
+    controller.removeObjectsAtArrangedObjectIndexes({});
+    controller.removeObjectsAtArrangedObjectIndexes({-1, 4});
+    EXPECT_EQ(arranged.count(), 4); // nothing to remove, nothing reported
+}
+
+TEST_F(ClipsControllerTest, RearrangingReportsOnlyRealChangesKeepsTheSelectedClipsAndEndsWithTheDocument) {
+    QSignalSpy arranged(&controller, &ClipsController::arrangedObjectsChanged);
+    QSignalSpy selection(&controller, &ClipsController::selectionDidChange);
+    controller.rearrangeObjects();
+    EXPECT_EQ(arranged.count(), 0);
+    controller.setSelectionIndexes({2, 4});
+    selection.clear();
+    QList<ClipRecordPtr> changed = original;
+    changed.move(4, 0);
+    changed.removeAt(1);        // c0
+    document.setClips(changed); // the document's own change reaches the table at once
+    EXPECT_EQ(arranged.count(), 1);
+    EXPECT_EQ(order(), "41235");
+    EXPECT_EQ(clipNames(controller.selectedObjects()), (QStringList{"c4.mp4", "c2.mp4"}));
+    controller.rearrangeObjects(); // already in line
+    EXPECT_EQ(arranged.count(), 1);
+    document.setClips(made(2, "new"));
+    EXPECT_EQ(controller.selectionIndexes(), QList<int>{0});
+    document.setClips({});
+    EXPECT_TRUE(controller.selectionIndexes().isEmpty());
+    EXPECT_GE(selection.count(), 2);
+    // Let go of, the document is followed no more.
+    document.setClips(original);
+    controller.setContent(nullptr);
+    EXPECT_TRUE(controller.arrangedObjects().isEmpty());
+    document.setClips(made(1, "x"));
+    EXPECT_TRUE(controller.arrangedObjects().isEmpty());
+}
 
 TEST_F(ClipModelDropTest, ItsOwnRowsAreMovedBeforeTheDropRowAndSelectedOrTheDropIsRefused) {
     // A drag carries each row once, in order, whichever of its cells it was given.
@@ -189,24 +255,15 @@ TEST_F(DragAndDropTest, TheWindowsOperationsMoveAndCopyRowsAndFilesComeInAtTheDr
     OrvantaWindowController* wc = open("s", QStringList(4, "clip-1s.mp4"));
     ClipsTableView* table = tableOf(wc);
     const QList<ClipRecordPtr> original = wc->datasource()->clips();
-    EXPECT_EQ(wc->tableViewValidateDrop(table, 3, Qt::NoModifier), DropPlan::MoveDragOperation);
-    EXPECT_EQ(table->dropRow(), 3); // the drop goes above the proposed row
+    // What a drop does is DropPlan's; the table marks the row the drop goes above.
     EXPECT_EQ(wc->tableViewValidateDrop(table, 3, Qt::AltModifier), DropPlan::CopyDragOperation);
-    EXPECT_EQ(wc->tableViewValidateDrop(nullptr, 3, Qt::NoModifier), DropPlan::CopyDragOperation);
-
-    // A move before row -1, which is the first: the first of the moved rows becomes current.
+    EXPECT_EQ(table->dropRow(), 3);
+    // A move before row -1, which is the first: the first of the moved rows becomes current. Copies and
+    // rows of other windows through real drags: RealDragTest.
     std::unique_ptr<QMimeData> rows = wc->tableViewWriteRowsWithIndexes({2, 3});
     EXPECT_TRUE(wc->tableViewAcceptDrop(rows.get(), table, -1, Qt::NoModifier));
     EXPECT_EQ(names(wc).join(u' '), "s-c2.mp4 s-c3.mp4 s-c0.mp4 s-c1.mp4");
     EXPECT_EQ(wc->currentMovie(), original[2]->movie);
-    // Ctrl copies; the same rows from no table of this window come in anew through the import.
-    rows = wc->tableViewWriteRowsWithIndexes({0});
-    EXPECT_TRUE(wc->tableViewAcceptDrop(rows.get(), table, 4, Qt::ControlModifier));
-    EXPECT_TRUE(wc->tableViewAcceptDrop(rows.get(), nullptr, 0, Qt::NoModifier));
-    imported(wc);
-    EXPECT_EQ(names(wc).join(u' '), "s-c2.mp4 s-c2.mp4 s-c3.mp4 s-c0.mp4 s-c1.mp4 s-c2.mp4");
-    EXPECT_FALSE(original.contains(wc->datasource()->clips()[0]));
-    EXPECT_EQ(wc->moveObjectsInArrangedObjectsFromIndexes({0}, 6), QList<int>{5});
 
     // Movie files dropped from elsewhere, with the first two clips back.
     wc->datasource()->setClips(original.mid(0, 2));

@@ -1,12 +1,14 @@
 // Imports run in the background. A long one that is cancelled (the Cancel button, Escape), or whose
 // window goes meanwhile (closed, or closed when its clip has finished), adds nothing and leaves the
-// playlist and its file as they were. SIGTERM during a start-up import: ApplicationBinaryTest.
+// playlist and its file as they were; one that runs through is undone in one step. SIGTERM during a
+// start-up import: ApplicationBinaryTest.
 #include "document/PlaylistSettings.h"
 #include "platform/TypedNumber.h"
 #include "support/PlaylistWindows.h"
 #include "support/Wait.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -77,12 +79,20 @@ TEST_F(ImportJobTest, CancelAndEscapeStopARunThatThenAddsNothingAndAWindowThatGo
     EXPECT_TRUE(presenter.alerts.isEmpty());
     EXPECT_EQ(presenter.beeps, 0);
 
-    // Escape cancels only a run: afterwards it is the window's again, and the next run adds its clips.
+    // Escape cancels only a run: afterwards it is the window's again, and the next run adds its clips,
+    // all 1,500 of them one step.
     QTest::keyClick(wc->window(), Qt::Key_Escape);
-    wc->addClipsWithURLs({url("many/clip7.mp4")});
+    wc->addClipsWithURLs({url("many")});
     imported(wc);
-    EXPECT_EQ(names(wc), clipNames(clips) << "clip7.mp4");
+    EXPECT_EQ(names(wc).size(), 2 + 1500);
     EXPECT_GT(document->changeCount(), changes);
+    wc->validateUserInterfaceItems();
+    QAction* undo = wc->window()->findChild<QAction*>("undo");
+    EXPECT_EQ(undo->text(), "Undo Add 1500 Clips");
+    ASSERT_TRUE(undo->isEnabled());
+    undo->trigger();
+    EXPECT_EQ(document->clips(), clips);
+    EXPECT_EQ(wc->clipsTable()->model()->rowCount(), 2);
 
     // Other windows go during a long run, which leaves their playlists as they were.
     const struct {

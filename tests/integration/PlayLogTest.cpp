@@ -1,10 +1,12 @@
-// The play log: the lines it writes, and whole unattended runs of the real program read through it.
+// Whole runs of the real program: the play log's lines and an unattended run read through it, and quitting
+// while it plays by signal (see QuitRuns.h; the Quit command's key: tests/serial/QuitByKeyTest.cpp).
 #include "platform/PlayLog.h"
 #include "document/OrvantaDocument.h"
 #include "platform/HeadlessPresenter.h"
 #include "platform/TypedNumber.h"
 #include "support/AppProcess.h"
 #include "support/PlaylistFixture.h"
+#include "support/QuitRuns.h"
 
 #include <QDateTime>
 #include <QJsonDocument>
@@ -85,4 +87,14 @@ TEST(PlayLogRun, APlaylistThatClosesWhenFinishedLogsEachClipOnceAndTheProgramQui
                       dir.filePath(QStringLiteral("show-c%1.mp4").arg(rows[i])));
         }
     }
+}
+
+TEST(QuitWhilePlaying, OffscreenEverySignalEndsTheProgramAndKeepsThePlaylist) {
+    quitRepeatedly(QStringLiteral(ORVANTA_APP_BINARY), true, QuitSignals);
+}
+
+TEST(QuitWhilePlaying, WithOpenGLEverySignalEndsTheProgramAndKeepsThePlaylist) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        GTEST_SKIP() << "needs an X server (the test command runs the tests under Xvfb)";
+    quitRepeatedly(QStringLiteral(ORVANTA_APP_BINARY), false, QuitSignals);
 }

@@ -110,7 +110,6 @@ TEST_F(TransportTest,
         {"space pauses what moves", [](QWidget* v) { QTest::keyClick(v, Qt::Key_Space); }, false},
         {"return plays", [](QWidget* v) { QTest::keyClick(v, Qt::Key_Return); }, true},
         {"escape stops", [](QWidget* v) { QTest::keyClick(v, Qt::Key_Escape); }, false},
-        {"other keys do nothing", [](QWidget* v) { QTest::keyClick(v, Qt::Key_A); }, false},
         {"a double click plays", [](QWidget* v) { QTest::mouseDClick(v, Qt::LeftButton); }, true},
         // Later than a double click's interval: a press right after a double click is a triple click's third.
         {"a click pauses", [](QWidget* v) { QTest::mouseClick(v, Qt::LeftButton, {}, {}, 500); }, false},
@@ -118,11 +117,7 @@ TEST_F(TransportTest,
         // Control-click is the view's own: no command.
         {"control-click", [](QWidget* v) { QTest::mouseClick(v, Qt::LeftButton, Qt::ControlModifier); },
          true},
-        {"control-double-click",
-         [](QWidget* v) { QTest::mouseDClick(v, Qt::LeftButton, Qt::ControlModifier); }, true},
-        // Only the primary button counts, and the third press of a triple click does nothing.
-        {"a right click", [](QWidget* v) { QTest::mouseClick(v, Qt::RightButton); }, true},
-        {"a middle double click", [](QWidget* v) { QTest::mouseDClick(v, Qt::MiddleButton); }, true},
+        // The third press of a triple click does nothing. Which press does what: MovieViewInputTest.
         {"a triple click", tripleClick, true},
     };
     for (const auto& step : steps) {

@@ -26,30 +26,6 @@ static void PrintTo(const TypedNumber& number, std::ostream* os) {
     *os << "kind " << int(number.kind()) << " value " << number.doubleValue();
 }
 
-TEST_F(WindowTest, PostersArePaintedInTheTable) {
-    OrvantaWindowController* wc = openUntitled();
-    wc->addClipsWithURLs({media("clip-2s.mp4", "posters/a.mp4"), media("clip-0.5s.mp4", "posters/b.mp4")});
-    imported(wc);
-    // The posters are decoded after the rows are placed.
-    WAIT_UNTIL(wc->datasource()->clips()[0]->posterImage.kind == PosterImage::Kind::Frame, 5000);
-    QTableView* table = wc->clipsTable();
-    wc->clipsController()->setSelectionIndexes({});
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(wc->window()));
-    const QImage shot = table->viewport()->grab().toImage();
-    auto distinctColours = [&](int row) {
-        const QRect cell = table->visualRect(table->model()->index(row, ClipTableModel::PosterColumn));
-        QSet<QRgb> colours;
-        for (int y = cell.top() + 6; y < cell.bottom() - 6; y += 2)
-            for (int x = cell.left() + 8; x < cell.right() - 8; x += 2)
-                colours.insert(shot.pixel(x, y));
-        return colours.size();
-    };
-    // A frame of the test pattern is colourful; the missing-item picture is a picture too.
-    EXPECT_GT(distinctColours(0), 20);
-    EXPECT_GT(distinctColours(1), 3);
-    EXPECT_EQ(wc->datasource()->clips()[1]->posterImage.kind, PosterImage::Kind::MissingItem);
-}
-
 TEST_F(WindowTest, ClosesTheOtherPlaylistsInReverseOrderWithoutAskingAndAClosedWindowIsReachedByNothing) {
     const int displayObservers = NotificationCenter::defaultCenter().observerCount("displayChangeNotice");
     QStringList closed;
@@ -172,61 +148,4 @@ TEST_F(WindowTest, AStandardPlaylistOpensUnchangedAndEverySettingAndClipChangeMa
     wc->clipsController()->moveObjectsAtArrangedObjectIndexes({0}, 3);
     EXPECT_EQ(document->changeCount(), ++expected);
     EXPECT_TRUE(window->isWindowModified());
-}
-
-TEST_F(WindowTest, MenuAndToolbarItemsAreEnabledPerPlaylistKind) {
-    media("clip-1s.mp4", "dyn/a.mp4");
-    media("clip-1s.mp4", "dyn/b.mp4");
-    OrvantaWindowController* standard = open("s");
-    OrvantaWindowController* dynamic = openDynamic("d", "dyn");
-    // A dynamic playlist's table removes nothing, by key either, and offers no row action.
-    dynamic->clipsController()->setSelectionIndexes({0, 1});
-    QTest::keyClick(dynamic->clipsTable(), Qt::Key_Backspace);
-    EXPECT_EQ(presenter.beeps, 1);
-    EXPECT_EQ(names(dynamic), (QStringList{"a.mp4", "b.mp4"}));
-    EXPECT_TRUE(dynamic->tableViewRowActionsForRow(0, OrvantaWindowController::TrailingEdge).isEmpty());
-    // Menu items by their action, toolbar items by their tag, and the window's own items: whether the
-    // standard and the dynamic playlist's windows take each.
-    const struct {
-        QString action;
-        QVariant tag;
-        bool standard, dynamic;
-    } items[] = {
-        {"addNewClips", {}, true, false},
-        {"removeClips", {}, true, false},
-        {"setSourceFolder", {}, false, true},
-        {"switchSettingsPane", {}, true, true},
-        {"anythingElse", {}, true, true},
-        {{}, 0, true, false},
-        {{}, 1, false, true},
-        {{}, 2, false, false},
-        {{}, -1, false, false},
-        {{}, {}, false, false},
-    };
-    // Asked anyway, a standard playlist keeps its clips and beeps.
-    const QStringList kept = names(standard);
-    standard->setSourceFolder();
-    EXPECT_EQ(presenter.beeps, 2);
-    EXPECT_EQ(names(standard), kept);
-    QAction item;
-    for (const auto& i : items) {
-        SCOPED_TRACE(i.action.isEmpty() ? i.tag.toString().toStdString() : i.action.toStdString());
-        item.setObjectName(i.action);
-        item.setData(i.tag);
-        for (const auto& [wc, takes] : {std::pair(standard, i.standard), std::pair(dynamic, i.dynamic)})
-            EXPECT_EQ(i.action.isEmpty() ? wc->validateToolbarItem(&item) : wc->validateMenuItem(&item),
-                      takes);
-    }
-    const struct {
-        const char* name;
-        bool standard, dynamic;
-    } own[] = {{"addNewClipsItem", true, false},
-               {"removeClipsItem", true, false},
-               {"setSourceFolderItem", false, true},
-               {"addNewClips", true, false},
-               {"removeClips", true, false}};
-    for (const auto& o : own) {
-        EXPECT_EQ(standard->window()->findChild<QAction*>(o.name)->isEnabled(), o.standard) << o.name;
-        EXPECT_EQ(dynamic->window()->findChild<QAction*>(o.name)->isEnabled(), o.dynamic) << o.name;
-    }
 }
