@@ -1,7 +1,6 @@
 // Import runs through a real playlist window: the add panel and its check box, the alerts a run shows
-// and when, the run's one change, the posters that come after the rows; and
-// the desktop's add panel, Qt's own file dialog, driven as a person would. What a run walks and probes
-// is tested without a window (ClipImporterTest).
+// and when, the run's one change, the posters that come after the rows; and the desktop's add panel, Qt's
+// own file dialog, driven as a person would. What a run walks and probes: ClipImporterTest.
 #include "document/ClipImporter.h"
 #include "platform/defaults/UserDefaults.h"
 #include "platform/ui/WidgetPresenter.h"
