@@ -161,8 +161,7 @@ TEST(WindowDemoPlaylist, MakesItsClipsOnceAndOpensAsALoopingDynamicPlaylist) {
     // and is pointed at its moved clips, keeping its settings; no clip is made again.
     ASSERT_TRUE(QDir().mkpath(data.filePath("Orvanta")));
     ASSERT_TRUE(QDir().rename(AppPaths::dataFolder(), data.filePath("Orvanta/Orvanta")));
-    EXPECT_TRUE(AppPaths::adoptEarlierLocations().isEmpty());
-    EXPECT_FALSE(QFileInfo::exists(data.filePath("Orvanta")));
+    ASSERT_TRUE(AppPaths::adoptEarlierLocations().isEmpty()); // what it moves: AppPathsTest
     const DemoPlaylist::Result moved = DemoPlaylist::prepare();
     ASSERT_TRUE(moved) << moved.error.toStdString();
     EXPECT_EQ(QFileInfo(clips.first().filePath()).lastModified(), firstMade);
