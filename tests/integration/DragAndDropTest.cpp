@@ -20,16 +20,21 @@ namespace {
 using Import = std::pair<QList<QUrl>, int>; // the files, and the row they go before
 using DragAndDropTest = PlaylistWindowTest;
 
-// Sends a drag's enter, move and drop events to the table's viewport; answers whether the drop was taken
-// and with which action.
-std::pair<bool, Qt::DropAction> dropOnto(ClipsTableView* table, const QMimeData* data, int row,
-                                         Qt::DropActions actions = Qt::CopyAction | Qt::LinkAction) {
-    const QPoint position = PlaylistWindowTest::rowPoint(table, row);
+// Sends a drag's enter and move events to the table's viewport at the point; answers whether both were
+// taken.
+bool dragOver(ClipsTableView* table, const QMimeData* data, QPoint position, Qt::DropActions actions) {
     QDragEnterEvent enter(position, actions, data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(table->viewport(), &enter);
     QDragMoveEvent move(position, actions, data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(table->viewport(), &move);
-    if (!enter.isAccepted() || !move.isAccepted())
+    return enter.isAccepted() && move.isAccepted();
+}
+
+// Drags over the row and drops there; answers whether the drop was taken and with which action.
+std::pair<bool, Qt::DropAction> dropOnto(ClipsTableView* table, const QMimeData* data, int row,
+                                         Qt::DropActions actions = Qt::CopyAction | Qt::LinkAction) {
+    const QPoint position = PlaylistWindowTest::rowPoint(table, row);
+    if (!dragOver(table, data, position, actions))
         return {false, Qt::IgnoreAction};
     QDropEvent drop(QPointF(position), actions, data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(table->viewport(), &drop);
@@ -305,11 +310,7 @@ TEST_F(DragAndDropTest, TheWindowsOperationsMoveAndCopyRowsAndFilesComeInAtTheDr
         EXPECT_EQ(table->proposedDropRow({10, y}), row) << y;
 
     const QPoint nearBottom(20, table->viewport()->height() - 3);
-    QDragEnterEvent enter(nearBottom, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(table->viewport(), &enter);
-    QDragMoveEvent move(nearBottom, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(table->viewport(), &move);
-    EXPECT_TRUE(move.isAccepted());
+    EXPECT_TRUE(dragOver(table, &data, nearBottom, Qt::CopyAction));
     const int before = table->dropRow();
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return table->verticalScrollBar()->value() > 0 && table->dropRow() > before; }, 10000));

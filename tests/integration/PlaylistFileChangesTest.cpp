@@ -40,6 +40,19 @@ std::unique_ptr<OrvantaDocument> readBack(const QString& path) {
     return document;
 }
 
+// The lines of the play log that are of the event.
+QList<QJsonObject> logLines(const QString& path, const QString& event) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    QList<QJsonObject> lines;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        const QJsonObject object = QJsonDocument::fromJson(line).object();
+        if (object.value("event").toString() == event)
+            lines.append(object);
+    }
+    return lines;
+}
+
 class PlaylistFileChanges : public PlaylistWindowTest {
 protected:
     // A standard playlist <name>.orvplaylist in its window, autosaving after the delay.
@@ -99,17 +112,6 @@ protected:
     static QVariant cell(OrvantaWindowController* wc, int row, int role) {
         ClipTableModel* model = wc->clipsController()->model();
         return model->data(model->index(row, ClipTableModel::NameColumn), role);
-    }
-    QList<QJsonObject> logLines(const QString& event) const {
-        QFile file(path("play.log"));
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-        QList<QJsonObject> lines;
-        for (const QByteArray& line : file.readAll().split('\n')) {
-            const QJsonObject object = QJsonDocument::fromJson(line).object();
-            if (object.value("event").toString() == event)
-                lines.append(object);
-        }
-        return lines;
     }
 
     std::unique_ptr<PlayLog> log;
@@ -206,9 +208,7 @@ TEST_F(PlaylistFileChanges, AConflictWithUnsavedEditsAsksOrKeepsBothVersionsUnat
             const auto theirs = readBack(copy);
             EXPECT_EQ(theirs->settings()->volume(), 0.5f);
             EXPECT_FALSE(theirs->settings()->muted());
-            QFile logFile(dir.filePath(name + ".log"));
-            ASSERT_TRUE(logFile.open(QIODevice::ReadOnly));
-            EXPECT_TRUE(logFile.readAll().contains("\"event\":\"fileConflict\"")) << name.toStdString();
+            EXPECT_EQ(logLines(dir.filePath(name + ".log"), "fileConflict").size(), 1);
             EXPECT_EQ(presenter.fileConflictQuestions.size(), 1); // nobody was asked this time
             QFile::remove(copy);
         }
@@ -280,7 +280,7 @@ TEST_F(FailedClipTest,
             << cell(wc, row, Qt::ToolTipRole).toString().toStdString();
     }
     EXPECT_FALSE(cell(wc, 1, Qt::ForegroundRole).isValid());
-    const QList<QJsonObject> failures = logLines("movieFailed");
+    const QList<QJsonObject> failures = logLines(path("play.log"), "movieFailed");
     ASSERT_GE(failures.size(), 4);
     for (const QJsonObject& line : failures) {
         const int row = line.value("row").toInt(-1);

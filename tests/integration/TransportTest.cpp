@@ -117,9 +117,12 @@ TEST_F(TransportTest,
         // Control-click is the view's own: no command.
         {"control-click", [](QWidget* v) { QTest::mouseClick(v, Qt::LeftButton, Qt::ControlModifier); },
          true},
+        {"control-double-click",
+         [](QWidget* v) { QTest::mouseDClick(v, Qt::LeftButton, Qt::ControlModifier); }, true},
         // Only the primary button counts, and the third press of a triple click does nothing. Which press
         // does what: MovieViewInputTest.
         {"a right click", [](QWidget* v) { QTest::mouseClick(v, Qt::RightButton); }, true},
+        {"a middle double click", [](QWidget* v) { QTest::mouseDClick(v, Qt::MiddleButton); }, true},
         {"a triple click", tripleClick, true},
     };
     for (const auto& step : steps) {

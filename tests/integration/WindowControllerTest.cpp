@@ -79,6 +79,7 @@ TEST_F(WindowTest, AStandardPlaylistOpensUnchangedAndEverySettingAndClipChangeMa
     EXPECT_FALSE(window->isWindowModified());
     ASSERT_EQ(document->changeCount(), 0);
     EXPECT_EQ(wc->infoTab()->currentIndex(), 1);
+    EXPECT_TRUE(wc->isPreviewPlayback());
     EXPECT_TRUE(presenter.alerts.isEmpty());
     QAbstractItemModel* model = wc->clipsTable()->model();
     ASSERT_EQ(model->rowCount(), 3);
