@@ -226,13 +226,7 @@ TEST_F(EditMenuTest, MovedClipsAreRelinkedInPlaceThenExportedAndImported) {
     EXPECT_TRUE(wc->datasource()->isDocumentEdited());
 
     presenter.savePanelAnswers.push_back(url("moved/out.m3u8"));
-    item(wc, "exportPlaylist")->trigger();
-    QFile exported(path("moved/out.m3u8"));
-    ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
-    const QString list = QString::fromUtf8(exported.readAll());
-    EXPECT_TRUE(list.startsWith("#EXTM3U\n#EXTINF:1,show-c0.mp4\nshow-c0.mp4\n#EXTINF:2,show-c1.mp4\n"))
-        << list.toStdString();
-
+    item(wc, "exportPlaylist")->trigger(); // what the list holds: M3uList's tests; here, read back
     OrvantaWindowController* other = openUntitled();
     ASSERT_TRUE(other);
     presenter.alerts.clear();
