@@ -16,6 +16,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTableView>
@@ -177,6 +178,11 @@ TEST_F(PlaylistFileChanges, AConflictWithUnsavedEditsAsksOrKeepsBothVersionsUnat
         PlayLog::OpenResult log = PlayLog::open(dir.filePath(name + ".log"));
         ASSERT_TRUE(log);
         PlayLogPresenter logged(headless);
+        // Put back however the round ends: a failed assertion must not leave these two installed.
+        const auto restore = qScopeGuard([this] {
+            Presenter::setShared(&presenter);
+            PlayLog::install(nullptr);
+        });
         if (answer == Answer::Unattended) {
             PlayLog::install(log.log.get());
             Presenter::setShared(&logged);
@@ -214,8 +220,6 @@ TEST_F(PlaylistFileChanges, AConflictWithUnsavedEditsAsksOrKeepsBothVersionsUnat
         }
         EXPECT_TRUE(presenter.alerts.isEmpty());
         document->close();
-        Presenter::setShared(&presenter);
-        PlayLog::install(nullptr);
     }
 }
 
