@@ -1,5 +1,6 @@
-// Drag and drop in the clip table. The model's part runs without a window over a document of real
-// clips, its imports recorded; a few runs go through a real playlist window: its table's drag events,
+// The clip table's controller and drag and drop. The controller and the model run without a window over
+// a document of real clips, the model's imports recorded: inserting and removing at arranged indexes, the
+// document's own changes, drops. A few runs go through a real playlist window: its table's drag events,
 // its import and its operations. Drags made with the mouse are in tests/serial.
 #include "document/ClipImporter.h"
 #include "document/ClipPasteboard.h"
@@ -9,6 +10,7 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -18,16 +20,21 @@ namespace {
 using Import = std::pair<QList<QUrl>, int>; // the files, and the row they go before
 using DragAndDropTest = PlaylistWindowTest;
 
-// Sends a drag's enter, move and drop events to the table's viewport; answers whether the drop was taken
-// and with which action.
-std::pair<bool, Qt::DropAction> dropOnto(ClipsTableView* table, const QMimeData* data, int row,
-                                         Qt::DropActions actions = Qt::CopyAction | Qt::LinkAction) {
-    const QPoint position = PlaylistWindowTest::rowPoint(table, row);
+// Sends a drag's enter and move events to the table's viewport at the point; answers whether both were
+// taken.
+bool dragOver(ClipsTableView* table, const QMimeData* data, QPoint position, Qt::DropActions actions) {
     QDragEnterEvent enter(position, actions, data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(table->viewport(), &enter);
     QDragMoveEvent move(position, actions, data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(table->viewport(), &move);
-    if (!enter.isAccepted() || !move.isAccepted())
+    return enter.isAccepted() && move.isAccepted();
+}
+
+// Drags over the row and drops there; answers whether the drop was taken and with which action.
+std::pair<bool, Qt::DropAction> dropOnto(ClipsTableView* table, const QMimeData* data, int row,
+                                         Qt::DropActions actions = Qt::CopyAction | Qt::LinkAction) {
+    const QPoint position = PlaylistWindowTest::rowPoint(table, row);
+    if (!dragOver(table, data, position, actions))
         return {false, Qt::IgnoreAction};
     QDropEvent drop(QPointF(position), actions, data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(table->viewport(), &drop);
@@ -47,7 +54,7 @@ protected:
         controller.setContent(&document);
         model()->registerForDraggedTypes(
             {ClipPasteboard::CopiedRowsType, ClipPasteboard::MovedRowsType, ClipPasteboard::UriListType});
-        model()->setDropHost({[this] { return takesDrops; },
+        model()->setDropHost({[] { return true; },
                               [this](const QList<QUrl>& urls, int row) {
                                   imports.append({urls, row});
                               }});
@@ -59,6 +66,15 @@ protected:
     ClipTableModel* model() const { return controller.model(); }
     bool drop(const QMimeData* data, Qt::DropAction action, int row) {
         return model()->dropMimeData(data, action, row, 0, {});
+    }
+    // New records of the first clip, named <prefix>0, <prefix>1, ...
+    QList<ClipRecordPtr> made(int count, const QString& prefix) const {
+        QList<ClipRecordPtr> clips;
+        for (int i = 0; i < count; ++i) {
+            clips.append(std::make_shared<ClipRecord>(*original[0]));
+            clips.last()->name = prefix + QString::number(i);
+        }
+        return clips;
     }
     // The digits of the clips' names, in the table's order.
     QString order() const {
@@ -72,11 +88,65 @@ protected:
     OrvantaDocument document;
     ClipsController controller;
     QList<ClipRecordPtr> original;
-    bool takesDrops = true;
     QList<Import> imports;
 };
 
+using ClipsControllerTest = ClipModelDropTest;
+
 } // namespace
+
+TEST_F(ClipsControllerTest, InsertsAndRemovesAtArrangedIndexesThroughTheDocument) {
+    QSignalSpy arranged(&controller, &ClipsController::arrangedObjectsChanged);
+    controller.setSelectionIndexes({3});
+    controller.insertObjectsAtArrangedObjectIndex(made(2, "n"), 1);
+    EXPECT_EQ(clipNames(document.clips()).join(u' '), "c0.mp4 n0 n1 c1.mp4 c2.mp4 c3.mp4 c4.mp4 c5.mp4");
+    EXPECT_EQ(controller.arrangedObjects(), document.clips());
+    EXPECT_EQ(clipNames(controller.selectedObjects()),
+              QStringList{"c3.mp4"}); // the selection follows its clip
+    controller.insertObjectsAtArrangedObjectIndex(made(1, "end"), 99);
+    EXPECT_EQ(clipNames(document.clips()).last(), "end0");
+
+    controller.setSelectionIndexes({1, 2, 8});
+    controller.remove();
+    EXPECT_EQ(document.clips(), original);
+    // The selection does not go empty: the clip now where the first removed one stood.
+    EXPECT_EQ(controller.selectionIndexes(), QList<int>{1});
+    controller.removeObjectsAtArrangedObjectIndexes({5, 4, 4, 17});
+    EXPECT_EQ(order(), "0123");
+    EXPECT_EQ(arranged.count(), 4);
+    controller.removeObjectsAtArrangedObjectIndexes({});
+    controller.removeObjectsAtArrangedObjectIndexes({-1, 4});
+    EXPECT_EQ(arranged.count(), 4); // nothing to remove, nothing reported
+}
+
+TEST_F(ClipsControllerTest, RearrangingReportsOnlyRealChangesKeepsTheSelectedClipsAndEndsWithTheDocument) {
+    QSignalSpy arranged(&controller, &ClipsController::arrangedObjectsChanged);
+    QSignalSpy selection(&controller, &ClipsController::selectionDidChange);
+    controller.rearrangeObjects();
+    EXPECT_EQ(arranged.count(), 0);
+    controller.setSelectionIndexes({2, 4});
+    selection.clear();
+    QList<ClipRecordPtr> changed = original;
+    changed.move(4, 0);
+    changed.removeAt(1);        // c0
+    document.setClips(changed); // the document's own change reaches the table at once
+    EXPECT_EQ(arranged.count(), 1);
+    EXPECT_EQ(order(), "41235");
+    EXPECT_EQ(clipNames(controller.selectedObjects()), (QStringList{"c4.mp4", "c2.mp4"}));
+    controller.rearrangeObjects(); // already in line
+    EXPECT_EQ(arranged.count(), 1);
+    document.setClips(made(2, "new"));
+    EXPECT_EQ(controller.selectionIndexes(), QList<int>{0});
+    document.setClips({});
+    EXPECT_TRUE(controller.selectionIndexes().isEmpty());
+    EXPECT_GE(selection.count(), 2);
+    // Let go of, the document is followed no more.
+    document.setClips(original);
+    controller.setContent(nullptr);
+    EXPECT_TRUE(controller.arrangedObjects().isEmpty());
+    document.setClips(made(1, "x"));
+    EXPECT_TRUE(controller.arrangedObjects().isEmpty());
+}
 
 TEST_F(ClipModelDropTest, ItsOwnRowsAreMovedBeforeTheDropRowAndSelectedOrTheDropIsRefused) {
     // A drag carries each row once, in order, whichever of its cells it was given.
@@ -142,16 +212,8 @@ TEST_F(ClipModelDropTest, ACopyIsOfNewRecordsWithMoviesOfTheirOwnAndLeavesOutCli
 }
 
 TEST_F(ClipModelDropTest, ClipsFromElsewhereAreMadeFromRegularFilesByTheImportAtTheDropRow) {
-    // Rows of another playlist window, whatever the user asked for.
-    OrvantaDocument other;
-    other.setClips(ClipImporter({false, false, 1})
-                       .run({file("clip-1s.mp4", "d0.mp4"), file("clip-1s.mkv", "d1.mkv")})
-                       .importedClips);
-    ClipsController otherController;
-    otherController.setContent(&other);
-    EXPECT_TRUE(drop(otherController.model()->mimeDataForRows({0, 1}).get(), Qt::MoveAction, 1));
-
     // Files of other programs: movie files only, and only regular files (a pipe would block the probe).
+    // Rows of another playlist window come in by the import too: RealDragTest.
     QDir(dir.path()).mkdir("folder");
     file("clip-1s.mp4", "folder/inside.mp4");
     file("notes.txt", "notes.txt");
@@ -180,8 +242,7 @@ TEST_F(ClipModelDropTest, ClipsFromElsewhereAreMadeFromRegularFilesByTheImportAt
         references.setData(ClipPasteboard::PrivateClipsType, payload);
         EXPECT_FALSE(drop(&references, Qt::CopyAction, 0));
     }
-    EXPECT_EQ(imports, (QList<Import>{
-                           {{url("d0.mp4"), url("d1.mkv")}, 1}, {{url("x.mp4"), url("y.mkv")}, 2}, {{}, 0}}));
+    EXPECT_EQ(imports, (QList<Import>{{{url("x.mp4"), url("y.mkv")}, 2}, {{}, 0}}));
     EXPECT_EQ(document.clips(), original);
 }
 
@@ -189,24 +250,15 @@ TEST_F(DragAndDropTest, TheWindowsOperationsMoveAndCopyRowsAndFilesComeInAtTheDr
     OrvantaWindowController* wc = open("s", QStringList(4, "clip-1s.mp4"));
     ClipsTableView* table = tableOf(wc);
     const QList<ClipRecordPtr> original = wc->datasource()->clips();
-    EXPECT_EQ(wc->tableViewValidateDrop(table, 3, Qt::NoModifier), DropPlan::MoveDragOperation);
-    EXPECT_EQ(table->dropRow(), 3); // the drop goes above the proposed row
+    // What a drop does is DropPlan's; the table marks the row the drop goes above.
     EXPECT_EQ(wc->tableViewValidateDrop(table, 3, Qt::AltModifier), DropPlan::CopyDragOperation);
-    EXPECT_EQ(wc->tableViewValidateDrop(nullptr, 3, Qt::NoModifier), DropPlan::CopyDragOperation);
-
-    // A move before row -1, which is the first: the first of the moved rows becomes current.
+    EXPECT_EQ(table->dropRow(), 3);
+    // A move before row -1, which is the first: the first of the moved rows becomes current. Copies and
+    // rows of other windows through real drags: RealDragTest.
     std::unique_ptr<QMimeData> rows = wc->tableViewWriteRowsWithIndexes({2, 3});
     EXPECT_TRUE(wc->tableViewAcceptDrop(rows.get(), table, -1, Qt::NoModifier));
     EXPECT_EQ(names(wc).join(u' '), "s-c2.mp4 s-c3.mp4 s-c0.mp4 s-c1.mp4");
     EXPECT_EQ(wc->currentMovie(), original[2]->movie);
-    // Ctrl copies; the same rows from no table of this window come in anew through the import.
-    rows = wc->tableViewWriteRowsWithIndexes({0});
-    EXPECT_TRUE(wc->tableViewAcceptDrop(rows.get(), table, 4, Qt::ControlModifier));
-    EXPECT_TRUE(wc->tableViewAcceptDrop(rows.get(), nullptr, 0, Qt::NoModifier));
-    imported(wc);
-    EXPECT_EQ(names(wc).join(u' '), "s-c2.mp4 s-c2.mp4 s-c3.mp4 s-c0.mp4 s-c1.mp4 s-c2.mp4");
-    EXPECT_FALSE(original.contains(wc->datasource()->clips()[0]));
-    EXPECT_EQ(wc->moveObjectsInArrangedObjectsFromIndexes({0}, 6), QList<int>{5});
 
     // Movie files dropped from elsewhere, with the first two clips back.
     wc->datasource()->setClips(original.mid(0, 2));
@@ -221,9 +273,8 @@ TEST_F(DragAndDropTest, TheWindowsOperationsMoveAndCopyRowsAndFilesComeInAtTheDr
         const char* clips;
     } cases[] = {
         {Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, 1, {true, Qt::CopyAction}, "s-c0 x y z s-c1"},
-        {Qt::CopyAction, 5, {true, Qt::CopyAction}, "s-c0 x y z s-c1 x y z"}, // below the rows
         // A program that offers its files only to be moved away would delete them: refused.
-        {Qt::MoveAction, 0, {false, Qt::IgnoreAction}, "s-c0 x y z s-c1 x y z"},
+        {Qt::MoveAction, 0, {false, Qt::IgnoreAction}, "s-c0 x y z s-c1"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(dropOnto(table, &data, c.row, c.offered), c.answer);
@@ -247,7 +298,7 @@ TEST_F(DragAndDropTest, TheWindowsOperationsMoveAndCopyRowsAndFilesComeInAtTheDr
     ASSERT_TRUE(wc->isImporting());
     EXPECT_FALSE(dropOnto(table, &data, 0).first);
     imported(wc);
-    EXPECT_EQ(names(wc).size(), 8 + 16);
+    EXPECT_EQ(names(wc).size(), 5 + 16);
     EXPECT_TRUE(presenter.alerts.isEmpty());
 
     // A drag near the bottom edge scrolls a long table, and the drop line follows.
@@ -259,11 +310,7 @@ TEST_F(DragAndDropTest, TheWindowsOperationsMoveAndCopyRowsAndFilesComeInAtTheDr
         EXPECT_EQ(table->proposedDropRow({10, y}), row) << y;
 
     const QPoint nearBottom(20, table->viewport()->height() - 3);
-    QDragEnterEvent enter(nearBottom, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(table->viewport(), &enter);
-    QDragMoveEvent move(nearBottom, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(table->viewport(), &move);
-    EXPECT_TRUE(move.isAccepted());
+    EXPECT_TRUE(dragOver(table, &data, nearBottom, Qt::CopyAction));
     const int before = table->dropRow();
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return table->verticalScrollBar()->value() > 0 && table->dropRow() > before; }, 10000));

@@ -110,7 +110,6 @@ TEST_F(TransportTest,
         {"space pauses what moves", [](QWidget* v) { QTest::keyClick(v, Qt::Key_Space); }, false},
         {"return plays", [](QWidget* v) { QTest::keyClick(v, Qt::Key_Return); }, true},
         {"escape stops", [](QWidget* v) { QTest::keyClick(v, Qt::Key_Escape); }, false},
-        {"other keys do nothing", [](QWidget* v) { QTest::keyClick(v, Qt::Key_A); }, false},
         {"a double click plays", [](QWidget* v) { QTest::mouseDClick(v, Qt::LeftButton); }, true},
         // Later than a double click's interval: a press right after a double click is a triple click's third.
         {"a click pauses", [](QWidget* v) { QTest::mouseClick(v, Qt::LeftButton, {}, {}, 500); }, false},
@@ -120,7 +119,8 @@ TEST_F(TransportTest,
          true},
         {"control-double-click",
          [](QWidget* v) { QTest::mouseDClick(v, Qt::LeftButton, Qt::ControlModifier); }, true},
-        // Only the primary button counts, and the third press of a triple click does nothing.
+        // Only the primary button counts, and the third press of a triple click does nothing. Which press
+        // does what: MovieViewInputTest.
         {"a right click", [](QWidget* v) { QTest::mouseClick(v, Qt::RightButton); }, true},
         {"a middle double click", [](QWidget* v) { QTest::mouseDClick(v, Qt::MiddleButton); }, true},
         {"a triple click", tripleClick, true},
@@ -272,7 +272,7 @@ TEST_F(TransportTest, TableArrowsMoveTheCurrentClipAndBackspaceDeleteAndTheRowAc
     table->setFocus();
     wc->clipsController()->setSelectionIndexes({1});
 
-    // Each removal, of the selected clips, is one change and leaves a selection.
+    // Each removal, of the selected clips, is one change.
     const int changes = wc->datasource()->changeCount();
     QTest::keyClick(table, Qt::Key_Backspace);
     EXPECT_EQ(names(wc),
@@ -284,7 +284,6 @@ TEST_F(TransportTest, TableArrowsMoveTheCurrentClipAndBackspaceDeleteAndTheRowAc
     EXPECT_EQ(names(wc), (QStringList{"keys-c0.mp4", "keys-c2.mp4", "keys-c4.mp4"}));
     EXPECT_EQ(table->model()->rowCount(), 3);
     EXPECT_EQ(wc->datasource()->changeCount(), changes + 2);
-    EXPECT_FALSE(wc->clipsController()->selectionIndexes().isEmpty());
     EXPECT_EQ(actions, 3);
     EXPECT_EQ(presenter.beeps, 0);
     // With nothing selected nothing goes, and the user hears so.

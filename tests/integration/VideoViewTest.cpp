@@ -1,9 +1,11 @@
+// What the video views show of a real player, and the player's switch to a clip still loading.
 #include "platform/ui/VideoView.h"
 #include "platform/media/Movie.h"
 #include "platform/media/MpvPlayer.h"
 #include "platform/ui/Letterbox.h"
 #include "platform/ui/VideoOutput.h"
 #include "support/PlaylistWindows.h"
+#include "support/Wait.h"
 
 #include <QGuiApplication>
 #include <QSignalSpy>
@@ -124,4 +126,41 @@ TEST_F(VideoViewTest, PlayingReachesTheEndWithTheLastFrameShown) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return ended.count() > 0; }, Patience));
     expectGrey(view.get(), {160, 120}, 245); // frame 49
     EXPECT_EQ(ended.count(), 1);
+}
+
+// A clip shorter than loading the next one takes is attached right after it was asked to be prepared,
+// long before it is ready: it is switched to on that handle, the previous picture stays until its first
+// frame shows, and the clip after it waits for that. A playlist of short clips in a window: TransportTest.
+TEST(ShortClipTest, AClipStillLoadingIsSwitchedToAndShownOnceReadyWhatFollowsWaitingForThat) {
+    MpvPlayer::CreateResult created = MpvPlayer::create({/*renderApi=*/false, /*audioOutput=*/false});
+    ASSERT_TRUE(created) << created.error.toStdString();
+    MpvPlayer& player = *created.player;
+    const auto first = openTestMovie("clip-0.3s.mp4"), second = openTestMovie("clip-0.3s.mp4"),
+               third = openTestMovie("clip-0.3s.mp4");
+    ASSERT_TRUE(first && second && third);
+    player.attach(first);
+    WAIT_UNTIL(player.isReady(), PlayerWait);
+    const int before = player.activeIndex();
+    QSignalSpy shownChanges(&player, &MpvPlayer::shownHandleChanged);
+    QSignalSpy ended(&player, &MpvPlayer::movieDidEnd); // a slow run may reach the end during the waits
+
+    player.prepareNext(second);
+    player.attach(second);
+    player.play();
+    EXPECT_EQ(player.movie(), second);
+    EXPECT_NE(player.activeIndex(), before);
+    EXPECT_EQ(player.shownIndex(), before);
+    EXPECT_TRUE(player.isSwitchPending());
+    // The handle still showing the first clip is not loaded with the third before the second shows.
+    player.prepareNext(third);
+    EXPECT_EQ(player.preparedMovie(), third);
+    EXPECT_FALSE(player.isNextPrepared());
+
+    WAIT_UNTIL(!player.isSwitchPending(), PlayerWait);
+    EXPECT_EQ(shownChanges.count(), 1);
+    EXPECT_EQ(player.shownIndex(), player.activeIndex());
+    WAIT_UNTIL(player.isNextPrepared(), PlayerWait);
+    EXPECT_EQ(player.preparedMovie(), third);
+    WAIT_UNTIL(ended.count() == 1, PlayerWait); // it plays from its first frame on, and ends
+    EXPECT_EQ(ended.at(0).at(0).value<std::shared_ptr<Movie>>(), second);
 }

@@ -1,17 +1,26 @@
 // The playlist window with real widgets and real movies: start-up, change tracking, validation, the
-// settings panes, removal, closing the other playlists and tear-down. Import runs: WindowImportTest.cpp.
+// settings panes, closing the other playlists and tear-down; and the background import runs: a long one
+// that is cancelled (the Cancel button, Escape), or whose window goes meanwhile (closed, or closed when
+// its clip has finished), adds nothing and leaves the playlist and its file as they were, and one that
+// runs through is undone in one step. Other import runs: WindowImportTest.cpp; SIGTERM during a start-up
+// import: ApplicationBinaryTest.
+#include "document/PlaylistSettings.h"
 #include "platform/TypedNumber.h"
 #include "platform/notifications/NotificationCenter.h"
 #include "support/PlaylistWindows.h"
 #include "support/Wait.h"
 #include "window/ClipTableModel.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
-#include <QPushButton>
-#include <QRadioButton>
+#include <QPointer>
+#include <QProgressBar>
 #include <QSlider>
 #include <QSpinBox>
 #include <QStackedWidget>
@@ -24,30 +33,6 @@ using WindowTest = PlaylistWindowTest;
 // Found by the test's printer beside TypedNumber, in the global namespace.
 static void PrintTo(const TypedNumber& number, std::ostream* os) {
     *os << "kind " << int(number.kind()) << " value " << number.doubleValue();
-}
-
-TEST_F(WindowTest, PostersArePaintedInTheTable) {
-    OrvantaWindowController* wc = openUntitled();
-    wc->addClipsWithURLs({media("clip-2s.mp4", "posters/a.mp4"), media("clip-0.5s.mp4", "posters/b.mp4")});
-    imported(wc);
-    // The posters are decoded after the rows are placed.
-    WAIT_UNTIL(wc->datasource()->clips()[0]->posterImage.kind == PosterImage::Kind::Frame, 5000);
-    QTableView* table = wc->clipsTable();
-    wc->clipsController()->setSelectionIndexes({});
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(wc->window()));
-    const QImage shot = table->viewport()->grab().toImage();
-    auto distinctColours = [&](int row) {
-        const QRect cell = table->visualRect(table->model()->index(row, ClipTableModel::PosterColumn));
-        QSet<QRgb> colours;
-        for (int y = cell.top() + 6; y < cell.bottom() - 6; y += 2)
-            for (int x = cell.left() + 8; x < cell.right() - 8; x += 2)
-                colours.insert(shot.pixel(x, y));
-        return colours.size();
-    };
-    // A frame of the test pattern is colourful; the missing-item picture is a picture too.
-    EXPECT_GT(distinctColours(0), 20);
-    EXPECT_GT(distinctColours(1), 3);
-    EXPECT_EQ(wc->datasource()->clips()[1]->posterImage.kind, PosterImage::Kind::MissingItem);
 }
 
 TEST_F(WindowTest, ClosesTheOtherPlaylistsInReverseOrderWithoutAskingAndAClosedWindowIsReachedByNothing) {
@@ -95,15 +80,12 @@ TEST_F(WindowTest, AStandardPlaylistOpensUnchangedAndEverySettingAndClipChangeMa
     ASSERT_EQ(document->changeCount(), 0);
     EXPECT_EQ(wc->infoTab()->currentIndex(), 1);
     EXPECT_TRUE(wc->isPreviewPlayback());
-    EXPECT_FALSE(wc->isPlaying());
     EXPECT_TRUE(presenter.alerts.isEmpty());
     QAbstractItemModel* model = wc->clipsTable()->model();
     ASSERT_EQ(model->rowCount(), 3);
     EXPECT_EQ(model->index(1, ClipTableModel::NameColumn).data().toString(), "standard-c1.mp4");
     EXPECT_EQ(model->index(1, ClipTableModel::DurationColumn).data().toString().left(8), "00:00:01");
-    EXPECT_EQ(wc->totalTimeText()->text().left(19), QStringLiteral("Total Time:  0:00:0"));
     EXPECT_EQ(wc->clipsController()->selectionIndexes(), QList<int>{0});
-    EXPECT_EQ(wc->timeDisplay()->text(), QStringLiteral("00:00:00.000"));
     wc->clipsController()->setSelectionIndexes({2});
     EXPECT_EQ(document->changeCount(), 0);
 
@@ -174,59 +156,114 @@ TEST_F(WindowTest, AStandardPlaylistOpensUnchangedAndEverySettingAndClipChangeMa
     EXPECT_TRUE(window->isWindowModified());
 }
 
-TEST_F(WindowTest, MenuAndToolbarItemsAreEnabledPerPlaylistKind) {
-    media("clip-1s.mp4", "dyn/a.mp4");
-    media("clip-1s.mp4", "dyn/b.mp4");
-    OrvantaWindowController* standard = open("s");
-    OrvantaWindowController* dynamic = openDynamic("d", "dyn");
-    // A dynamic playlist's table removes nothing, by key either, and offers no row action.
-    dynamic->clipsController()->setSelectionIndexes({0, 1});
-    QTest::keyClick(dynamic->clipsTable(), Qt::Key_Backspace);
-    EXPECT_EQ(presenter.beeps, 1);
-    EXPECT_EQ(names(dynamic), (QStringList{"a.mp4", "b.mp4"}));
-    EXPECT_TRUE(dynamic->tableViewRowActionsForRow(0, OrvantaWindowController::TrailingEdge).isEmpty());
-    // Menu items by their action, toolbar items by their tag, and the window's own items: whether the
-    // standard and the dynamic playlist's windows take each.
-    const struct {
-        QString action;
-        QVariant tag;
-        bool standard, dynamic;
-    } items[] = {
-        {"addNewClips", {}, true, false},
-        {"removeClips", {}, true, false},
-        {"setSourceFolder", {}, false, true},
-        {"switchSettingsPane", {}, true, true},
-        {"anythingElse", {}, true, true},
-        {{}, 0, true, false},
-        {{}, 1, false, true},
-        {{}, 2, false, false},
-        {{}, -1, false, false},
-        {{}, {}, false, false},
-    };
-    // Asked anyway, a standard playlist keeps its clips and beeps.
-    const QStringList kept = names(standard);
-    standard->setSourceFolder();
-    EXPECT_EQ(presenter.beeps, 2);
-    EXPECT_EQ(names(standard), kept);
-    QAction item;
-    for (const auto& i : items) {
-        SCOPED_TRACE(i.action.isEmpty() ? i.tag.toString().toStdString() : i.action.toStdString());
-        item.setObjectName(i.action);
-        item.setData(i.tag);
-        for (const auto& [wc, takes] : {std::pair(standard, i.standard), std::pair(dynamic, i.dynamic)})
-            EXPECT_EQ(i.action.isEmpty() ? wc->validateToolbarItem(&item) : wc->validateMenuItem(&item),
-                      takes);
-    }
-    const struct {
-        const char* name;
-        bool standard, dynamic;
-    } own[] = {{"addNewClipsItem", true, false},
-               {"removeClipsItem", true, false},
-               {"setSourceFolderItem", false, true},
-               {"addNewClips", true, false},
-               {"removeClips", true, false}};
-    for (const auto& o : own) {
-        EXPECT_EQ(standard->window()->findChild<QAction*>(o.name)->isEnabled(), o.standard) << o.name;
-        EXPECT_EQ(dynamic->window()->findChild<QAction*>(o.name)->isEnabled(), o.dynamic) << o.name;
-    }
+namespace {
+
+QByteArray contentsOf(const QUrl& url) {
+    QFile file(url.toLocalFile());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+class ImportJobTest : public PlaylistWindowTest {
+protected:
+    void SetUp() override {
+        // A long run: many names of one small movie, each opened and probed.
+        ASSERT_TRUE(QDir().mkpath(path("many")));
+        const QString clip = testMediaPath(QStringLiteral("clip-0.5s.mp4"));
+        for (int i = 0; i < 1500; ++i)
+            ASSERT_TRUE(QFile::link(clip, path(QStringLiteral("many/clip%1.mp4").arg(i))));
+    }
+
+    // The playlist's window, active so that it takes the keys.
+    OrvantaWindowController* openActive(const QString& name, const QStringList& clips,
+                                        bool closeWhenFinished = false) {
+        OrvantaWindowController* wc = open(name, clips, [&](PlaylistSettings& settings) {
+            settings.setValue(QStringLiteral("closeWhenFinished"), TypedNumber::boolean(closeWhenFinished));
+        });
+        if (!wc)
+            return nullptr;
+        QApplication::setActiveWindow(wc->window());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(wc->window()));
+        return wc;
+    }
+
+    // Starts the long run; the test is worth nothing unless the run is still under way afterwards.
+    bool startLongImport(OrvantaWindowController* wc) {
+        wc->addClipsWithURLs({url("many")});
+        return wc->isImporting() && QTest::qWaitFor([wc] { return wc->importCancelButton()->isVisible(); });
+    }
+};
+
+TEST_F(ImportJobTest, CancelAndEscapeStopARunThatThenAddsNothingAndAWindowThatGoesLeavesItsPlaylistAsItWas) {
+    OrvantaWindowController* wc = openActive("show", {"clip-1s.mp4", "clip-2s.mp4"});
+    ASSERT_NE(wc, nullptr);
+    OrvantaDocument* document = wc->datasource();
+    const QList<ClipRecordPtr> clips = document->clips();
+    const int changes = document->changeCount();
+    const std::function<void()> cancels[] = {
+        [wc] { QTest::keyClick(wc->window(), Qt::Key_Escape); },
+        [wc] { QTest::mouseClick(wc->importCancelButton(), Qt::LeftButton); },
+    };
+    for (const auto& cancel : cancels) {
+        ASSERT_TRUE(startLongImport(wc));
+        // A long run shows its count once the walk has found every file, and the window keeps painting.
+        WAIT_UNTIL(wc->importProgressText()->text().endsWith(QStringLiteral(" of 1500")), 10000);
+        EXPECT_TRUE(wc->importSpinner()->isVisible());
+        cancel();
+        WAIT_UNTIL(!wc->isImporting(), 10000);
+        EXPECT_EQ(document->clips(), clips);
+        EXPECT_EQ(document->changeCount(), changes);
+        EXPECT_FALSE(wc->importCancelButton()->isVisible());
+        EXPECT_FALSE(wc->importSpinner()->isVisible());
+    }
+    EXPECT_TRUE(presenter.alerts.isEmpty());
+    EXPECT_EQ(presenter.beeps, 0);
+
+    // Other windows go during a long run, which leaves their playlists as they were.
+    const struct {
+        const char* how;
+        const char* clip;
+        bool closeWhenFinished;
+    } cases[] = {
+        {"closed", "clip-1s.mp4", false},
+        // Its only clip ends while the run goes on, and the playlist closes.
+        {"closed when finished", "clip-0.5s.mp4", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        OrvantaWindowController* other = openActive(c.how, {c.clip}, c.closeWhenFinished);
+        ASSERT_NE(other, nullptr);
+        const QUrl file = other->document()->fileURL();
+        const QByteArray before = contentsOf(file);
+        const QPointer<OrvantaWindowController> window(other);
+        std::optional<bool> importingAtClose;
+        QObject::connect(other->document(), &Document::documentClosed, other,
+                         [&] { importingAtClose = other->isImporting(); });
+        ASSERT_TRUE(startLongImport(other));
+        if (c.closeWhenFinished)
+            other->play();
+        else
+            other->window()->close();
+        WAIT_UNTIL(!window, 20000);
+        ASSERT_EQ(importingAtClose, std::optional<bool>(true)) << "the run ended before the window went";
+        EXPECT_EQ(controller.documents().size(), 1); // only the first playlist is left
+        EXPECT_EQ(contentsOf(file), before);
+        EXPECT_TRUE(presenter.alerts.isEmpty());
+    }
+
+    // Escape cancelled only the runs: the first window takes the next one, which adds all 1,500 clips
+    // in one step (last, so that their posters, still being decoded, slow none of the runs above).
+    QTest::keyClick(wc->window(), Qt::Key_Escape);
+    wc->addClipsWithURLs({url("many")});
+    imported(wc);
+    EXPECT_EQ(names(wc).size(), 2 + 1500);
+    EXPECT_GT(document->changeCount(), changes);
+    wc->validateUserInterfaceItems();
+    QAction* undo = wc->window()->findChild<QAction*>("undo");
+    EXPECT_EQ(undo->text(), "Undo Add 1500 Clips");
+    ASSERT_TRUE(undo->isEnabled());
+    undo->trigger();
+    EXPECT_EQ(document->clips(), clips);
+    EXPECT_EQ(wc->clipsTable()->model()->rowCount(), 2);
+}
+
+} // namespace

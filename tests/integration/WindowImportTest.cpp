@@ -1,13 +1,23 @@
 // Import runs through a real playlist window: the add panel and its check box, the alerts a run shows
-// and when, the run's one change, a dynamic playlist's folder, and a long run's progress. What a run
-// walks and probes is tested without a window (ClipImporterTest).
+// and when, the run's one change, the posters that come after the rows; and the desktop's add panel, Qt's
+// own file dialog, driven as a person would. What a run walks and probes: ClipImporterTest.
+#include "document/ClipImporter.h"
 #include "platform/defaults/UserDefaults.h"
+#include "platform/ui/WidgetPresenter.h"
 #include "support/PlaylistWindows.h"
+#include "window/ClipTableModel.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QFile>
-#include <QLabel>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QProgressBar>
-#include <QStackedWidget>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
 
 #include <linux/capability.h>
 #include <sys/syscall.h>
@@ -40,11 +50,89 @@ private:
     bool m_active = false;
 };
 
-QLabel* label(OrvantaWindowController* wc, const char* name) {
-    return wc->window()->findChild<QLabel*>(name);
+int pendingPosters(const QList<ClipRecordPtr>& clips) {
+    return int(std::count_if(clips.begin(), clips.end(), [](const ClipRecordPtr& clip) {
+        return clip->posterImage.kind == PosterImage::Kind::Pending;
+    }));
+}
+
+QByteArray savedBytes(OrvantaDocument* document, const QString& path) {
+    DocumentError error;
+    EXPECT_TRUE(document->saveToURL(QUrl::fromLocalFile(path), OrvantaDocument::StandardPlaylistType,
+                                    Document::SaveOperation::SaveTo, &error));
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Waits for the file dialog, selects the named entries in its visible list, sets the accessory box and
+// presses Open. Reports what went wrong instead, closing the dialog.
+QString answerPanel(const QDir& dir, const QStringList& entries, bool box) {
+    QFileDialog* dialog = nullptr;
+    if (!QTest::qWaitFor(
+            [&] { return (dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())); }, 5000))
+        return "no panel";
+    auto* model = dialog->findChild<QFileSystemModel*>();
+    QAbstractItemView* view = nullptr;
+    for (auto* candidate : dialog->findChildren<QAbstractItemView*>()) {
+        if (candidate->isVisible() && candidate->model() == model)
+            view = candidate;
+    }
+    const auto listed = [&] {
+        return std::all_of(entries.begin(), entries.end(),
+                           [&](const QString& entry) { return model->index(dir.filePath(entry)).isValid(); });
+    };
+    QString problem = !model || !view                  ? "no list"
+                      : !QTest::qWaitFor(listed, 5000) ? "entries not listed"
+                                                       : QString();
+    if (problem.isEmpty()) {
+        view->selectionModel()->clearSelection();
+        for (const QString& entry : entries)
+            view->selectionModel()->select(model->index(dir.filePath(entry)),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        if (auto* check = dialog->findChild<QCheckBox*>())
+            check->setChecked(box);
+        QPushButton* open = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open);
+        if (open && open->isEnabled())
+            open->click();
+        else
+            problem = "Open is disabled";
+    }
+    if (!problem.isEmpty())
+        dialog->reject();
+    return problem;
 }
 
 } // namespace
+
+// Files and folders are taken together, a folder alone is taken rather than opened, and the check box
+// comes back as it was left.
+TEST(WindowOpenPanel, TakesFilesAndFoldersTogetherAndTheCheckBoxAsLeft) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::copy(testMediaPath("clip-1s.mp4"), dir.filePath("a.mp4")));
+    ASSERT_TRUE(QFile::copy(testMediaPath("clip-1s.mp4"), dir.filePath("b.mp4")));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("sub"));
+    WidgetPresenter presenter;
+    Presenter::OpenPanelRequest request;
+    request.title = "Add Clips";
+    request.directoryURL = QUrl::fromLocalFile(dir.path());
+    request.canChooseFiles = request.canChooseDirectories = request.allowsMultipleSelection = true;
+    request.nameFilters = {"Movies (*.mp4)", "All Files (*)"};
+    request.includeSubdirectoriesBox = true;
+    for (const auto& [entries, box] : {std::pair(QStringList{"a.mp4", "sub"}, false), {{"sub"}, true}}) {
+        SCOPED_TRACE(entries.join(", ").toStdString());
+        QString problem = "not run";
+        QTimer::singleShot(0, [&] { problem = answerPanel(QDir(dir.path()), entries, box); });
+        const Presenter::OpenPanelResult result = presenter.runOpenPanel(request);
+        ASSERT_TRUE(problem.isEmpty()) << problem.toStdString();
+        ASSERT_TRUE(result.accepted);
+        QSet<QUrl> expected;
+        for (const QString& entry : entries)
+            expected.insert(QUrl::fromLocalFile(dir.filePath(entry)));
+        EXPECT_EQ(QSet<QUrl>(result.urls.begin(), result.urls.end()), expected);
+        EXPECT_EQ(result.directoryURL, QUrl::fromLocalFile(dir.path()));
+        EXPECT_EQ(result.includeSubdirectories, box);
+    }
+}
 
 TEST_F(WindowTest, AFolderFollowsTheCheckBoxWhichStartsOnAndIsKept) {
     media("clip-1s.mp4", "show/A.mp4");
@@ -152,45 +240,50 @@ TEST_F(WindowTest, AnImportRunPlacesItsClipsThenReportsProtectedFilesThenFolders
     EXPECT_FALSE(wc->importSpinner()->isVisible());
 }
 
-// A dynamic playlist is rebuilt from its folder, with or without its subfolders, when it opens and when
-// its folder is changed.
-TEST_F(WindowTest, ADynamicPlaylistIsRebuiltFromItsFolderAndANewFolderIsRemembered) {
-    media("clip-1s.mp4", "first/a.mp4");
-    media("clip-1s.mp4", "first/sub/b.mp4");
-    media("notes.txt", "first/c.txt");
-    media("clip-1s.mp4", "second/c.mp4");
-    media("clip-1s.mp4", "second/sub/d.mp4");
-    OrvantaWindowController* wc = openDynamic("d", "first", true);
+// The rows come before their posters are decoded; the posters, the pictures an import without a window
+// makes at once, are painted in the table, and a save while they are coming writes the same file.
+TEST_F(WindowTest, RowsComeFirstThenTheirPostersArePaintedAndASaveMeanwhileWritesTheSameFile) {
+    OrvantaWindowController* wc = open("show");
+    ASSERT_NE(wc, nullptr);
+    media("clip-2s.mp4", "in/a.mp4");
+    media("clip-0.5s.mp4", "in/b.mp4");
+    // Enough posters that they are still being decoded when the rows are in.
+    const QString clip = testMediaPath(QStringLiteral("clip-1s.mp4"));
+    for (int i = 0; i < 200; ++i)
+        ASSERT_TRUE(QFile::link(clip, path(QStringLiteral("in/c%1.mp4").arg(i, 3, 10, QChar(u'0')))));
+    wc->addClipsWithURLs({url("in")});
+    imported(wc);
+
     OrvantaDocument* document = wc->datasource();
-    ASSERT_EQ(names(wc), (QStringList{"a.mp4", "b.mp4"}));
-    EXPECT_EQ(document->changeCount(), 0); // the clips built from the folder are not saved: no change
-    EXPECT_EQ(wc->infoTab()->currentIndex(), 0);
-    EXPECT_EQ(label(wc, "subdirectoriesText")->text(), QStringLiteral("included"));
-    EXPECT_EQ(wc->openAccessoryViewController(), nullptr); // the add panel's check box plays no part
-    const auto oldMovie = document->clips()[0]->movie;
+    const QList<ClipRecordPtr> clips = document->clips();
+    ASSERT_EQ(clips.size(), 202);
+    // A clip without a frame one second in shows the missing-item picture at once.
+    EXPECT_EQ(clips[1]->posterImage.kind, PosterImage::Kind::MissingItem);
+    EXPECT_GT(pendingPosters(clips), 0);
+    const QByteArray early = savedBytes(document, path("early.orvplaylist"));
 
-    wc->setSourceFolder(); // cancelled
-    imported(wc);
-    EXPECT_EQ(document->dynamicSourceFolder(), url("first"));
-    const Presenter::OpenPanelRequest& request = presenter.openPanelRequests.last();
-    EXPECT_FALSE(request.canChooseFiles || request.allowsMultipleSelection);
-    EXPECT_TRUE(request.canChooseDirectories);
-    EXPECT_EQ(request.includeSubdirectoriesBox, std::optional<bool>(true));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pendingPosters(clips) == 0; }, 30000));
+    EXPECT_EQ(savedBytes(document, path("late.orvplaylist")), early);
+    for (const int row : {0, 1, 2, 201}) {
+        SCOPED_TRACE(row);
+        const PosterImage atOnce = ClipImporter::posterFor(*clips[row]->movie);
+        EXPECT_EQ(clips[row]->posterImage.kind, atOnce.kind);
+        EXPECT_EQ(clips[row]->posterImage.frame.pixels, atOnce.frame.pixels);
+    }
+    EXPECT_EQ(clips[0]->posterImage.kind, PosterImage::Kind::Frame);
 
-    const int before = document->changeCount();
-    presenter.openPanelAnswers.push_back(RecordingPresenter::chosen({url("second")}, url(""), false));
-    wc->setSourceFolder();
-    imported(wc);
-    EXPECT_EQ(names(wc), QStringList{"c.mp4"});
-    EXPECT_NE(document->clips()[0]->movie, oldMovie);
-    EXPECT_EQ(document->dynamicSourceFolder(), url("second"));
-    EXPECT_FALSE(document->includeSubdirectories());
-    EXPECT_GT(document->changeCount(), before);
-    EXPECT_EQ(UserDefaults::standardUserDefaults().URLForKey("dynamicFolderLocation"), url(""));
-    EXPECT_EQ(label(wc, "sourceFolderText")->text(), path("second"));
-    EXPECT_EQ(label(wc, "subdirectoriesText")->text(), QStringLiteral("not included"));
-
-    // The next dynamic playlist's panel starts where this one was.
-    controller.newDynamicPlaylistDocument();
-    EXPECT_EQ(presenter.openPanelRequests.last().directoryURL, url(""));
+    // Painted: a frame of the test pattern is colourful; the missing-item picture is a picture too.
+    QTableView* table = wc->clipsTable();
+    wc->clipsController()->setSelectionIndexes({});
+    const QImage shot = table->viewport()->grab().toImage();
+    auto distinctColours = [&](int row) {
+        const QRect cell = table->visualRect(table->model()->index(row, ClipTableModel::PosterColumn));
+        QSet<QRgb> colours;
+        for (int y = cell.top() + 6; y < cell.bottom() - 6; y += 2)
+            for (int x = cell.left() + 8; x < cell.right() - 8; x += 2)
+                colours.insert(shot.pixel(x, y));
+        return colours.size();
+    };
+    EXPECT_GT(distinctColours(0), 20);
+    EXPECT_GT(distinctColours(1), 3);
 }

@@ -25,20 +25,20 @@ OrvantaWindowController* PlaylistWindowTest::windowControllerOf(Document* docume
 
 OrvantaWindowController* PlaylistWindowTest::open(const QString& name, const QStringList& clips,
                                                   const SettingsSetup& settings) {
-    const QUrl file = writeTestPlaylist(dir.path(), name, clips, settings);
-    EXPECT_FALSE(file.isEmpty()) << "the playlist " << name.toStdString() << " could not be written";
-    return file.isEmpty() ? nullptr : openURL(file);
+    return openURL(writeTestPlaylist(dir.path(), name, clips, settings));
 }
 
 OrvantaWindowController* PlaylistWindowTest::openDynamic(const QString& name, const QString& folder,
                                                          bool includeSubdirectories) {
-    const QUrl file = writeDynamicTestPlaylist(path(name + QStringLiteral(".orvdynamic")), path(folder),
-                                               includeSubdirectories);
-    EXPECT_FALSE(file.isEmpty()) << "the playlist " << name.toStdString() << " could not be written";
-    return file.isEmpty() ? nullptr : openURL(file);
+    return openURL(writeDynamicTestPlaylist(path(name + QStringLiteral(".orvdynamic")), path(folder),
+                                            includeSubdirectories));
 }
 
 OrvantaWindowController* PlaylistWindowTest::openURL(const QUrl& file) {
+    if (file.isEmpty()) {
+        ADD_FAILURE() << "the playlist could not be written";
+        return nullptr;
+    }
     DocumentError error;
     OrvantaWindowController* wc =
         windowControllerOf(controller.openDocumentWithContentsOfURL(file, true, &error));

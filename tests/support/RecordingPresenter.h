@@ -13,16 +13,32 @@
 // It installs itself as the shared presenter for its lifetime.
 class RecordingPresenter : public Presenter {
 public:
-    RecordingPresenter();
-    ~RecordingPresenter() override;
+    RecordingPresenter() { Presenter::setShared(this); }
+    ~RecordingPresenter() override { Presenter::setShared(nullptr); }
 
-    void showAlert(const QString& messageText, const QString& informativeText) override;
+    void showAlert(const QString& messageText, const QString& informativeText) override {
+        if (onAlert)
+            onAlert();
+        alerts.append({messageText, informativeText});
+    }
     void beep() override { ++beeps; }
-    SaveChangesAnswer askSaveChanges(const QString& documentName) override;
+    SaveChangesAnswer askSaveChanges(const QString& documentName) override {
+        saveChangesQuestions.append(documentName);
+        return saveChangesAnswer;
+    }
     FileConflictAnswer askResolveFileConflict(const QString& documentName,
-                                              const QString& conflictCopyPath) override;
-    OpenPanelResult runOpenPanel(const OpenPanelRequest& request) override;
-    std::optional<QUrl> runSavePanel(const SavePanelRequest& request) override;
+                                              const QString& conflictCopyPath) override {
+        fileConflictQuestions.append({documentName, conflictCopyPath});
+        return fileConflictAnswer;
+    }
+    OpenPanelResult runOpenPanel(const OpenPanelRequest& request) override {
+        openPanelRequests.append(request);
+        return next(openPanelAnswers, OpenPanelResult());
+    }
+    std::optional<QUrl> runSavePanel(const SavePanelRequest& request) override {
+        savePanelRequests.append(request);
+        return next(savePanelAnswers, std::optional<QUrl>());
+    }
     // What a person who chose the items in the panel, in the folder, with the check box so, answers.
     static OpenPanelResult chosen(const QList<QUrl>& urls, const QUrl& directory,
                                   bool includeSubdirectories) {
@@ -41,4 +57,14 @@ public:
     QStringList saveChangesQuestions;
     QList<QPair<QString, QString>> fileConflictQuestions; // document name, conflict copy
     int beeps = 0;
+
+private:
+    // The first scripted answer, taken; the cancelled one when none is left.
+    template <typename Answer> static Answer next(std::deque<Answer>& answers, Answer cancelled) {
+        if (answers.empty())
+            return cancelled;
+        Answer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
 };
