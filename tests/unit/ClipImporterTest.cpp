@@ -3,13 +3,9 @@
 #include "support/QtPrinters.h"
 #include "support/TestMedia.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -85,39 +81,6 @@ TEST_F(ClipImporterTest, ListsProtectedMoviesAndGoesOnPastFoldersThatAreNotThere
     EXPECT_EQ(clipNames(result.importedClips),
               (QStringList{"b-clear.mp4", "d-video-encrypted.mp4", "e-disabled.mp4"}));
     EXPECT_EQ(result.DRMClips, (QStringList{in + "/a-protected.mp4", in + "/c-protected.mp4"}));
-}
-
-// Root reads every folder; the unreadable folder is tried by an unprivileged child process then.
-TEST_F(ClipImporterTest, AFolderThatCannotBeListedIsReportedAndTheRestImported) {
-    const auto open =
-        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther;
-    ASSERT_TRUE(QFile::setPermissions(dir.path(), open));
-    copies({{"clip-1s.mp4", "open/x.mp4"}});
-    QFile::setPermissions(dir.filePath("open"), open);
-    QFile::setPermissions(dir.filePath("open/x.mp4"), QFile::ReadOwner | QFile::ReadOther);
-    QDir().mkpath(dir.filePath("locked"));
-    QFile::setPermissions(dir.filePath("locked"), QFile::Permissions());
-
-    auto check = [&]() -> int {
-        const auto result =
-            ClipImporter({true, false, 1}).run(urls({dir.filePath("locked"), dir.filePath("open")}));
-        return !result.fileErrorOnImport                                 ? 1
-               : clipNames(result.importedClips) != QStringList{"x.mp4"} ? 2
-                                                                         : 0;
-    };
-    if (::geteuid() != 0) {
-        EXPECT_EQ(check(), 0);
-        return;
-    }
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0)
-        ::_exit(::setgid(65534) != 0 || ::setuid(65534) != 0 ? 3 : check());
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0)
-        << "1: no failure reported, 2: wrong clips, 3: could not drop privileges";
 }
 
 TEST_F(ClipImporterTest, LinksBackIntoTheWalkNeitherLoopNorImportTwice) {

@@ -101,8 +101,10 @@ TEST(Movie, ReadsEveryTestFileAsItIs) {
         }
         // Not before 3 ms: the Matroska clips' pictures start there, after their sound, and decoding finds
         // no picture before that where the packets (and the decoder's own rule) say the first one shows.
-        for (const double seconds : {-1.0, 0.01, 0.3, 0.5, 0.96, 0.999, 1.0, 1.001, 1.5, 1.999, 2.0, 2.05, 10.0})
-            EXPECT_EQ(movie->hasFrameAtTime(seconds), movie->frameImageAtTime(seconds).has_value()) << seconds;
+        for (const double seconds :
+             {-1.0, 0.01, 0.3, 0.5, 0.96, 0.999, 1.0, 1.001, 1.5, 1.999, 2.0, 2.05, 10.0})
+            EXPECT_EQ(movie->hasFrameAtTime(seconds), movie->frameImageAtTime(seconds).has_value())
+                << seconds;
     }
 }
 
