@@ -1,21 +1,19 @@
 // The output window under X with a real player: placed at the custom frame, showing the same picture as
 // the preview, keys in its view, a frame covering the screen to the end of the list, the preview mode
-// taking it away, application activation bringing it back in front of the playlist window, and the
-// identification of a display. X here has one screen; several displays, and the output moving while it
-// plays, are tested on two RandR monitors (tests/screens).
+// taking it away and application activation bringing it back in front of the playlist window. X here
+// has one screen; several displays, their identification and the output moving while it plays are
+// tested on two RandR monitors (tests/screens).
 #include "platform/TypedNumber.h"
 #include "platform/media/MpvPlayer.h"
 #include "platform/ui/VideoView.h"
 #include "playback/BorderlessWindow.h"
 #include "playback/ClickableMovieView.h"
-#include "playback/DisplayIdentifierWindowController.h"
 #include "support/PlaylistWindows.h"
 #include "support/Wait.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
-#include <QComboBox>
 #include <QScreen>
 #include <QSpinBox>
 #include <QTest>
@@ -122,8 +120,7 @@ TEST_F(OutputWindowTest, PlaysAtTheCustomFrameShowingWhatThePreviewShowsAndEscap
     EXPECT_FALSE(output->isFullScreen());
 }
 
-TEST_F(OutputWindowTest,
-       ActivationWhileOutputPlaybackRunsBringsTheOutputWindowToTheFrontAndADisplayIdentifiesItself) {
+TEST_F(OutputWindowTest, ActivationWhileOutputPlaybackRunsBringsTheOutputWindowToTheFront) {
     if (!stacksWindows())
         GTEST_SKIP() << "no window stacking on " << QGuiApplication::platformName().toStdString();
     // Over the playlist window, so the two compete for the same place; a looping single clip plays on.
@@ -159,23 +156,6 @@ TEST_F(OutputWindowTest,
     emit qGuiApp->applicationStateChanged(Qt::ApplicationActive);
     QCoreApplication::processEvents();
     EXPECT_EQ(QApplication::topLevelAt(overlap), wc->window());
-
-    // A chosen display is identified in its middle without taking the keyboard, and the sign fades away.
-    wc->stop();
-    wc->window()->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(wc->window()));
-    QComboBox* popup = wc->selectDisplayPopUp();
-    popup->setCurrentIndex(2); // "Display 0"
-    emit popup->activated(2);
-    DisplayIdentifierWindowController* identifier = wc->displayIdentifierController();
-    ASSERT_NE(identifier, nullptr);
-    QWidget* window = identifier->window();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-    EXPECT_EQ(window->frameGeometry().center(), QGuiApplication::primaryScreen()->geometry().center());
-    QCoreApplication::processEvents();
-    EXPECT_EQ(QApplication::activeWindow(), wc->window());
-    EXPECT_FALSE(window->isActiveWindow());
-    WAIT_UNTIL(!window->isVisible(), PlayerWait);
 }
 
 // An empty playlist played in an output mode puts up an output window with no movie in it: Escape and
