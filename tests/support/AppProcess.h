@@ -40,7 +40,6 @@ public:
     bool waitForExit(int timeoutMs);
     bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
     int exitCode() const { return m_process.exitCode(); }
-    QProcess::ExitStatus exitStatus() const { return m_process.exitStatus(); }
 
     // What it has written so far.
     const QByteArray& standardError();
