@@ -1,19 +1,21 @@
 // The output window under X with a real player: placed at the custom frame, showing the same picture as
 // the preview, keys in its view, a frame covering the screen to the end of the list, the preview mode
-// taking it away and application activation bringing it back in front of the playlist window. X here
-// has one screen; several displays, their identification and the output moving while it plays are
-// tested on two RandR monitors (tests/screens).
+// taking it away, application activation bringing it back in front of the playlist window, and the
+// identification of a display leaving the keyboard where it was. X here has one screen; several
+// displays, and the output moving while it plays, are tested on two RandR monitors (tests/screens).
 #include "platform/TypedNumber.h"
 #include "platform/media/MpvPlayer.h"
 #include "platform/ui/VideoView.h"
 #include "playback/BorderlessWindow.h"
 #include "playback/ClickableMovieView.h"
+#include "playback/DisplayIdentifierWindowController.h"
 #include "support/PlaylistWindows.h"
 #include "support/Wait.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QScreen>
 #include <QSpinBox>
 #include <QTest>
@@ -120,7 +122,8 @@ TEST_F(OutputWindowTest, PlaysAtTheCustomFrameShowingWhatThePreviewShowsAndEscap
     EXPECT_FALSE(output->isFullScreen());
 }
 
-TEST_F(OutputWindowTest, ActivationWhileOutputPlaybackRunsBringsTheOutputWindowToTheFront) {
+TEST_F(OutputWindowTest,
+       ActivationWhileOutputPlaybackRunsBringsTheOutputWindowToTheFrontAndADisplayIsIdentified) {
     if (!stacksWindows())
         GTEST_SKIP() << "no window stacking on " << QGuiApplication::platformName().toStdString();
     // Over the playlist window, so the two compete for the same place; a looping single clip plays on.
@@ -156,6 +159,19 @@ TEST_F(OutputWindowTest, ActivationWhileOutputPlaybackRunsBringsTheOutputWindowT
     emit qGuiApp->applicationStateChanged(Qt::ApplicationActive);
     QCoreApplication::processEvents();
     EXPECT_EQ(QApplication::topLevelAt(overlap), wc->window());
+
+    // A chosen display is identified without taking the keyboard (where, and its fade: tests/screens).
+    wc->stop();
+    wc->window()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(wc->window()));
+    wc->selectDisplayPopUp()->setCurrentIndex(2); // "Display 0"
+    emit wc->selectDisplayPopUp()->activated(2);
+    ASSERT_NE(wc->displayIdentifierController(), nullptr);
+    QWidget* window = wc->displayIdentifierController()->window();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), wc->window());
+    EXPECT_FALSE(window->isActiveWindow());
 }
 
 // An empty playlist played in an output mode puts up an output window with no movie in it: Escape and
