@@ -1,6 +1,6 @@
-// The decisions behind the output window, without a screen: unions that empty rectangles do not enlarge,
-// containment, the frame of each output mode, the centre of the identification window, the displays at
-// the edges of a spanning frame, and what the display chooser lists and what each row stands for.
+// The decisions behind the output window, without a screen: containment, the frame of each output mode
+// (all displays: a union that empty rectangles do not enlarge), the centre of the identification window, the
+// displays at the edges of a spanning frame, and what the display chooser lists and what each row stands for.
 #include "playback/OutputFrames.h"
 #include "playback/DisplayChooserModel.h"
 
@@ -27,25 +27,6 @@ const QRectF Left(-1280, 200, 1280, 1024);
 
 } // namespace
 
-TEST(OutputFramesTest, UnionIsTheBoundingBoxAndEmptyRectanglesDoNotEnlargeIt) {
-    struct Case {
-        QRectF a, b, expected;
-    } cases[] = {
-        {Main, Right, {0, 0, 3200, 1080}},
-        {QRectF(), Main, Main},
-        {Main, QRectF(), Main},
-        {QRectF(), QRectF(), QRectF()},
-        {{500, 500, 0, 300}, Main, Main},                           // zero width
-        {Main, {4000, 2000, 10, -5}, Main},                         // negative height, far away
-        {{0, 0, 100, 100}, {300, 300, 100, 100}, {0, 0, 400, 400}}, // the gap lies inside
-        {Left, Main, {-1280, 0, 3200, 1224}},
-    };
-    for (const Case& c : cases) {
-        const QRectF got = OutputFrames::unionRect(c.a, c.b);
-        EXPECT_TRUE(same(got, c.expected)) << text(c.a) << " + " << text(c.b) << " gave " << text(got);
-    }
-}
-
 TEST(OutputFramesTest, ContainmentNeedsAWholeNonEmptyInnerRectangle) {
     struct Case {
         QRectF outer, inner;
@@ -64,33 +45,33 @@ TEST(OutputFramesTest, ContainmentNeedsAWholeNonEmptyInnerRectangle) {
             << text(c.outer) << " around " << text(c.inner);
 }
 
+// All displays is their union, which empty rectangles do not enlarge.
 TEST(OutputFramesTest, EachOutputModeGivesItsFrameAndOtherValuesNothing) {
-    OutputFrames::OutputModeInputs inputs;
-    inputs.selectedDisplay = Right;
-    inputs.displays = {Main, Right};
-    inputs.customX = 100;
-    inputs.customY = 80;
-    inputs.customWidth = 640;
-    inputs.customHeight = 360;
-    OutputFrames::OutputModeInputs zeros = inputs;
-    zeros.customX = zeros.customY = zeros.customWidth = zeros.customHeight = 0;
-    OutputFrames::OutputModeInputs noDisplay = inputs;
-    noDisplay.selectedDisplay = QRectF();
-    noDisplay.displays = {};
-
+    using Inputs = OutputFrames::OutputModeInputs;
+    const Inputs inputs{Right, {Main, Right}, 100, 80, 640, 360};
+    const Inputs zeros{Right, {Main, Right}};
+    const auto all = [](QList<QRectF> displays) { return Inputs{QRectF(), std::move(displays)}; };
     struct Case {
         const char* name;
         qint64 mode;
-        OutputFrames::OutputModeInputs inputs;
+        Inputs inputs;
         bool applies;
         bool preview;
         std::optional<QRectF> frame;
     } cases[] = {
         {"preview leaves the window alone", 0, inputs, true, true, std::nullopt},
         {"the selected display", 1, inputs, true, false, Right},
-        {"no selected display", 1, noDisplay, true, false, QRectF()},
+        {"no selected display", 1, Inputs{}, true, false, QRectF()},
         {"all displays", 2, inputs, true, false, QRectF(0, 0, 3200, 1080)},
-        {"no displays at all", 2, noDisplay, true, false, QRectF()},
+        {"no displays at all", 2, Inputs{}, true, false, QRectF()},
+        {"all of one", 2, all({Main}), true, false, Main},
+        {"all of empty displays", 2, all({QRectF(), QRectF()}), true, false, QRectF()},
+        {"an empty display first", 2, all({QRectF(), Main}), true, false, Main},
+        {"zero width", 2, all({{500, 500, 0, 300}, Main}), true, false, Main},
+        {"negative height, far away", 2, all({Main, {4000, 2000, 10, -5}}), true, false, Main},
+        {"the gap lies inside", 2, all({{0, 0, 100, 100}, {300, 300, 100, 100}}), true, false,
+         QRectF(0, 0, 400, 400)},
+        {"one to the left, lower", 2, all({Left, Main}), true, false, QRectF(-1280, 0, 3200, 1224)},
         {"the custom frame", 3, inputs, true, false, QRectF(100, 80, 640, 360)},
         {"the default custom frame", 3, zeros, true, false, QRectF()},
         {"4", 4, inputs, false, false, std::nullopt},
