@@ -70,19 +70,6 @@ TEST_F(ClipImporterTest, MakesRecordsWithDurationsBookmarksAndPosters) {
     EXPECT_NE(result.importedClips[0]->movie, result.importedClips[2]->movie);
 }
 
-TEST_F(ClipImporterTest, ListsProtectedMoviesAndGoesOnPastFoldersThatAreNotThere) {
-    const QString in = copies({{"protected-audio.mp4", "in/a-protected.mp4"},
-                               {"clip-1s.mp4", "in/b-clear.mp4"},
-                               {"protected-audio.mp4", "in/c-protected.mp4"},
-                               {"encrypted-video-clear-audio.mp4", "in/d-video-encrypted.mp4"},
-                               {"disabled-encrypted-audio.mp4", "in/e-disabled.mp4"}}) +
-                       "/in";
-    const auto result = ClipImporter({true, false, 2}).run(urls({in, dir.filePath("no such folder/")}));
-    EXPECT_EQ(clipNames(result.importedClips),
-              (QStringList{"b-clear.mp4", "d-video-encrypted.mp4", "e-disabled.mp4"}));
-    EXPECT_EQ(result.DRMClips, (QStringList{in + "/a-protected.mp4", in + "/c-protected.mp4"}));
-}
-
 TEST_F(ClipImporterTest, LinksBackIntoTheWalkNeitherLoopNorImportTwice) {
     const QString root = copies({{"clip-1s.mp4", "a.mp4"}, {"clip-1s.mp4", "sub/b.mp4"}});
     ASSERT_TRUE(QFile::link(root, root + "/sub/back-to-top"));
