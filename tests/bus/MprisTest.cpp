@@ -59,7 +59,7 @@ QString playerctl(const QStringList& arguments) {
     process.start("playerctl", QStringList{"--player=orvanta"} + arguments);
     // Events are processed meanwhile: the recorder hears the bus.
     if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, Wait))
-        return QStringLiteral("(playerctl did not answer)");
+        return "(playerctl did not answer)";
     const QString out = QString::fromUtf8(process.readAllStandardOutput()).trimmed();
     return process.exitCode() == 0 ? out : QString::fromUtf8(process.readAllStandardError()).trimmed();
 }
@@ -75,18 +75,11 @@ TEST(MprisValues, InterfaceValuesMapOntoThePlaylistsSettingsAndTransport) {
     EXPECT_EQ(MprisValues::loopingFor("Track"), true);
     EXPECT_EQ(MprisValues::loopingFor("playlist"), std::nullopt);
 
-    const struct {
-        double rate;
-        std::optional<float> speed;
-    } rates[] = {{1.0, 1.0f},
-                 {0.5, 0.5f},
-                 {0.1, 0.25f},
-                 {10.0, 4.0f},
-                 {0.0, std::nullopt},
-                 {-1.0, std::nullopt},
-                 {std::numeric_limits<double>::quiet_NaN(), std::nullopt}};
-    for (const auto& r : rates)
-        EXPECT_EQ(MprisValues::speedFor(r.rate), r.speed) << r.rate;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const std::pair<double, std::optional<float>> rates[] = {
+        {1.0, 1.0f}, {0.5, 0.5f}, {0.1, 0.25f}, {10.0, 4.0f}, {0.0, {}}, {-1.0, {}}, {nan, {}}};
+    for (const auto& [rate, speed] : rates)
+        EXPECT_EQ(MprisValues::speedFor(rate), speed) << rate;
     EXPECT_EQ(MprisValues::volumeFor(0.3), 0.3f);
     EXPECT_EQ(MprisValues::volumeFor(-0.5), 0.0f);
     EXPECT_EQ(MprisValues::volumeFor(1.5), 1.0f);
@@ -107,8 +100,6 @@ TEST(MprisValues, InterfaceValuesMapOntoThePlaylistsSettingsAndTransport) {
     EXPECT_TRUE(MprisValues::positionIsWithin(2'000'000, 2'000'000));
     EXPECT_FALSE(MprisValues::positionIsWithin(-1, 2'000'000));
     EXPECT_FALSE(MprisValues::positionIsWithin(2'000'001, 2'000'000));
-    EXPECT_EQ(MprisValues::trackPath(7), "/org/orvanta/clip/7");
-    EXPECT_EQ(MprisValues::microseconds(1.5), 1'500'000);
 }
 
 TEST(MprisTest, PlayerctlDrivesThePlayingPlaylistEveryChangeIsSentAndEditsAreSaved) {
