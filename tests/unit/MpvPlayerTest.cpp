@@ -32,12 +32,13 @@ protected:
         ASSERT_TRUE(m_player);
     }
 
-    // Attaches and waits until the movie stands on its first frame.
-    void attachAndWait(const std::shared_ptr<Movie>& movie) {
-        QSignalSpy ready(m_player.get(), &MpvPlayer::movieReady);
-        m_player->attach(movie);
+    // Attaches and waits until the movie stands on its first frame (in the test's player by default).
+    void attachAndWait(const std::shared_ptr<Movie>& movie, MpvPlayer* player = nullptr) {
+        player = player ? player : m_player.get();
+        QSignalSpy ready(player, &MpvPlayer::movieReady);
+        player->attach(movie);
         ASSERT_TRUE(QTest::qWaitFor([&] { return ready.count() > 0; }, Patience));
-        ASSERT_TRUE(m_player->isReady());
+        ASSERT_TRUE(player->isReady());
     }
 
     std::unique_ptr<MpvPlayer> m_player;
@@ -52,9 +53,7 @@ TEST_F(MpvPlayerTest, PlayingRunsToTheEndReportsItOnceAgainWhenPlayedThereAndAft
     auto movie = openTestMovie("clip-0.5s.mp4");
     movie->setPreferredRate(4.0f);
     attachAndWait(movie);
-    QSignalSpy otherReady(other.get(), &MpvPlayer::movieReady);
-    other->attach(openTestMovie("clip-2s.mp4"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return otherReady.count() > 0; }, Patience));
+    attachAndWait(openTestMovie("clip-2s.mp4"), other.get());
     QSignalSpy ended(m_player.get(), &MpvPlayer::movieDidEnd);
     QSignalSpy otherEnded(other.get(), &MpvPlayer::movieDidEnd);
     QSignalSpy positions(m_player.get(), &MpvPlayer::positionChanged);
