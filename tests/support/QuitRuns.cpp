@@ -12,6 +12,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <iostream>
 
 namespace {
@@ -27,13 +28,9 @@ int runsPerWay() {
     return ok && runs > 0 ? runs : 2;
 }
 
-// Both kinds of playlist over three copies of a 3 s clip with sound, playing at once and looping.
-struct Shows {
-    QUrl standard;
-    QUrl dynamic;
-};
-
-Shows writeShows(const QTemporaryDir& dir) {
+// Both kinds of playlist, standard and dynamic, over three copies of a 3 s clip with sound, playing at
+// once and looping.
+std::array<QUrl, 2> writeShows(const QTemporaryDir& dir) {
     const auto looping = [](PlaylistSettings& settings) {
         settings.setValue("autoplay", TypedNumber::boolean(true));
         settings.setValue("looping", TypedNumber::integer(1));
@@ -64,8 +61,7 @@ QString readBackProblem(const QUrl& playlist, bool dynamic) {
 
 struct Run {
     QuitWay way;
-    bool offscreen;
-    bool dynamic;
+    bool offscreen, dynamic;
     int moment;
     QString pulseServer; // empty: no sound at all
     const PulseNullSink* sink = nullptr;
@@ -79,12 +75,12 @@ QString describe(const Run& run) {
 }
 
 // One run; answers what went wrong, or nothing. Audio probing messages on standard error go to noise.
-QString quitOnce(const QString& binary, const QTemporaryDir& dir, const Shows& shows, const Run& run,
-                 QString& noise) {
+QString quitOnce(const QString& binary, const QTemporaryDir& dir, const std::array<QUrl, 2>& shows,
+                 const Run& run, QString& noise) {
     const QString other = qEnvironmentVariable("ORVANTA_QUIT_APP");
     AppProcess app(
         {other.isEmpty() ? binary : other, dir.filePath("home"), run.pulseServer, run.offscreen, {}});
-    const QUrl playlist = run.dynamic ? shows.dynamic : shows.standard;
+    const QUrl playlist = shows[run.dynamic];
     if (!app.start({playlist.toLocalFile()}) || !app.waitForSignalHandlers(20000))
         return "did not start";
     if (run.sink && !QTest::qWaitFor([&] { return run.sink->sinkInputs() > 0; }, 20000))
@@ -121,8 +117,8 @@ QString quitOnce(const QString& binary, const QTemporaryDir& dir, const Shows& s
 
 void quitRepeatedly(const QString& binary, bool offscreen, const std::vector<QuitWay>& ways) {
     QTemporaryDir dir;
-    const Shows shows = writeShows(dir);
-    ASSERT_FALSE(shows.standard.isEmpty() || shows.dynamic.isEmpty());
+    const std::array<QUrl, 2> shows = writeShows(dir);
+    ASSERT_FALSE(shows[0].isEmpty() || shows[1].isEmpty());
     PulseNullSink sink(dir.filePath("pulse"));
     if (!sink.isRunning())
         std::cout << "No PulseAudio server (scripts/install-deps installs it): every run without sound.\n";
