@@ -85,18 +85,14 @@ TEST(MprisValues, InterfaceValuesMapOntoThePlaylistsSettingsAndTransport) {
     EXPECT_EQ(MprisValues::volumeFor(1.5), 1.0f);
 
     const qint64 max = std::numeric_limits<qint64>::max();
-    const struct {
-        qint64 position, offset, length;
-        SeekTarget expected;
-    } seeks[] = {
-        {1'000'000, 500'000, 2'000'000, {false, 1'500'000}},
-        {1'000'000, -3'000'000, 2'000'000, {false, 0}},
-        {1'000'000, 1'000'000, 2'000'000, {false, 2'000'000}},
-        {1'000'000, 1'000'001, 2'000'000, {true, 0}},
-        {1'000'000, max, 2'000'000, {true, 0}},
-    };
-    for (const auto& s : seeks)
-        EXPECT_EQ(MprisValues::seekTarget(s.position, s.offset, s.length), s.expected) << s.offset;
+    // Seeks by an offset from 1 s into a 2 s clip.
+    const std::pair<qint64, SeekTarget> seeks[] = {{500'000, {false, 1'500'000}},
+                                                   {-3'000'000, {false, 0}},
+                                                   {1'000'000, {false, 2'000'000}},
+                                                   {1'000'001, {true, 0}},
+                                                   {max, {true, 0}}};
+    for (const auto& [offset, expected] : seeks)
+        EXPECT_EQ(MprisValues::seekTarget(1'000'000, offset, 2'000'000), expected) << offset;
     EXPECT_TRUE(MprisValues::positionIsWithin(2'000'000, 2'000'000));
     EXPECT_FALSE(MprisValues::positionIsWithin(-1, 2'000'000));
     EXPECT_FALSE(MprisValues::positionIsWithin(2'000'001, 2'000'000));

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -28,10 +29,7 @@ const QRectF Left(-1280, 200, 1280, 1024);
 } // namespace
 
 TEST(OutputFramesTest, ContainmentNeedsAWholeNonEmptyInnerRectangle) {
-    struct Case {
-        QRectF outer, inner;
-        bool expected;
-    } cases[] = {
+    const std::tuple<QRectF, QRectF, bool> cases[] = {
         {Main, Main, true},
         {{0, 0, 3200, 1080}, Main, true},
         {Right, Main, false},
@@ -40,9 +38,9 @@ TEST(OutputFramesTest, ContainmentNeedsAWholeNonEmptyInnerRectangle) {
         {Main, QRectF(), false}, // nothing encloses the empty rectangle
         {QRectF(), Main, false},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(OutputFrames::containsRect(c.outer, c.inner), c.expected)
-            << text(c.outer) << " around " << text(c.inner);
+    for (const auto& [outer, inner, expected] : cases)
+        EXPECT_EQ(OutputFrames::containsRect(outer, inner), expected)
+            << text(outer) << " around " << text(inner);
 }
 
 // All displays is their union, which empty rectangles do not enlarge.
@@ -93,11 +91,7 @@ TEST(OutputFramesTest, EachOutputModeGivesItsFrameAndOtherValuesNothing) {
 }
 
 TEST(OutputFramesTest, TheIdentificationWindowIsCentredInSinglePrecision) {
-    struct Case {
-        QSizeF window;
-        QRectF display;
-        QPointF expected;
-    } cases[] = {
+    const std::tuple<QSizeF, QRectF, QPointF> cases[] = {
         {{400, 240}, Right, {2360, 392}},
         {{401, 241}, {0, 0, 1440, 900}, {519.5, 329.5}},
         {{400, 240}, QRectF(), {-200, -120}}, // no display: around the origin
@@ -105,10 +99,10 @@ TEST(OutputFramesTest, TheIdentificationWindowIsCentredInSinglePrecision) {
         // In single precision 16777217 is 16777216.
         {{0, 0}, {16777217, 0, 0, 0}, {16777216, 0}},
     };
-    for (const Case& c : cases) {
-        const QPointF got = OutputFrames::centredOrigin(c.window, c.display);
-        EXPECT_EQ(got.x(), c.expected.x()) << text(c.display);
-        EXPECT_EQ(got.y(), c.expected.y()) << text(c.display);
+    for (const auto& [window, display, expected] : cases) {
+        const QPointF got = OutputFrames::centredOrigin(window, display);
+        EXPECT_EQ(got.x(), expected.x()) << text(display);
+        EXPECT_EQ(got.y(), expected.y()) << text(display);
     }
 }
 

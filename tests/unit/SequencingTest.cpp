@@ -4,6 +4,7 @@
 
 #include <QSet>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using Sequencing::End;
 using Sequencing::EndAction;
@@ -114,28 +115,21 @@ TEST(SequencingTest, TheEndOrTheFailureOfAClipMovesOnLoopsReplaysStopsOrCloses) 
 }
 
 TEST(SequencingTest, AScrubTruncatesTheSinglePrecisionProductAtTheDurationsScale) {
-    const struct {
-        MovieTime duration;
-        float fraction;
-        MovieTime expected;
-    } cases[] = {
+    const std::tuple<MovieTime, float, MovieTime> cases[] = {
         {MovieTime::make(1234, 600), 0.5f, MovieTime::make(617, 600)},
         {MovieTime::make(600, 600), 0.999f, MovieTime::make(599, 600)},
         // Above 2^24 the float product loses the lowest bits.
         {MovieTime::make(16777217, 90000), 1.0f, MovieTime::make(16777216, 90000)},
         {MovieTime::make(0, 0), 0.7f, MovieTime::make(0, 0)},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(Sequencing::scrubTime(c.duration, c.fraction), c.expected)
-            << c.duration.timeValue << " " << c.fraction;
+    for (const auto& [duration, fraction, expected] : cases)
+        EXPECT_EQ(Sequencing::scrubTime(duration, fraction), expected)
+            << duration.timeValue << " " << fraction;
 }
 
 TEST(SequencingTest, TheClipAfterNextLoadsASecondLaterOrAQuarterOfWhatIsLeftWhenSooner) {
-    const struct {
-        double duration, current;
-        float rate;
-        int expected;
-    } cases[] = {
+    const std::tuple<double, double, float, int> cases[] = {
+        // duration, current time, rate: delay
         {10.0, 0.0, 1.0f, 1000}, // long clips: a second
         {2.0, 0.0, 1.0f, 500},   // a quarter of two seconds
         {2.0, 1.0, 2.0f, 125},   // a second left at double speed
@@ -143,7 +137,7 @@ TEST(SequencingTest, TheClipAfterNextLoadsASecondLaterOrAQuarterOfWhatIsLeftWhen
         {1.0, 1.5, 1.0f, 0},     // past its end
         {0.0, 0.0, 1.0f, 1000},  // no duration known
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(Sequencing::preparationDelayMs(c.duration, c.current, c.rate), c.expected)
-            << c.duration << " " << c.current << " " << c.rate;
+    for (const auto& [duration, current, rate, expected] : cases)
+        EXPECT_EQ(Sequencing::preparationDelayMs(duration, current, rate), expected)
+            << duration << " " << current << " " << rate;
 }
