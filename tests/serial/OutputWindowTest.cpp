@@ -107,10 +107,9 @@ TEST_F(OutputWindowTest, PlaysAtTheCustomFrameShowingWhatThePreviewShowsAndEscap
     // A frame covering the screen goes fullscreen above the panels until the end of the last clip, which
     // takes the window away with the panels back over the screen.
     const QRect whole = QGuiApplication::primaryScreen()->geometry();
-    for (const auto& [key, value] : {std::pair{"customFrameX", whole.x()},
-                                     {"customFrameY", whole.y()},
-                                     {"customFrameWidth", whole.width()},
-                                     {"customFrameHeight", whole.height()}})
+    for (const auto& [key, value] :
+         {std::pair{"customFrameX", whole.x()}, std::pair{"customFrameY", whole.y()},
+          std::pair{"customFrameWidth", whole.width()}, std::pair{"customFrameHeight", whole.height()}})
         wc->window()->findChild<QSpinBox*>(key)->setValue(value);
     wc->play();
     EXPECT_TRUE(output->isAbovePanels());

@@ -11,13 +11,6 @@
 
 namespace {
 
-QList<QUrl> urls(const QStringList& paths) {
-    QList<QUrl> list;
-    for (const QString& path : paths)
-        list.append(QUrl::fromLocalFile(path));
-    return list;
-}
-
 // Copies of the test media in a folder of the test's own: each "to" gets the media file "from".
 class ClipImporterTest : public ::testing::Test {
 protected:
@@ -39,7 +32,7 @@ TEST_F(ClipImporterTest, WalksFoldersDepthFirstInFileManagerOrder) {
                                  {"clip-1s.mp4", ".hidden.mp4"},
                                  {"notes.txt", "A notes.txt"},
                                  {"clip-1s.mp4", "zz last.mp4"}});
-    const auto all = ClipImporter({true, false, 1}).run(urls({root}));
+    const auto all = ClipImporter({true, false, 1}).run({QUrl::fromLocalFile(root)});
     EXPECT_EQ(clipNames(all.importedClips),
               (QStringList{"deepest.mp4", "inner.mp4", "clip2.mp4", "clip10.mp4", "zz last.mp4"}));
     EXPECT_FALSE(all.fileErrorOnImport);
@@ -48,11 +41,11 @@ TEST_F(ClipImporterTest, WalksFoldersDepthFirstInFileManagerOrder) {
         EXPECT_TRUE(clip->bookmark && clip->secureBookmark && *clip->bookmark != *clip->secureBookmark);
 
     ClipImporter flat({false, false, 1});
-    EXPECT_EQ(clipNames(flat.run(urls({root})).importedClips),
+    EXPECT_EQ(clipNames(flat.run({QUrl::fromLocalFile(root)}).importedClips),
               (QStringList{"clip2.mp4", "clip10.mp4", "zz last.mp4"}));
     // A hidden file named directly is taken; a folder named directly is listed even when not recursing.
-    EXPECT_EQ(clipNames(flat.run(urls({root + "/.hidden.mp4", root + "/B sub"})).importedClips),
-              (QStringList{".hidden.mp4", "inner.mp4"}));
+    const QList<QUrl> named{QUrl::fromLocalFile(root + "/.hidden.mp4"), QUrl::fromLocalFile(root + "/B sub")};
+    EXPECT_EQ(clipNames(flat.run(named).importedClips), (QStringList{".hidden.mp4", "inner.mp4"}));
 }
 
 TEST_F(ClipImporterTest, LinksBackIntoTheWalkNeitherLoopNorImportTwice) {
@@ -61,6 +54,6 @@ TEST_F(ClipImporterTest, LinksBackIntoTheWalkNeitherLoopNorImportTwice) {
     ASSERT_TRUE(QFile::link(root + "/sub", root + "/also-sub"));
     ASSERT_TRUE(QFile::link(root + "/a.mp4", root + "/sub/link-to-a.mp4"));
     // "also-sub" is the first way into sub; links to files are followed.
-    EXPECT_EQ(clipNames(ClipImporter({true, false, 1}).run(urls({root})).importedClips),
+    EXPECT_EQ(clipNames(ClipImporter({true, false, 1}).run({QUrl::fromLocalFile(root)}).importedClips),
               (QStringList{"a.mp4", "b.mp4", "link-to-a.mp4"}));
 }
