@@ -78,7 +78,7 @@ TEST_F(ApplicationStart, TheStartWindowShowsExactlyWhileNoPlaylistIsOpenAndUnsav
     EXPECT_TRUE(start.isVisible());
 }
 
-TEST_F(ApplicationStart, ThePreferencesWindowIsMadeOnceAndCentredTheFirstTime) {
+TEST_F(ApplicationStart, ThePreferencesWindowIsMadeOnceAndReopensWhereItWasLeft) {
     EXPECT_EQ(controller.preferenceController(), nullptr);
     controller.showPreferencePanel();
     PreferencesWindowController* first = controller.preferenceController();
