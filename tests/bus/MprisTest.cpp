@@ -16,6 +16,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
@@ -55,10 +56,10 @@ public slots:
 // playerctl's answer (standard output, trimmed), its message on failure.
 QString playerctl(const QStringList& arguments) {
     QProcess process;
-    process.start(QStringLiteral("playerctl"), QStringList{QStringLiteral("--player=orvanta")} + arguments);
+    process.start("playerctl", QStringList{"--player=orvanta"} + arguments);
     // Events are processed meanwhile: the recorder hears the bus.
     if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, Wait))
-        return QStringLiteral("(playerctl did not answer)");
+        return "(playerctl did not answer)";
     const QString out = QString::fromUtf8(process.readAllStandardOutput()).trimmed();
     return process.exitCode() == 0 ? out : QString::fromUtf8(process.readAllStandardError()).trimmed();
 }
@@ -74,132 +75,105 @@ TEST(MprisValues, InterfaceValuesMapOntoThePlaylistsSettingsAndTransport) {
     EXPECT_EQ(MprisValues::loopingFor("Track"), true);
     EXPECT_EQ(MprisValues::loopingFor("playlist"), std::nullopt);
 
-    const struct {
-        double rate;
-        std::optional<float> speed;
-    } rates[] = {{1.0, 1.0f},
-                 {0.5, 0.5f},
-                 {0.1, 0.25f},
-                 {10.0, 4.0f},
-                 {0.0, std::nullopt},
-                 {-1.0, std::nullopt},
-                 {std::numeric_limits<double>::quiet_NaN(), std::nullopt}};
-    for (const auto& r : rates)
-        EXPECT_EQ(MprisValues::speedFor(r.rate), r.speed) << r.rate;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const std::pair<double, std::optional<float>> rates[] = {
+        {1.0, 1.0f}, {0.5, 0.5f}, {0.1, 0.25f}, {10.0, 4.0f}, {0.0, {}}, {-1.0, {}}, {nan, {}}};
+    for (const auto& [rate, speed] : rates)
+        EXPECT_EQ(MprisValues::speedFor(rate), speed) << rate;
     EXPECT_EQ(MprisValues::volumeFor(0.3), 0.3f);
     EXPECT_EQ(MprisValues::volumeFor(-0.5), 0.0f);
     EXPECT_EQ(MprisValues::volumeFor(1.5), 1.0f);
 
     const qint64 max = std::numeric_limits<qint64>::max();
-    const struct {
-        qint64 position, offset, length;
-        SeekTarget expected;
-    } seeks[] = {
-        {1'000'000, 500'000, 2'000'000, {false, 1'500'000}},
-        {1'000'000, -3'000'000, 2'000'000, {false, 0}},
-        {1'000'000, 1'000'000, 2'000'000, {false, 2'000'000}},
-        {1'000'000, 1'000'001, 2'000'000, {true, 0}},
-        {1'000'000, max, 2'000'000, {true, 0}},
-    };
-    for (const auto& s : seeks)
-        EXPECT_EQ(MprisValues::seekTarget(s.position, s.offset, s.length), s.expected) << s.offset;
+    // Seeks by an offset from 1 s into a 2 s clip.
+    const std::pair<qint64, SeekTarget> seeks[] = {{500'000, {false, 1'500'000}},
+                                                   {-3'000'000, {false, 0}},
+                                                   {1'000'000, {false, 2'000'000}},
+                                                   {1'000'001, {true, 0}},
+                                                   {max, {true, 0}}};
+    for (const auto& [offset, expected] : seeks)
+        EXPECT_EQ(MprisValues::seekTarget(1'000'000, offset, 2'000'000), expected) << offset;
     EXPECT_TRUE(MprisValues::positionIsWithin(2'000'000, 2'000'000));
     EXPECT_FALSE(MprisValues::positionIsWithin(-1, 2'000'000));
     EXPECT_FALSE(MprisValues::positionIsWithin(2'000'001, 2'000'000));
-    EXPECT_EQ(MprisValues::trackPath(7), "/org/orvanta/clip/7");
-    EXPECT_EQ(MprisValues::microseconds(1.5), 1'500'000);
 }
 
 TEST(MprisTest, PlayerctlDrivesThePlayingPlaylistEveryChangeIsSentAndEditsAreSaved) {
-    if (QStandardPaths::findExecutable(QStringLiteral("playerctl")).isEmpty())
+    if (QStandardPaths::findExecutable("playerctl").isEmpty())
         GTEST_SKIP() << "playerctl is not installed (scripts/install-deps installs it)";
     ASSERT_TRUE(QDBusConnection::sessionBus().isConnected()) << "no session bus: run under dbus-run-session";
     QTemporaryDir dir;
-    const QDir clips(dir.filePath(QStringLiteral("Lobby")));
-    ASSERT_TRUE(clips.mkpath(QStringLiteral(".")) && QDir().mkpath(dir.filePath(QStringLiteral("home"))));
-    const QStringList names{QStringLiteral("a.mp4"), QStringLiteral("b.mkv"), QStringLiteral("c.webm")};
-    const QStringList media{QStringLiteral("clip-2s.mp4"), QStringLiteral("clip-2s.mkv"),
-                            QStringLiteral("clip-2s.webm")};
-    for (int i = 0; i < names.size(); ++i)
-        ASSERT_FALSE(copyTestMedia(media[i], clips.filePath(names[i])).isEmpty());
+    const QDir clips(dir.filePath("Lobby"));
+    const QStringList names{"a.mp4", "b.mkv", "c.webm"};
+    for (const QString& name : names)
+        ASSERT_FALSE(copyTestMedia("clip-2s." + QFileInfo(name).suffix(), clips.filePath(name)).isEmpty());
     const QUrl playlist = writeDynamicTestPlaylist(
-        dir.filePath(QStringLiteral("Lobby.orvdynamic")), clips.path(), false,
-        [](PlaylistSettings& settings) {
-            settings.setValue(QStringLiteral("autoplay"), TypedNumber::boolean(true));
-            settings.setValue(QStringLiteral("looping"), TypedNumber::integer(1));
+        dir.filePath("Lobby.orvdynamic"), clips.path(), false, [](PlaylistSettings& settings) {
+            settings.setValue("autoplay", TypedNumber::boolean(true));
+            settings.setValue("looping", TypedNumber::integer(1));
         });
     ASSERT_FALSE(playlist.isEmpty());
 
     BusRecorder bus;
     QDBusConnection session = QDBusConnection::sessionBus();
-    ASSERT_TRUE(session.connect({}, Path, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                QStringLiteral("PropertiesChanged"), &bus,
+    ASSERT_TRUE(session.connect({}, Path, "org.freedesktop.DBus.Properties", "PropertiesChanged", &bus,
                                 SLOT(propertiesChanged(QString, QVariantMap, QStringList))));
-    ASSERT_TRUE(session.connect({}, Path, QStringLiteral("org.mpris.MediaPlayer2.Player"),
-                                QStringLiteral("Seeked"), &bus, SLOT(seeked(qlonglong))));
-    AppProcess app(
-        {QStringLiteral(ORVANTA_APP_BINARY), dir.filePath(QStringLiteral("home")), {}, false, {}, true});
+    ASSERT_TRUE(
+        session.connect({}, Path, "org.mpris.MediaPlayer2.Player", "Seeked", &bus, SLOT(seeked(qlonglong))));
+    AppProcess app({QStringLiteral(ORVANTA_APP_BINARY), dir.filePath("home"), {}, false, {}, true});
     ASSERT_TRUE(app.start({playlist.toLocalFile()}));
 
-    // Autoplay: playing, and said so.
-    WAIT_EQ(playerctl({QStringLiteral("status")}), QStringLiteral("Playing"), Wait);
-    WAIT_UNTIL(bus.sent(QStringLiteral("PlaybackStatus"), QStringLiteral("Playing")), Wait);
-    EXPECT_EQ(playerctl({QStringLiteral("play-pause")}), QString());
-    WAIT_EQ(playerctl({QStringLiteral("status")}), QStringLiteral("Paused"), Wait);
-    WAIT_UNTIL(bus.sent(QStringLiteral("PlaybackStatus"), QStringLiteral("Paused")), Wait);
+    // Autoplay: playing, and said so; play-pause pauses.
+    WAIT_EQ(playerctl({"status"}), "Playing", Wait);
+    WAIT_UNTIL(bus.sent("PlaybackStatus", "Playing"), Wait);
+    EXPECT_EQ(playerctl({"play-pause"}), QString());
+    WAIT_EQ(playerctl({"status"}), "Paused", Wait);
+    WAIT_UNTIL(bus.sent("PlaybackStatus", "Paused"), Wait);
 
     // The paused clip's metadata, its poster written out as a picture (a moment after it became current).
-    WAIT_UNTIL(QUrl(playerctl({QStringLiteral("metadata"), QStringLiteral("mpris:artUrl")})).isLocalFile(),
-               Wait);
+    WAIT_UNTIL(QUrl(playerctl({"metadata", "mpris:artUrl"})).isLocalFile(), Wait);
     const QStringList metadata =
-        playerctl({QStringLiteral("metadata"), QStringLiteral("--format"),
-                   QStringLiteral(
-                       "{{xesam:title}}|{{mpris:length}}|{{mpris:trackid}}|{{xesam:url}}|{{mpris:artUrl}}")})
+        playerctl({"metadata", "--format",
+                   "{{xesam:title}}|{{mpris:length}}|{{mpris:trackid}}|{{xesam:url}}|{{mpris:artUrl}}"})
             .split(u'|');
     ASSERT_EQ(metadata.size(), 5) << metadata.join(u'|').toStdString();
     const qsizetype row = names.indexOf(metadata[0]);
     ASSERT_GE(row, 0) << metadata[0].toStdString();
     EXPECT_NEAR(metadata[1].toLongLong(), 2'000'000, 100'000);
-    EXPECT_TRUE(metadata[2].startsWith(QStringLiteral("'/org/orvanta/clip/"))) << metadata[2].toStdString();
+    EXPECT_TRUE(metadata[2].startsWith("'/org/orvanta/clip/")) << metadata[2].toStdString();
     EXPECT_EQ(metadata[3], QUrl::fromLocalFile(clips.filePath(metadata[0])).toString(QUrl::FullyEncoded));
     EXPECT_GT(QImage(QUrl(metadata[4]).toLocalFile()).width(), 0) << metadata[4].toStdString();
 
     // Next and Previous step through the rows, wrapping as the looping playlist does.
-    const auto title = [] { return playerctl({QStringLiteral("metadata"), QStringLiteral("xesam:title")}); };
+    const auto title = [] { return playerctl({"metadata", "xesam:title"}); };
     bus.changes.clear();
     bus.seeks.clear();
-    playerctl({QStringLiteral("next")});
+    playerctl({"next"});
     WAIT_EQ(title(), names[(row + 1) % names.size()], Wait);
-    WAIT_UNTIL(bus.sent(QStringLiteral("Metadata")), Wait);
-    playerctl({QStringLiteral("previous")});
+    WAIT_UNTIL(bus.sent("Metadata"), Wait);
+    playerctl({"previous"});
     WAIT_EQ(title(), names[row], Wait);
 
     // Position: set, read back, and announced with Seeked (changing clips is no seek).
-    playerctl({QStringLiteral("position"), QStringLiteral("1.5")});
-    WAIT_UNTIL(std::abs(playerctl({QStringLiteral("position")}).toDouble() - 1.5) < 0.05, Wait);
+    playerctl({"position", "1.5"});
+    WAIT_UNTIL(std::abs(playerctl({"position"}).toDouble() - 1.5) < 0.05, Wait);
     WAIT_UNTIL(!bus.seeks.isEmpty(), Wait);
     ASSERT_EQ(bus.seeks.size(), 1);
     EXPECT_NEAR(double(bus.seeks.front()), 1.5e6, 50'000);
 
-    // Loop and volume are the playlist's settings.
-    playerctl({QStringLiteral("loop"), QStringLiteral("None")});
-    WAIT_EQ(playerctl({QStringLiteral("loop")}), QStringLiteral("None"), Wait);
-    WAIT_UNTIL(bus.sent(QStringLiteral("LoopStatus"), QStringLiteral("None")), Wait);
-    playerctl({QStringLiteral("loop"), QStringLiteral("Playlist")});
-    WAIT_EQ(playerctl({QStringLiteral("loop")}), QStringLiteral("Playlist"), Wait);
-    WAIT_UNTIL(bus.sent(QStringLiteral("LoopStatus"), QStringLiteral("Playlist")), Wait);
-    playerctl({QStringLiteral("volume"), QStringLiteral("0.3")});
-    WAIT_UNTIL(std::abs(playerctl({QStringLiteral("volume")}).toDouble() - 0.3) < 1e-4, Wait);
-    WAIT_UNTIL(bus.sent(QStringLiteral("Volume"), double(0.3f)), Wait);
-    playerctl({QStringLiteral("loop"), QStringLiteral("None")});
-    WAIT_UNTIL(bus.sent(QStringLiteral("LoopStatus"), QStringLiteral("None")), Wait);
-    EXPECT_EQ(playerctl({QStringLiteral("play-pause")}), QString());
-    WAIT_EQ(playerctl({QStringLiteral("status")}), QStringLiteral("Playing"), Wait);
+    // Loop and volume are the playlist's settings; play-pause plays again.
+    playerctl({"loop", "None"});
+    WAIT_EQ(playerctl({"loop"}), "None", Wait);
+    WAIT_UNTIL(bus.sent("LoopStatus", "None"), Wait);
+    playerctl({"volume", "0.3"});
+    WAIT_UNTIL(std::abs(playerctl({"volume"}).toDouble() - 0.3) < 1e-4, Wait);
+    WAIT_UNTIL(bus.sent("Volume", double(0.3f)), Wait);
+    EXPECT_EQ(playerctl({"play-pause"}), QString());
+    WAIT_EQ(playerctl({"status"}), "Playing", Wait);
 
     // Quit over the bus takes the Quit command's way: the edits are saved.
-    const QDBusMessage quit = session.call(
-        QDBusMessage::createMethodCall(QStringLiteral("org.mpris.MediaPlayer2.orvanta"), Path,
-                                       QStringLiteral("org.mpris.MediaPlayer2"), QStringLiteral("Quit")));
+    const QDBusMessage quit = session.call(QDBusMessage::createMethodCall(
+        "org.mpris.MediaPlayer2.orvanta", Path, "org.mpris.MediaPlayer2", "Quit"));
     EXPECT_EQ(quit.type(), QDBusMessage::ReplyMessage) << quit.errorMessage().toStdString();
     ASSERT_TRUE(app.waitForExit(Wait)) << app.standardError().toStdString();
     EXPECT_EQ(app.exitCode(), 0) << app.standardError().toStdString();
@@ -212,20 +186,17 @@ TEST(MprisTest, PlayerctlDrivesThePlayingPlaylistEveryChangeIsSentAndEditsAreSav
 
 TEST(MprisTest, WithoutASessionBusTheProgramSaysSoOnceAndPlaysOn) {
     QTemporaryDir dir;
-    ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("home"))));
-    const QUrl playlist = writeTestPlaylist(
-        dir.path(), QStringLiteral("Short"), {QStringLiteral("clip-0.5s.mp4")},
-        [](PlaylistSettings& settings) {
-            settings.setValue(QStringLiteral("autoplay"), TypedNumber::boolean(true));
-            settings.setValue(QStringLiteral("closeWhenFinished"), TypedNumber::boolean(true));
+    const QUrl playlist =
+        writeTestPlaylist(dir.path(), "Short", {"clip-0.5s.mp4"}, [](PlaylistSettings& settings) {
+            settings.setValue("autoplay", TypedNumber::boolean(true));
+            settings.setValue("closeWhenFinished", TypedNumber::boolean(true));
         });
     ScopedEnvironment noBus("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus");
-    AppProcess app(
-        {QStringLiteral(ORVANTA_APP_BINARY), dir.filePath(QStringLiteral("home")), {}, true, {}, true});
-    ASSERT_TRUE(app.start({QStringLiteral("--quit-when-done"), playlist.toLocalFile()}));
+    AppProcess app({QStringLiteral(ORVANTA_APP_BINARY), dir.filePath("home"), {}, true, {}, true});
+    ASSERT_TRUE(app.start({"--quit-when-done", playlist.toLocalFile()}));
     ASSERT_TRUE(app.waitForExit(Wait)) << app.standardError().toStdString();
     EXPECT_EQ(app.exitCode(), 0);
-    EXPECT_TRUE(app.hasLogged(QStringLiteral("movieDidEnd")));
+    EXPECT_TRUE(app.hasLogged("movieDidEnd"));
     EXPECT_EQ(app.standardError().count("remote control (MPRIS) is not available"), 1)
         << app.standardError().toStdString();
 }

@@ -23,7 +23,7 @@ QByteArray contentsOf(const QString& path) {
 }
 
 AppProcess::Options appOptions(const QTemporaryDir& dir) {
-    return {QStringLiteral(ORVANTA_APP_BINARY), dir.filePath(QStringLiteral("home")), {}, true, {}};
+    return {QStringLiteral(ORVANTA_APP_BINARY), dir.filePath("home"), {}, true, {}};
 }
 
 } // namespace
@@ -45,7 +45,7 @@ TEST(ApplicationBinary, ARefusedFileLeavesItRunningAndSigtermEndsItEvenWhileAnAl
         AppProcess app(options);
         ASSERT_TRUE(app.start({notAPlaylist.fileName()}));
         // Attended, the refusal is an alert that waits for its button before the event loop runs.
-        ASSERT_TRUE(app.waitForLogged(QStringLiteral("alert"), 30000)) << app.standardError().toStdString();
+        ASSERT_TRUE(app.waitForLogged("alert", 30000)) << app.standardError().toStdString();
         if (unattended) {
             EXPECT_TRUE(app.standardError().contains("shopping list.orvplaylist"));
             QTest::qWait(300);
@@ -60,50 +60,47 @@ TEST(ApplicationBinary, ARefusedFileLeavesItRunningAndSigtermEndsItEvenWhileAnAl
 TEST(ApplicationQuitWhileStarting, SigtermDuringTheStartUpImportEndsTheProgramAndLeavesThePlaylist) {
     QTemporaryDir dir;
     // Two thousand small movies (links to one file: each is still opened and probed).
-    const QString folder = dir.filePath(QStringLiteral("many"));
+    const QString folder = dir.filePath("many");
     ASSERT_TRUE(QDir().mkpath(folder));
-    const QByteArray clip = QFile::encodeName(testMediaPath(QStringLiteral("clip-0.5s.mp4")));
+    const QByteArray clip = QFile::encodeName(testMediaPath("clip-0.5s.mp4"));
     for (int i = 0; i < 2000; ++i) {
-        const QByteArray link =
-            QFile::encodeName(folder + QStringLiteral("/clip%1.mp4").arg(i, 4, 10, QChar(u'0')));
+        const QByteArray link = QFile::encodeName(folder + QString("/clip%1.mp4").arg(i, 4, 10, QChar(u'0')));
         ASSERT_EQ(::link(clip.constData(), link.constData()), 0) << std::strerror(errno);
     }
     const QUrl playlist = writeDynamicTestPlaylist(
-        dir.filePath(QStringLiteral("many.orvdynamic")), folder, false, [](PlaylistSettings& settings) {
-            settings.setValue(QStringLiteral("autoplay"), TypedNumber::boolean(true));
-        });
+        dir.filePath("many.orvdynamic"), folder, false,
+        [](PlaylistSettings& settings) { settings.setValue("autoplay", TypedNumber::boolean(true)); });
     ASSERT_FALSE(playlist.isEmpty());
     const QByteArray before = contentsOf(playlist.toLocalFile());
 
     AppProcess app(appOptions(dir));
     ASSERT_TRUE(app.start({playlist.toLocalFile()}));
     // The window loads, then imports the folder before anything else happens.
-    ASSERT_TRUE(app.waitForLogged(QStringLiteral("windowDidLoad"), 30000))
-        << app.standardError().toStdString();
+    ASSERT_TRUE(app.waitForLogged("windowDidLoad", 30000)) << app.standardError().toStdString();
     QTest::qWait(200);
-    ASSERT_FALSE(app.hasLogged(QStringLiteral("selection"))) << "the import ended before the signal";
+    ASSERT_FALSE(app.hasLogged("selection")) << "the import ended before the signal";
     app.sendSignal(SIGTERM);
     ASSERT_TRUE(app.waitForExit(3000)) << app.backtrace().toStdString();
     EXPECT_EQ(app.exitCode(), 0) << app.standardError().toStdString();
     // Nothing of the cancelled import reached the playlist, nor its file.
-    EXPECT_FALSE(app.hasLogged(QStringLiteral("selection")));
+    EXPECT_FALSE(app.hasLogged("selection"));
     EXPECT_EQ(contentsOf(playlist.toLocalFile()), before);
 }
 
 TEST(ApplicationQuitWhileStarting, SigtermWhileTheDemoMakesItsClipsEndsTheProgram) {
-    if (QStandardPaths::findExecutable(QStringLiteral("ffmpeg")).isEmpty())
+    if (QStandardPaths::findExecutable("ffmpeg").isEmpty())
         GTEST_SKIP() << "the demo makes its clips with the ffmpeg program, which is not installed";
     QTemporaryDir dir;
     AppProcess app(appOptions(dir));
-    const QDir clips(dir.filePath(QStringLiteral("home/data/orvanta/Demo/Clips")));
-    ASSERT_TRUE(app.start({QStringLiteral("--demo")}));
+    const QDir clips(dir.filePath("home/data/orvanta/Demo/Clips"));
+    ASSERT_TRUE(app.start({"--demo"}));
     // ffmpeg is at work on the first clip.
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return !clips.entryList({QStringLiteral("*.part.mp4")}, QDir::Files).isEmpty(); }, 30000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !clips.entryList({"*.part.mp4"}, QDir::Files).isEmpty(); }, 30000));
     app.sendSignal(SIGTERM);
     ASSERT_TRUE(app.waitForExit(3000)) << app.backtrace().toStdString();
     EXPECT_EQ(app.exitCode(), 0) << app.standardError().toStdString();
-    EXPECT_FALSE(app.hasLogged(QStringLiteral("windowDidLoad"))) << "the demo played after all";
-    EXPECT_EQ(clips.entryList({QStringLiteral("*.part.mp4")}, QDir::Files), QStringList());
+    EXPECT_FALSE(app.hasLogged("windowDidLoad")) << "the demo played after all";
+    EXPECT_EQ(clips.entryList({"*.part.mp4"}, QDir::Files), QStringList());
     EXPECT_FALSE(app.standardError().contains("could not be prepared")) << app.standardError().toStdString();
 }

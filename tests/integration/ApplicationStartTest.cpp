@@ -22,8 +22,6 @@ QMainWindow* windowOf(Document* document) {
 TEST_F(ApplicationStart, NewPlaylistCommandsChooseTheDefaultType) {
     EXPECT_TRUE(controller.defaultType().isEmpty());
     EXPECT_EQ(controller.newDocument(), nullptr); // no kind chosen yet: nothing to make
-    EXPECT_FALSE(controller.applicationShouldOpenUntitledFile());
-    EXPECT_FALSE(controller.applicationShouldTerminateAfterLastWindowClosed());
 
     // A cancelled dynamic playlist: the error is shown, no window, and the type stays dynamic.
     presenter.alerts.clear();
@@ -80,7 +78,7 @@ TEST_F(ApplicationStart, TheStartWindowShowsExactlyWhileNoPlaylistIsOpenAndUnsav
     EXPECT_TRUE(start.isVisible());
 }
 
-TEST_F(ApplicationStart, ThePreferencesWindowIsMadeOnceAndCentredTheFirstTime) {
+TEST_F(ApplicationStart, ThePreferencesWindowIsMadeOnceAndReopensWhereItWasLeft) {
     EXPECT_EQ(controller.preferenceController(), nullptr);
     controller.showPreferencePanel();
     PreferencesWindowController* first = controller.preferenceController();

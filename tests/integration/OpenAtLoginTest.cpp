@@ -11,9 +11,9 @@
 using OpenAtLoginTest = PlaylistWindowTest;
 
 TEST_F(OpenAtLoginTest, TheItemWritesAndRemovesTheEntryAndItsCheckMarkFollowsTheDisk) {
-    OrvantaWindowController* wc = open(QStringLiteral("Lobby"), {QStringLiteral("clip-1s.mp4")});
+    OrvantaWindowController* wc = open("Lobby", {"clip-1s.mp4"});
     ASSERT_NE(wc, nullptr);
-    auto* item = wc->window()->findChild<QAction*>(QStringLiteral("openAtLogin"));
+    auto* item = wc->window()->findChild<QAction*>("openAtLogin");
     ASSERT_NE(item, nullptr);
     auto* file = qobject_cast<QMenu*>(item->parent());
     ASSERT_NE(file, nullptr);
@@ -23,7 +23,7 @@ TEST_F(OpenAtLoginTest, TheItemWritesAndRemovesTheEntryAndItsCheckMarkFollowsThe
     const QString playlist = wc->datasource()->fileURL().toLocalFile();
     item->trigger();
     const QString entry = AutostartEntry::find(playlist);
-    EXPECT_EQ(QFileInfo(entry).fileName(), QStringLiteral("orvanta-Lobby.desktop"));
+    EXPECT_EQ(QFileInfo(entry).fileName(), "orvanta-Lobby.desktop");
     EXPECT_TRUE(item->isChecked());
 
     // Removed by other means: unchecked the next time the menu opens; checked again, then unchecked.
@@ -38,7 +38,7 @@ TEST_F(OpenAtLoginTest, TheItemWritesAndRemovesTheEntryAndItsCheckMarkFollowsThe
 
     // An untitled playlist has no file to start.
     OrvantaWindowController* untitled = openUntitled();
-    auto* none = untitled->window()->findChild<QAction*>(QStringLiteral("openAtLogin"));
+    auto* none = untitled->window()->findChild<QAction*>("openAtLogin");
     ASSERT_NE(none, nullptr);
     EXPECT_FALSE(none->isEnabled());
 }

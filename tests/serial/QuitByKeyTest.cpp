@@ -20,8 +20,7 @@
 namespace {
 
 bool canPressKeys() {
-    return !qEnvironmentVariableIsEmpty("DISPLAY") &&
-           !QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty();
+    return !qEnvironmentVariableIsEmpty("DISPLAY") && !QStandardPaths::findExecutable("xdotool").isEmpty();
 }
 
 QByteArray contentsOf(const QString& path) {
@@ -42,33 +41,26 @@ TEST(QuitWithUnsavedEdits, EditsThatCannotBeSavedAtTheEndGoToARecoveryCopyAndThe
     if (!canPressKeys())
         GTEST_SKIP() << "needs an X server and xdotool (scripts/install-deps installs it)";
     QTemporaryDir dir;
-    const QString folder = dir.filePath(QStringLiteral("read-only"));
+    const QString folder = dir.filePath("read-only");
     ASSERT_TRUE(QDir().mkpath(folder));
-    const QUrl playlist =
-        writeTestPlaylist(folder, QStringLiteral("show"), {"clip-1s.mp4", "clip-1s.mp4", "clip-1s.mp4"});
+    const QUrl playlist = writeTestPlaylist(folder, "show", QStringList(3, "clip-1s.mp4"));
     ASSERT_FALSE(playlist.isEmpty());
     const QByteArray before = contentsOf(playlist.toLocalFile());
 
-    AppProcess::Options options{
-        QStringLiteral(ORVANTA_APP_BINARY), dir.filePath(QStringLiteral("home")), {}, false, {}};
+    AppProcess::Options options{QStringLiteral(ORVANTA_APP_BINARY), dir.filePath("home"), {}, false, {}};
     if (::geteuid() == 0) {
         // Permissions do not stop root: the folder is mounted read-only in a mount namespace of the run.
-        if (QProcess::execute(QStringLiteral("unshare"), {QStringLiteral("-m"), QStringLiteral("true")}) != 0)
+        if (QProcess::execute("unshare", {"-m", "true"}) != 0)
             GTEST_SKIP() << "running as root without mount namespaces: no folder can be made read-only";
-        options.wrapper = {QStringLiteral("unshare"),
-                           QStringLiteral("-m"),
-                           QStringLiteral("sh"),
-                           QStringLiteral("-c"),
-                           QStringLiteral("mount --bind \"$0\" \"$0\" && mount -o remount,bind,ro \"$0\" && "
-                                          "exec \"$@\""),
-                           folder};
+        const char* readOnly = "mount --bind \"$0\" \"$0\" && mount -o remount,bind,ro \"$0\" && exec \"$@\"";
+        options.wrapper = {"unshare", "-m", "sh", "-c", readOnly, folder};
     } else {
         ASSERT_TRUE(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
     }
     AppProcess app(options);
     ASSERT_TRUE(app.start({playlist.toLocalFile()}));
-    ASSERT_TRUE(app.waitForLogged(QStringLiteral("selection"), 30000)) << app.standardError().toStdString();
-    const QString pressed = app.pressKeys(QStringLiteral("ctrl+BackSpace"));
+    ASSERT_TRUE(app.waitForLogged("selection", 30000)) << app.standardError().toStdString();
+    const QString pressed = app.pressKeys("ctrl+BackSpace");
     ASSERT_TRUE(pressed.isEmpty()) << pressed.toStdString();
     // The autosave fails and says so; the edit stays.
     ASSERT_TRUE(QTest::qWaitFor([&] { return app.standardError().contains("could not be saved"); }, 10000))
@@ -78,15 +70,15 @@ TEST(QuitWithUnsavedEdits, EditsThatCannotBeSavedAtTheEndGoToARecoveryCopyAndThe
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_EQ(app.exitCode(), 1) << "some edits went to a recovery copy";
 
-    const QString recovery = dir.filePath(QStringLiteral("home/data/orvanta/Recovery"));
-    const QStringList copies = QDir(recovery).entryList({QStringLiteral("show *.orvplaylist")}, QDir::Files);
+    const QString recovery = dir.filePath("home/data/orvanta/Recovery");
+    const QStringList copies = QDir(recovery).entryList({"show *.orvplaylist"}, QDir::Files);
     ASSERT_EQ(copies.size(), 1) << app.standardError().toStdString();
     const QString copy = recovery + u'/' + copies.first();
     EXPECT_TRUE(app.standardError().contains(copy.toUtf8())) << app.standardError().toStdString();
     QString logged;
     for (const QJsonObject& entry : app.logEntries()) {
-        if (entry.value(QStringLiteral("event")).toString() == QLatin1String("recoveryCopy"))
-            logged = entry.value(QStringLiteral("path")).toString();
+        if (entry.value("event").toString() == "recoveryCopy")
+            logged = entry.value("path").toString();
     }
     EXPECT_EQ(logged, copy);
     OrvantaDocument recovered;

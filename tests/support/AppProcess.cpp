@@ -12,27 +12,24 @@
 AppProcess::AppProcess(Options options)
     : m_options(std::move(options)) {
     const QDir home(m_options.home);
-    home.mkpath(QStringLiteral("runtime"));
-    QFile::setPermissions(home.filePath(QStringLiteral("runtime")),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    home.mkpath("runtime");
+    QFile::setPermissions(home.filePath("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("ORVANTA_AUDIO"));
-    env.remove(QStringLiteral("ORVANTA_DEBUG_AUDIO"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+    env.remove("ORVANTA_AUDIO");
+    env.remove("ORVANTA_DEBUG_AUDIO");
+    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+    env.insert("XDG_DATA_HOME", home.filePath("data"));
     // Nobody's sound server is found there, and PulseAudio starts none when given an address.
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.filePath(QStringLiteral("runtime")));
-    env.insert(QStringLiteral("PULSE_SERVER"),
-               m_options.pulseServer.isEmpty()
-                   ? QStringLiteral("unix:") + home.filePath(QStringLiteral("none"))
-                   : m_options.pulseServer);
+    env.insert("XDG_RUNTIME_DIR", home.filePath("runtime"));
+    env.insert("PULSE_SERVER",
+               m_options.pulseServer.isEmpty() ? "unix:" + home.filePath("none") : m_options.pulseServer);
     if (m_options.offscreen)
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert("QT_QPA_PLATFORM", "offscreen");
     else
-        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.remove("QT_QPA_PLATFORM");
     // The OpenGL driver, unloaded at exit, leaves an allocation LeakSanitizer cannot name; leaks of our
     // own code are checked by the in-process tests.
-    env.insert(QStringLiteral("ASAN_OPTIONS"), env.value(QStringLiteral("ASAN_OPTIONS")) + ":detect_leaks=0");
+    env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":detect_leaks=0");
     m_process.setProcessEnvironment(env);
 }
 
@@ -44,14 +41,15 @@ bool AppProcess::start(const QStringList& arguments) {
     QStringList command = m_options.wrapper;
     command << m_options.binary;
     if (m_options.unattended)
-        command << QStringLiteral("--unattended");
-    command << QStringLiteral("--log") << QStringLiteral("-") << arguments;
+        command << "--unattended";
+    command << "--log"
+            << "-" << arguments;
     m_process.start(command.takeFirst(), command);
     return m_process.waitForStarted(10000);
 }
 
 bool AppProcess::waitForSignalHandlers(int timeoutMs) {
-    const QString status = QStringLiteral("/proc/%1/status").arg(pid());
+    const QString status = QString("/proc/%1/status").arg(pid());
     const quint64 sigterm = quint64(1) << (SIGTERM - 1);
     return QTest::qWaitFor(
         [&] {
@@ -108,7 +106,7 @@ const QList<QJsonObject>& AppProcess::logEntries() {
 
 bool AppProcess::hasLogged(const QString& event) {
     for (const QJsonObject& entry : logEntries()) {
-        if (entry.value(QStringLiteral("event")).toString() == event)
+        if (entry.value("event").toString() == event)
             return true;
     }
     return false;
@@ -120,10 +118,8 @@ bool AppProcess::waitForLogged(const QString& event, int timeoutMs) {
 
 bool AppProcess::waitForPlaylistWindow(int timeoutMs) {
     QProcess search;
-    search.start(QStringLiteral("xdotool"),
-                 {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
-                  QStringLiteral("--pid"), QString::number(pid()), QStringLiteral("--name"),
-                  QStringLiteral("Playlist:")});
+    search.start("xdotool", {"search", "--sync", "--onlyvisible", "--pid", QString::number(pid()), "--name",
+                             "Playlist:"});
     if (!search.waitForFinished(timeoutMs))
         return false;
     m_playlistWindow = QString::fromLatin1(search.readAllStandardOutput()).split(u'\n').value(0);
@@ -132,28 +128,25 @@ bool AppProcess::waitForPlaylistWindow(int timeoutMs) {
 
 QString AppProcess::pressKeys(const QString& keys) {
     if (m_playlistWindow.isEmpty() && !waitForPlaylistWindow(15000))
-        return QStringLiteral("its playlist window never showed");
+        return "its playlist window never showed";
     QProcess key;
-    key.start(QStringLiteral("xdotool"),
-              {QStringLiteral("windowfocus"), QStringLiteral("--sync"), m_playlistWindow,
-               QStringLiteral("key"), QStringLiteral("--clearmodifiers"), keys});
+    key.start("xdotool", {"windowfocus", "--sync", m_playlistWindow, "key", "--clearmodifiers", keys});
     if (!key.waitForFinished(10000) || key.exitCode() != 0)
-        return QStringLiteral("xdotool could not press %1: %2")
+        return QString("xdotool could not press %1: %2")
             .arg(keys, QString::fromLocal8Bit(key.readAllStandardError()));
     return {};
 }
 
 QString AppProcess::backtrace() const {
-    const QString gdb = QStandardPaths::findExecutable(QStringLiteral("gdb"));
+    const QString gdb = QStandardPaths::findExecutable("gdb");
     if (gdb.isEmpty() || !isRunning())
         return {};
     QProcess process;
-    process.start(gdb, {QStringLiteral("-p"), QString::number(pid()), QStringLiteral("-batch"),
-                        QStringLiteral("-ex"), QStringLiteral("thread apply all bt 20")});
+    process.start(gdb, {"-p", QString::number(pid()), "-batch", "-ex", "thread apply all bt 20"});
     process.waitForFinished(30000);
     QStringList frames;
     for (const QString& line : QString::fromLocal8Bit(process.readAllStandardOutput()).split(u'\n')) {
-        if (line.startsWith(QLatin1String("Thread ")) || line.startsWith(u'#'))
+        if (line.startsWith("Thread ") || line.startsWith(u'#'))
             frames.append(line.left(160));
     }
     return frames.join(u'\n');

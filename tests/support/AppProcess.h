@@ -8,12 +8,9 @@
 #include <QStringList>
 
 // The real orvanta program as a test runs it: in a folder of its own for settings, data and runtime
-// files, given the sound the test chooses (the real choice of audio outputs, never ORVANTA_AUDIO=null),
-// unattended unless told otherwise, and writing its play log to standard output.
-//
-// Sound: no sound server (the outputs are tried and, on a machine without a sound card such as this
-// one and CI's, the null one is taken; ALSA keeps the system's configuration, which is what made SDL's
-// output crash), or the PulseAudio server at the given address.
+// files, unattended unless told otherwise, writing its play log to standard output, with the real choice
+// of audio outputs (never ORVANTA_AUDIO=null): no sound server, where the null output is taken on a
+// machine without a sound card, or the PulseAudio server at the given address.
 class AppProcess {
 public:
     struct Options {
@@ -40,7 +37,6 @@ public:
     bool waitForExit(int timeoutMs);
     bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
     int exitCode() const { return m_process.exitCode(); }
-    QProcess::ExitStatus exitStatus() const { return m_process.exitStatus(); }
 
     // What it has written so far.
     const QByteArray& standardError();

@@ -8,15 +8,12 @@
 #include "support/PulseNullSink.h"
 #include "support/TestMedia.h"
 
-#include <QDir>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <iostream>
-#include <optional>
 
 namespace {
 
@@ -31,28 +28,19 @@ int runsPerWay() {
     return ok && runs > 0 ? runs : 2;
 }
 
-QString appBinary(const QString& binary) {
-    const QString other = qEnvironmentVariable("ORVANTA_QUIT_APP");
-    return other.isEmpty() ? binary : other;
-}
-
-// Both kinds of playlist over three copies of a 3 s clip with sound, playing at once and looping.
-struct Shows {
-    QUrl standard;
-    QUrl dynamic;
-};
-
-Shows writeShows(const QTemporaryDir& dir) {
+// Both kinds of playlist, standard and dynamic, over three copies of a 3 s clip with sound, playing at
+// once and looping.
+std::array<QUrl, 2> writeShows(const QTemporaryDir& dir) {
     const auto looping = [](PlaylistSettings& settings) {
-        settings.setValue(QStringLiteral("autoplay"), TypedNumber::boolean(true));
-        settings.setValue(QStringLiteral("looping"), TypedNumber::integer(1));
+        settings.setValue("autoplay", TypedNumber::boolean(true));
+        settings.setValue("looping", TypedNumber::integer(1));
     };
-    const QString clip = QStringLiteral("show-960x540-3s.mp4");
+    const QString clip = "show-960x540-3s.mp4";
     for (int i = 0; i < 3; ++i)
-        copyTestMedia(clip, dir.filePath(QStringLiteral("folder/show-%1.mp4").arg(i)));
-    return {writeTestPlaylist(dir.path(), QStringLiteral("standard"), {clip, clip, clip}, looping),
-            writeDynamicTestPlaylist(dir.filePath(QStringLiteral("dynamic.orvdynamic")),
-                                     dir.filePath(QStringLiteral("folder")), false, looping)};
+        copyTestMedia(clip, dir.filePath(QString("folder/show-%1.mp4").arg(i)));
+    return {
+        writeTestPlaylist(dir.path(), "standard", {clip, clip, clip}, looping),
+        writeDynamicTestPlaylist(dir.filePath("dynamic.orvdynamic"), dir.filePath("folder"), false, looping)};
 }
 
 // Why the playlist does not read back whole (empty when it does). A dynamic playlist quit before its
@@ -63,47 +51,46 @@ QString readBackProblem(const QUrl& playlist, bool dynamic) {
     if (!document.readFromURL(
             playlist, dynamic ? OrvantaDocument::DynamicPlaylistType : OrvantaDocument::StandardPlaylistType,
             &error))
-        return QStringLiteral("the playlist does not read back: ") + error.localizedDescription;
+        return "the playlist does not read back: " + error.localizedDescription;
     const qsizetype clips = document.clips().size();
     if (document.isDynamicPlaylist() != dynamic || !document.settings()->autoplay() ||
         document.settings()->looping() != 1 || !(clips == 3 || (dynamic && clips == 0)))
-        return QStringLiteral("the playlist read back changed: %1 clips").arg(clips);
+        return QString("the playlist read back changed: %1 clips").arg(clips);
     return {};
 }
 
 struct Run {
     QuitWay way;
-    bool offscreen;
-    bool dynamic;
+    bool offscreen, dynamic;
     int moment;
     QString pulseServer; // empty: no sound at all
     const PulseNullSink* sink = nullptr;
 };
 
 QString describe(const Run& run) {
-    return QStringLiteral("%1 %2, %3 playlist, %4, at %5 ms")
-        .arg(QLatin1String(run.offscreen ? "offscreen" : "OpenGL"), QLatin1String(run.way.name),
-             QLatin1String(run.dynamic ? "dynamic" : "standard"),
-             QLatin1String(run.pulseServer.isEmpty() ? "no sound" : "PulseAudio null sink"))
+    return QString("%1 %2, %3 playlist, %4, at %5 ms")
+        .arg(run.offscreen ? "offscreen" : "OpenGL", run.way.name, run.dynamic ? "dynamic" : "standard",
+             run.pulseServer.isEmpty() ? "no sound" : "PulseAudio null sink")
         .arg(run.moment);
 }
 
 // One run; answers what went wrong, or nothing. Audio probing messages on standard error go to noise.
-QString quitOnce(const QString& binary, const QTemporaryDir& dir, const Shows& shows, const Run& run,
-                 QString& noise) {
+QString quitOnce(const QString& binary, const QTemporaryDir& dir, const std::array<QUrl, 2>& shows,
+                 const Run& run, QString& noise) {
+    const QString other = qEnvironmentVariable("ORVANTA_QUIT_APP");
     AppProcess app(
-        {appBinary(binary), dir.filePath(QStringLiteral("home")), run.pulseServer, run.offscreen, {}});
-    const QUrl playlist = run.dynamic ? shows.dynamic : shows.standard;
+        {other.isEmpty() ? binary : other, dir.filePath("home"), run.pulseServer, run.offscreen, {}});
+    const QUrl playlist = shows[run.dynamic];
     if (!app.start({playlist.toLocalFile()}) || !app.waitForSignalHandlers(20000))
-        return QStringLiteral("did not start");
+        return "did not start";
     if (run.sink && !QTest::qWaitFor([&] { return run.sink->sinkInputs() > 0; }, 20000))
-        return QStringLiteral("never played into the PulseAudio null sink");
+        return "never played into the PulseAudio null sink";
     if (run.way.signal == 0) {
         // The Quit command's key, Ctrl+Q, in the playlist window.
         if (!app.waitForPlaylistWindow(15000))
-            return QStringLiteral("its playlist window never showed");
+            return "its playlist window never showed";
         QTest::qWait(run.moment);
-        if (const QString problem = app.pressKeys(QStringLiteral("ctrl+q")); !problem.isEmpty())
+        if (const QString problem = app.pressKeys("ctrl+q"); !problem.isEmpty())
             return problem;
     } else {
         QTest::qWait(run.moment);
@@ -111,19 +98,18 @@ QString quitOnce(const QString& binary, const QTemporaryDir& dir, const Shows& s
     }
     if (!app.waitForExit(QuitWithinMs)) {
         if (!app.isRunning())
-            return QStringLiteral("crashed: ") + QString::fromLocal8Bit(app.standardError().right(2000));
+            return "crashed: " + QString::fromLocal8Bit(app.standardError().right(2000));
         const QString stacks =
             qEnvironmentVariableIsSet("ORVANTA_QUIT_BACKTRACE") ? app.backtrace() : QString();
-        return QStringLiteral("still running %1 ms after it was asked to quit\n").arg(QuitWithinMs) + stacks;
+        return QString("still running %1 ms after it was asked to quit\n").arg(QuitWithinMs) + stacks;
     }
     if (app.exitCode() != 0)
-        return QStringLiteral("exit status %1: ").arg(app.exitCode()) +
+        return QString("exit status %1: ").arg(app.exitCode()) +
                QString::fromLocal8Bit(app.standardError().right(2000));
     // Trying outputs that are not there is silent.
     const QByteArray& errors = app.standardError();
     if (errors.contains("ALSA lib") || errors.contains("pw.conf") || errors.contains("[ao"))
-        noise =
-            QStringLiteral("audio probing on standard error: ") + QString::fromLocal8Bit(errors.left(1000));
+        noise = "audio probing on standard error: " + QString::fromLocal8Bit(errors.left(1000));
     return readBackProblem(playlist, run.dynamic);
 }
 
@@ -131,9 +117,9 @@ QString quitOnce(const QString& binary, const QTemporaryDir& dir, const Shows& s
 
 void quitRepeatedly(const QString& binary, bool offscreen, const std::vector<QuitWay>& ways) {
     QTemporaryDir dir;
-    const Shows shows = writeShows(dir);
-    ASSERT_FALSE(shows.standard.isEmpty() || shows.dynamic.isEmpty());
-    PulseNullSink sink(dir.filePath(QStringLiteral("pulse")));
+    const std::array<QUrl, 2> shows = writeShows(dir);
+    ASSERT_FALSE(shows[0].isEmpty() || shows[1].isEmpty());
+    PulseNullSink sink(dir.filePath("pulse"));
     if (!sink.isRunning())
         std::cout << "No PulseAudio server (scripts/install-deps installs it): every run without sound.\n";
     QStringList failures;
@@ -151,11 +137,11 @@ void quitRepeatedly(const QString& binary, bool offscreen, const std::vector<Qui
             const QString problem = quitOnce(binary, dir, shows, run, noise);
             if (!problem.isEmpty()) {
                 ++failed;
-                failures.append(describe(run) + QStringLiteral(": ") + problem);
+                failures.append(describe(run) + ": " + problem);
             }
             if (!noise.isEmpty()) {
                 ++noisy;
-                failures.append(describe(run) + QStringLiteral(": ") + noise);
+                failures.append(describe(run) + ": " + noise);
             }
         }
         std::cout << (offscreen ? "offscreen " : "OpenGL ") << way.name << ": " << failed << " of "

@@ -36,7 +36,7 @@ TEST(DropPlanTest, DecidesWhatADropDoes) {
     }
 }
 
-TEST(DropPlanTest, AltOrCtrlAsksForACopy) {
+TEST(DropPlanTest, AltOrCtrlAsksForACopyAndNoDragOffersOrAnswersMove) {
     const QList<std::pair<Qt::KeyboardModifiers, bool>> cases = {
         {Qt::NoModifier, false},    {Qt::AltModifier, true},   {Qt::ControlModifier, true},
         {Qt::ShiftModifier, false}, {Qt::MetaModifier, false}, {Qt::AltModifier | Qt::ShiftModifier, true},
@@ -45,9 +45,7 @@ TEST(DropPlanTest, AltOrCtrlAsksForACopy) {
         EXPECT_EQ(DropPlan::isCopyModifier(modifiers), copy) << int(modifiers);
         EXPECT_EQ(DropPlan::requestedAction(modifiers), copy ? Qt::CopyAction : Qt::MoveAction);
     }
-}
-
-TEST(DropPlanTest, DragsOfferAndDropsAnswerCopyOrLinkButNeverMove) {
+    // Drags offer, and drops are answered with, copy or link but never move.
     const QList<std::tuple<int, int, Qt::DropActions>> masks = {
         {17, 2, Qt::CopyAction | Qt::LinkAction},
         {1, 0, Qt::CopyAction},

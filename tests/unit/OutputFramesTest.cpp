@@ -1,12 +1,13 @@
-// The decisions behind the output window, without a screen: unions that empty rectangles do not enlarge,
-// containment, the frame of each output mode, the centre of the identification window, the displays at
-// the edges of a spanning frame, and what the display chooser lists and what each row stands for.
+// The decisions behind the output window, without a screen: containment, the frame of each output mode
+// (all displays: a union that empty rectangles do not enlarge), the centre of the identification window, the
+// displays at the edges of a spanning frame, and what the display chooser lists and what each row stands for.
 #include "playback/OutputFrames.h"
 #include "playback/DisplayChooserModel.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -27,30 +28,8 @@ const QRectF Left(-1280, 200, 1280, 1024);
 
 } // namespace
 
-TEST(OutputFramesTest, UnionIsTheBoundingBoxAndEmptyRectanglesDoNotEnlargeIt) {
-    struct Case {
-        QRectF a, b, expected;
-    } cases[] = {
-        {Main, Right, {0, 0, 3200, 1080}},
-        {QRectF(), Main, Main},
-        {Main, QRectF(), Main},
-        {QRectF(), QRectF(), QRectF()},
-        {{500, 500, 0, 300}, Main, Main},                           // zero width
-        {Main, {4000, 2000, 10, -5}, Main},                         // negative height, far away
-        {{0, 0, 100, 100}, {300, 300, 100, 100}, {0, 0, 400, 400}}, // the gap lies inside
-        {Left, Main, {-1280, 0, 3200, 1224}},
-    };
-    for (const Case& c : cases) {
-        const QRectF got = OutputFrames::unionRect(c.a, c.b);
-        EXPECT_TRUE(same(got, c.expected)) << text(c.a) << " + " << text(c.b) << " gave " << text(got);
-    }
-}
-
 TEST(OutputFramesTest, ContainmentNeedsAWholeNonEmptyInnerRectangle) {
-    struct Case {
-        QRectF outer, inner;
-        bool expected;
-    } cases[] = {
+    const std::tuple<QRectF, QRectF, bool> cases[] = {
         {Main, Main, true},
         {{0, 0, 3200, 1080}, Main, true},
         {Right, Main, false},
@@ -59,38 +38,38 @@ TEST(OutputFramesTest, ContainmentNeedsAWholeNonEmptyInnerRectangle) {
         {Main, QRectF(), false}, // nothing encloses the empty rectangle
         {QRectF(), Main, false},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(OutputFrames::containsRect(c.outer, c.inner), c.expected)
-            << text(c.outer) << " around " << text(c.inner);
+    for (const auto& [outer, inner, expected] : cases)
+        EXPECT_EQ(OutputFrames::containsRect(outer, inner), expected)
+            << text(outer) << " around " << text(inner);
 }
 
+// All displays is their union, which empty rectangles do not enlarge.
 TEST(OutputFramesTest, EachOutputModeGivesItsFrameAndOtherValuesNothing) {
-    OutputFrames::OutputModeInputs inputs;
-    inputs.selectedDisplay = Right;
-    inputs.displays = {Main, Right};
-    inputs.customX = 100;
-    inputs.customY = 80;
-    inputs.customWidth = 640;
-    inputs.customHeight = 360;
-    OutputFrames::OutputModeInputs zeros = inputs;
-    zeros.customX = zeros.customY = zeros.customWidth = zeros.customHeight = 0;
-    OutputFrames::OutputModeInputs noDisplay = inputs;
-    noDisplay.selectedDisplay = QRectF();
-    noDisplay.displays = {};
-
+    using Inputs = OutputFrames::OutputModeInputs;
+    const Inputs inputs{Right, {Main, Right}, 100, 80, 640, 360};
+    const Inputs zeros{Right, {Main, Right}};
+    const auto all = [](QList<QRectF> displays) { return Inputs{QRectF(), std::move(displays)}; };
     struct Case {
         const char* name;
         qint64 mode;
-        OutputFrames::OutputModeInputs inputs;
+        Inputs inputs;
         bool applies;
         bool preview;
         std::optional<QRectF> frame;
     } cases[] = {
         {"preview leaves the window alone", 0, inputs, true, true, std::nullopt},
         {"the selected display", 1, inputs, true, false, Right},
-        {"no selected display", 1, noDisplay, true, false, QRectF()},
+        {"no selected display", 1, Inputs{}, true, false, QRectF()},
         {"all displays", 2, inputs, true, false, QRectF(0, 0, 3200, 1080)},
-        {"no displays at all", 2, noDisplay, true, false, QRectF()},
+        {"no displays at all", 2, Inputs{}, true, false, QRectF()},
+        {"all of one", 2, all({Main}), true, false, Main},
+        {"all of empty displays", 2, all({QRectF(), QRectF()}), true, false, QRectF()},
+        {"an empty display first", 2, all({QRectF(), Main}), true, false, Main},
+        {"zero width", 2, all({{500, 500, 0, 300}, Main}), true, false, Main},
+        {"negative height, far away", 2, all({Main, {4000, 2000, 10, -5}}), true, false, Main},
+        {"the gap lies inside", 2, all({{0, 0, 100, 100}, {300, 300, 100, 100}}), true, false,
+         QRectF(0, 0, 400, 400)},
+        {"one to the left, lower", 2, all({Left, Main}), true, false, QRectF(-1280, 0, 3200, 1224)},
         {"the custom frame", 3, inputs, true, false, QRectF(100, 80, 640, 360)},
         {"the default custom frame", 3, zeros, true, false, QRectF()},
         {"4", 4, inputs, false, false, std::nullopt},
@@ -112,11 +91,7 @@ TEST(OutputFramesTest, EachOutputModeGivesItsFrameAndOtherValuesNothing) {
 }
 
 TEST(OutputFramesTest, TheIdentificationWindowIsCentredInSinglePrecision) {
-    struct Case {
-        QSizeF window;
-        QRectF display;
-        QPointF expected;
-    } cases[] = {
+    const std::tuple<QSizeF, QRectF, QPointF> cases[] = {
         {{400, 240}, Right, {2360, 392}},
         {{401, 241}, {0, 0, 1440, 900}, {519.5, 329.5}},
         {{400, 240}, QRectF(), {-200, -120}}, // no display: around the origin
@@ -124,10 +99,10 @@ TEST(OutputFramesTest, TheIdentificationWindowIsCentredInSinglePrecision) {
         // In single precision 16777217 is 16777216.
         {{0, 0}, {16777217, 0, 0, 0}, {16777216, 0}},
     };
-    for (const Case& c : cases) {
-        const QPointF got = OutputFrames::centredOrigin(c.window, c.display);
-        EXPECT_EQ(got.x(), c.expected.x()) << text(c.display);
-        EXPECT_EQ(got.y(), c.expected.y()) << text(c.display);
+    for (const auto& [window, display, expected] : cases) {
+        const QPointF got = OutputFrames::centredOrigin(window, display);
+        EXPECT_EQ(got.x(), expected.x()) << text(display);
+        EXPECT_EQ(got.y(), expected.y()) << text(display);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <QSet>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using Sequencing::End;
 using Sequencing::EndAction;
@@ -66,92 +67,69 @@ TEST(SequencingTest, TheNextOrPreviousRowFollowsTheSelectionPassesOverMissingCli
     }
 }
 
-TEST(SequencingTest, TheEndOfAClipMovesOnLoopsReplaysStopsOrCloses) {
+// The end of a clip moves on, loops, replays, stops or closes. A failure (the failed row selected and
+// current) moves on as the end would, never to the failed clip itself (asked about, it would say it can
+// play), and a looping list with nothing left to try stops instead of trying again.
+TEST(SequencingTest, TheEndOrTheFailureOfAClipMovesOnLoopsReplaysStopsOrCloses) {
     using enum EndAction;
     const struct {
         const char* name;
+        bool failure;
         int rowCount;
         QList<int> selected;
         int currentRow;
         bool looping, closeWhenFinished;
-        QList<int> playable;
+        QList<int> playable; // for a failure: the rows that can play and have not failed in this round
         End expected;
     } cases[] = {
-        {"a clip follows", 3, {0}, 0, false, true, {0, 1, 2}, {Next, 1}},
-        {"a missing clip is passed over", 3, {0}, 0, false, false, {0, 2}, {Next, 2}},
-        {"the last, looping", 3, {2}, 2, true, true, {0, 1, 2}, {LoopToFirst, 0}},
-        {"the last, looping, the first missing", 3, {2}, 2, true, false, {1, 2}, {LoopToFirst, 1}},
-        {"a single clip, looping", 1, {0}, 0, true, false, {0}, {ReplaySingle, 0}},
-        {"the only clip that plays, looping", 3, {1}, 1, true, false, {1}, {ReplaySingle, 1}},
+        {"a clip follows", false, 3, {0}, 0, false, true, {0, 1, 2}, {Next, 1}},
+        {"a missing clip is passed over", false, 3, {0}, 0, false, false, {0, 2}, {Next, 2}},
+        {"the last, looping", false, 3, {2}, 2, true, true, {0, 1, 2}, {LoopToFirst, 0}},
+        {"the last, looping, the first missing", false, 3, {2}, 2, true, false, {1, 2}, {LoopToFirst, 1}},
+        {"a single clip, looping", false, 1, {0}, 0, true, false, {0}, {ReplaySingle, 0}},
+        {"the only clip that plays, looping", false, 3, {1}, 1, true, false, {1}, {ReplaySingle, 1}},
         // The user selected the missing last clip while the first played on: the first follows itself.
-        {"a missing clip selected, looping", 3, {2}, 0, true, false, {0, 1}, {ReplaySingle, 0}},
-        {"the same, the second playing", 3, {2}, 1, true, false, {0, 1}, {LoopToFirst, 0}},
-        {"two rows selected: after the last", 4, {0, 1}, 0, false, false, {0, 1, 2, 3}, {Next, 2}},
-        {"the last, not looping", 3, {2}, 2, false, false, {0, 1, 2}, {Stop, -1}},
-        {"the last, not looping, closing", 3, {2}, 2, false, true, {0, 1, 2}, {StopAndClose, -1}},
-        {"only missing clips follow", 3, {0}, 0, false, false, {0}, {Stop, -1}},
-        {"none plays any more, looping, closing", 2, {0}, -1, true, true, {}, {StopAndClose, -1}},
+        {"a missing clip selected, looping", false, 3, {2}, 0, true, false, {0, 1}, {ReplaySingle, 0}},
+        {"the same, the second playing", false, 3, {2}, 1, true, false, {0, 1}, {LoopToFirst, 0}},
+        {"two rows selected: after the last", false, 4, {0, 1}, 0, false, false, {0, 1, 2, 3}, {Next, 2}},
+        {"the last, not looping", false, 3, {2}, 2, false, false, {0, 1, 2}, {Stop, -1}},
+        {"the last, not looping, closing", false, 3, {2}, 2, false, true, {0, 1, 2}, {StopAndClose, -1}},
+        {"only missing clips follow", false, 3, {0}, 0, false, false, {0}, {Stop, -1}},
+        {"none plays any more, looping, closing", false, 2, {0}, -1, true, true, {}, {StopAndClose, -1}},
+        {"failed: the next clip", true, 3, {0}, 0, false, false, {0, 1, 2}, {Next, 1}},
+        {"failed: over another that failed", true, 3, {0}, 0, true, false, {0, 2}, {Next, 2}},
+        {"failed: the last, looping", true, 3, {2}, 2, true, false, {0, 1, 2}, {LoopToFirst, 0}},
+        {"failed: the last, not looping", true, 3, {2}, 2, false, false, {0, 1, 2}, {Stop, -1}},
+        {"failed: the last, not looping, closing", true, 3, {2}, 2, false, true, {0, 1}, {StopAndClose, -1}},
+        {"failed: a single clip, looping", true, 1, {0}, 0, true, false, {0}, {AllFailed, -1}},
+        {"failed: the others failed or are missing", true, 3, {1}, 1, true, true, {1}, {AllFailed, -1}},
+        {"failed: none else failed in this round", true, 3, {1}, 1, true, false, {0, 1, 2}, {Next, 2}},
+        {"failed: no longer in the list, nothing left", true, 2, {-1}, -1, true, false, {}, {AllFailed, -1}},
     };
     for (const auto& c : cases) {
-        const End end = Sequencing::endOfClip(c.selected, c.currentRow, c.rowCount, c.looping,
-                                              c.closeWhenFinished, playableRows(c.playable, c.name));
-        EXPECT_EQ(end, c.expected) << c.name << ": action " << int(end.action) << " row " << end.row;
-    }
-}
-
-// A failure moves on as the end would, never to the failed clip itself (asked about, it would say it can
-// play), and a looping list with nothing left to try stops instead of trying again.
-TEST(SequencingTest, AFailureMovesOnAsAnEndWouldAndALoopingListWithNothingLeftStops) {
-    using enum EndAction;
-    const struct {
-        const char* name;
-        int rowCount;
-        int failedRow; // selected and current
-        bool looping, closeWhenFinished;
-        QList<int> playable; // rows that can play and have not failed in this round
-        End expected;
-    } cases[] = {
-        {"the next clip", 3, 0, false, false, {0, 1, 2}, {Next, 1}},
-        {"over another that failed", 3, 0, true, false, {0, 2}, {Next, 2}},
-        {"the last, looping: the first", 3, 2, true, false, {0, 1, 2}, {LoopToFirst, 0}},
-        {"the last, not looping: stops as at the end", 3, 2, false, false, {0, 1, 2}, {Stop, -1}},
-        {"the last, not looping, closing", 3, 2, false, true, {0, 1}, {StopAndClose, -1}},
-        {"a single clip, looping: all failed", 1, 0, true, false, {0}, {AllFailed, -1}},
-        {"the others failed or are missing, looping", 3, 1, true, true, {1}, {AllFailed, -1}},
-        {"none failed in this round but this one", 3, 1, true, false, {0, 1, 2}, {Next, 2}},
-        {"no longer in the list, looping, nothing left", 2, -1, true, false, {}, {AllFailed, -1}},
-    };
-    for (const auto& c : cases) {
-        const End end =
-            Sequencing::failureOfClip({c.failedRow}, c.failedRow, c.rowCount, c.looping, c.closeWhenFinished,
-                                      playableRows(c.playable, c.name, c.failedRow));
+        const auto decide = c.failure ? Sequencing::failureOfClip : Sequencing::endOfClip;
+        const End end = decide(c.selected, c.currentRow, c.rowCount, c.looping, c.closeWhenFinished,
+                               playableRows(c.playable, c.name, c.failure ? c.currentRow : -1));
         EXPECT_EQ(end, c.expected) << c.name << ": action " << int(end.action) << " row " << end.row;
     }
 }
 
 TEST(SequencingTest, AScrubTruncatesTheSinglePrecisionProductAtTheDurationsScale) {
-    const struct {
-        MovieTime duration;
-        float fraction;
-        MovieTime expected;
-    } cases[] = {
+    const std::tuple<MovieTime, float, MovieTime> cases[] = {
         {MovieTime::make(1234, 600), 0.5f, MovieTime::make(617, 600)},
         {MovieTime::make(600, 600), 0.999f, MovieTime::make(599, 600)},
         // Above 2^24 the float product loses the lowest bits.
         {MovieTime::make(16777217, 90000), 1.0f, MovieTime::make(16777216, 90000)},
         {MovieTime::make(0, 0), 0.7f, MovieTime::make(0, 0)},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(Sequencing::scrubTime(c.duration, c.fraction), c.expected)
-            << c.duration.timeValue << " " << c.fraction;
+    for (const auto& [duration, fraction, expected] : cases)
+        EXPECT_EQ(Sequencing::scrubTime(duration, fraction), expected)
+            << duration.timeValue << " " << fraction;
 }
 
 TEST(SequencingTest, TheClipAfterNextLoadsASecondLaterOrAQuarterOfWhatIsLeftWhenSooner) {
-    const struct {
-        double duration, current;
-        float rate;
-        int expected;
-    } cases[] = {
+    const std::tuple<double, double, float, int> cases[] = {
+        // duration, current time, rate: delay
         {10.0, 0.0, 1.0f, 1000}, // long clips: a second
         {2.0, 0.0, 1.0f, 500},   // a quarter of two seconds
         {2.0, 1.0, 2.0f, 125},   // a second left at double speed
@@ -159,7 +137,7 @@ TEST(SequencingTest, TheClipAfterNextLoadsASecondLaterOrAQuarterOfWhatIsLeftWhen
         {1.0, 1.5, 1.0f, 0},     // past its end
         {0.0, 0.0, 1.0f, 1000},  // no duration known
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(Sequencing::preparationDelayMs(c.duration, c.current, c.rate), c.expected)
-            << c.duration << " " << c.current << " " << c.rate;
+    for (const auto& [duration, current, rate, expected] : cases)
+        EXPECT_EQ(Sequencing::preparationDelayMs(duration, current, rate), expected)
+            << duration << " " << current << " " << rate;
 }
