@@ -117,6 +117,10 @@ TEST_F(ClipsControllerTest, InsertsAndRemovesAtArrangedIndexesThroughTheDocument
     controller.removeObjectsAtArrangedObjectIndexes({});
     controller.removeObjectsAtArrangedObjectIndexes({-1, 4});
     EXPECT_EQ(arranged.count(), 4); // nothing to remove, nothing reported
+    // With nothing selected, clips coming in select the first row.
+    controller.setSelectionIndexes({});
+    controller.insertObjectsAtArrangedObjectIndex(made(1, "new"), 2);
+    EXPECT_EQ(controller.selectionIndexes(), QList<int>{0});
 }
 
 TEST_F(ClipsControllerTest, RearrangingReportsOnlyRealChangesKeepsTheSelectedClipsAndEndsWithTheDocument) {
