@@ -180,8 +180,10 @@ QString OrvantaWindowController::windowTitleForDocumentDisplayName(const QString
 void OrvantaWindowController::showWindow() {
     QMainWindow* w = window();
     const bool autoplay = m_datasource && m_datasource->settings()->autoplay();
-    if (autoplay && !w->isVisible() && showWindowAfterFirstPicture())
+    // Asked again while it waits (the playlist opened once more), it shows at once.
+    if (autoplay && !w->isVisible() && !m_windowWaitsForPicture && showWindowAfterFirstPicture())
         return;
+    stopWaitingForFirstPicture();
     w->show();
     // Autoplay sends the window to the back at load; showing it must not undo that.
     if (!autoplay) {

@@ -245,6 +245,10 @@ TEST_F(OutputWindowTest, AnAutoplayingShowPutsItsPictureUpBeforeItsPlaylistWindo
     EXPECT_FALSE(stopped->window()->isVisible());
     stopped->stop();
     EXPECT_TRUE(stopped->window()->isVisible());
+    OrvantaWindowController* again = openShow(QStringLiteral("again"), 3);
+    ASSERT_TRUE(again);
+    again->showWindow(); // the playlist opened once more while its window waits
+    EXPECT_TRUE(again->window()->isVisible());
 
     OrvantaWindowController* preview = openShow(QStringLiteral("preview"), 0);
     ASSERT_TRUE(preview);
