@@ -13,11 +13,10 @@ FileChangeWatcher::FileChangeWatcher(QObject* parent)
     m_settle.setInterval(SettleDelay);
     connect(&m_settle, &QTimer::timeout, this, &FileChangeWatcher::settle);
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, &m_settle, qOverload<>(&QTimer::start));
-    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] {
-        // Any entry of the folder changed; only the watched file's own entry matters.
-        if (!m_watcher.files().contains(m_path))
-            m_settle.start();
-    });
+    // Any entry of the folder changed. Whether the watched file's own entry did is not known yet: a file
+    // replaced by a rename may be reported for the folder before, or without, the file's own event. The
+    // receiver's comparison is cheap when nothing changed.
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_settle, qOverload<>(&QTimer::start));
 }
 
 void FileChangeWatcher::watch(const QString& path) {
