@@ -20,21 +20,7 @@
 
 namespace {
 
-// The edited marks are read before any autosave could clear them, however slow the run.
-class EditMenuTest : public PlaylistWindowTest {
-protected:
-    OrvantaWindowController* open(const QString& name, const QStringList& clips) {
-        return unsaved(PlaylistWindowTest::open(name, clips));
-    }
-    OrvantaWindowController* openDynamic(const QString& name, const QString& folder, bool sub = false) {
-        return unsaved(PlaylistWindowTest::openDynamic(name, folder, sub));
-    }
-    static OrvantaWindowController* unsaved(OrvantaWindowController* wc) {
-        if (wc)
-            wc->datasource()->setAutosaveDelay(600000);
-        return wc;
-    }
-};
+using EditMenuTest = PlaylistWindowTest;
 
 QAction* item(OrvantaWindowController* wc, const QString& name) {
     return wc->window()->findChild<QAction*>(name);
@@ -217,7 +203,7 @@ TEST_F(EditMenuTest, MovedClipsAreRelinkedInPlaceThenExportedAndImported) {
         writeTestPlaylist(path("old"), "show", {"clip-1s.mp4", "clip-2s.mp4", "clip-1s.mp4"}).isEmpty());
     ASSERT_TRUE(QDir().rename(path("old"), path("moved")));
     ASSERT_TRUE(QFile::remove(path("moved/show-c2.mp4")));
-    OrvantaWindowController* wc = unsaved(openURL(url("moved/show.orvplaylist")));
+    OrvantaWindowController* wc = openURL(url("moved/show.orvplaylist"));
     ASSERT_TRUE(wc);
     presenter.alerts.clear();
     EXPECT_TRUE(wc->validateMenuItem(item(wc, "locateMissingFiles")));
